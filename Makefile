@@ -1,0 +1,41 @@
+# Thin wrapper over CMake: `make run` and `make test` are all a new checkout needs.
+BUILD      ?= build
+SANITIZE   ?= build-sanitize
+JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
+CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
+
+.PHONY: all bootstrap build run test bench test-sanitize screenshots format clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap
+
+$(BUILD)/CMakeCache.txt:
+	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
+
+build: $(BUILD)/CMakeCache.txt
+	cmake --build $(BUILD) -j $(JOBS)
+
+run: bootstrap build
+	./$(BUILD)/lettermorph
+
+test: bootstrap build
+	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+
+bench: bootstrap build
+	@scripts/bench $(BUILD)
+
+test-sanitize: bootstrap
+	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DLETTERMORPH_SANITIZE=ON
+	cmake --build $(SANITIZE) -j $(JOBS)
+	cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)
+
+screenshots: bootstrap build
+	@scripts/screenshots $(BUILD) docs
+
+format:
+	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE)
