@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "engine/replacement_table.h"
+#include "settings/atomic_file.h"
+#include "settings/code_page.h"
+
+namespace lettermorph {
+
+// What a save did: whether the file was replaced, and which slots were written with the code
+// page's default character in place of characters it cannot represent.
+struct SaveOutcome {
+  std::optional<FileFailure> failure;
+  std::vector<int> inexactSlots;
+
+  bool saved() const { return !failure; }
+};
+
+// settings.ini: the 66 replacements, one per line in slot order, each line ending in CR LF,
+// in the system's narrow code page. A relative path is resolved against the current
+// directory at each call, as any relative file name is.
+class SettingsFile {
+ public:
+  static constexpr const char* kFileName = "settings.ini";
+
+  explicit SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::path path = kFileName);
+
+  const std::filesystem::path& Path() const { return path_; }
+
+  // Reads the file over the table, one line per slot from slot 0. Lines end at CR LF, a lone
+  // CR, or a lone LF, as an editor on any system may leave them; lines past the 66th are not
+  // read. Whatever goes wrong, the slots read so far keep their new values, the rest keep
+  // theirs, and nothing is reported.
+  void LoadSettings(ReplacementTable& table) const noexcept;
+
+  // Replaces the file with all 66 replacements. On failure the previous file is left as it
+  // was. The table is never changed.
+  SaveOutcome SaveSettings(const ReplacementTable& table) const;
+
+ private:
+  std::unique_ptr<CodePage> codePage_;
+  std::filesystem::path path_;
+};
+
+}  // namespace lettermorph

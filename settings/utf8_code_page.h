@@ -1,0 +1,16 @@
+#pragma once
+
+#include "settings/code_page.h"
+
+namespace lettermorph {
+
+// UTF-8, converted in-house. Malformed bytes decode to U+FFFD one at a time, and an unpaired
+// surrogate, which UTF-8 cannot carry, is written as "?".
+class Utf8CodePage final : public CodePage {
+ public:
+  std::string Name() const override { return "UTF-8"; }
+  std::u16string Decode(std::string_view bytes) const override;
+  bool Encode(std::u16string_view text, std::string& out) const override;
+};
+
+}  // namespace lettermorph

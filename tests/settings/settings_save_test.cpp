@@ -1,0 +1,157 @@
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "scratch_directory.h"
+#include "settings/settings_file.h"
+
+namespace lettermorph {
+namespace {
+
+// The whole file after Reset, written out by hand: 66 lines, every one ending in CR LF.
+const std::string kResetImage =
+    "A\r\n6\r\nB\r\nr\r\nD\r\nE\r\nE\r\n>I<\r\n3\r\nu\r\nu\r\n"
+    "K\r\nJI\r\nM\r\nH\r\nO\r\nn\r\nP\r\nC\r\nT\r\nY\r\nF\r\n"
+    "X\r\nu\r\n4\r\nW\r\nW\r\n\r\nbI\r\nb\r\nE\r\nI0\r\n9I\r\n"
+    "a\r\n6\r\nB\r\nr\r\ng\r\ne\r\ne\r\n>I<\r\n3\r\nu\r\nu\r\n"
+    "K\r\nJI\r\nm\r\nH\r\no\r\nn\r\np\r\nc\r\nT\r\ny\r\nf\r\n"
+    "x\r\nu\r\n4\r\nw\r\nw\r\n\r\nbI\r\nb\r\ne\r\nI0\r\n9I\r\n";
+
+class SettingsSave : public testing::Test {
+ protected:
+  ScratchDirectory directory_;
+  SettingsFile file_{CodePage::Named("CP1251")};
+  ReplacementTable table_;
+};
+
+TEST_F(SettingsSave, AfterResetWritesTheExact208ByteImage) {
+  table_.ApplyResetDefaults();
+  const SaveOutcome outcome = file_.SaveSettings(table_);
+  ASSERT_TRUE(outcome.saved());
+  EXPECT_TRUE(outcome.inexactSlots.empty());
+  const std::string written = ScratchDirectory::Read("settings.ini");
+  EXPECT_EQ(written.size(), 208u);
+  EXPECT_EQ(written, kResetImage);
+  EXPECT_EQ(directory_.EntryCount(), 1u) << "no temporary file left behind";
+}
+
+TEST_F(SettingsSave, CyrillicSmallAIsTheSingleByteE0) {
+  ASSERT_TRUE(file_.SaveSettings(table_).saved());
+  const std::string written = ScratchDirectory::Read("settings.ini");
+  EXPECT_NE(written.find("\r\n\xE0\r\n6\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsSave, DesignDefaultsComeBackAfterAWindows1251RoundTrip) {
+  ASSERT_TRUE(file_.SaveSettings(table_).saved());
+  ReplacementTable reloaded;
+  reloaded.ApplyResetDefaults();
+  file_.LoadSettings(reloaded);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    EXPECT_EQ(*reloaded.ReplacementAt(slot), DesignDefaults[slot]) << "slot " << slot;
+  }
+}
+
+TEST_F(SettingsSave, EditedAndEmptiedValuesRoundTrip) {
+  ASSERT_TRUE(table_.SetReplacement(0, u"  spaced  "));
+  ASSERT_TRUE(table_.SetReplacement(7, u""));
+  ASSERT_TRUE(table_.SetReplacement(65, std::u16string(5000, u'Я')));
+  ASSERT_TRUE(file_.SaveSettings(table_).saved());
+  ReplacementTable reloaded;
+  file_.LoadSettings(reloaded);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    EXPECT_EQ(*reloaded.ReplacementAt(slot), *table_.ReplacementAt(slot)) << "slot " << slot;
+  }
+}
+
+TEST_F(SettingsSave, NamesTheSlotsWrittenWithTheDefaultCharacter) {
+  ASSERT_TRUE(table_.SetReplacement(3, u"中"));
+  ASSERT_TRUE(table_.SetReplacement(40, u"x\U0001F600"));
+  const SaveOutcome outcome = file_.SaveSettings(table_);
+  ASSERT_TRUE(outcome.saved());
+  EXPECT_EQ(outcome.inexactSlots, (std::vector<int>{3, 40}));
+  EXPECT_EQ(*table_.ReplacementAt(3), u"中") << "the table keeps what the file could not";
+  const std::string written = ScratchDirectory::Read("settings.ini");
+  EXPECT_NE(written.find("\r\nB\r\n?\r\n"), std::string::npos);
+}
+
+TEST_F(SettingsSave, RelativeNameFollowsTheCurrentDirectory) {
+  std::filesystem::create_directory("elsewhere");
+  std::filesystem::current_path("elsewhere");
+  ASSERT_TRUE(file_.SaveSettings(table_).saved());
+  EXPECT_TRUE(std::filesystem::exists(directory_.path() / "elsewhere" / "settings.ini"));
+  EXPECT_FALSE(std::filesystem::exists(directory_.path() / "settings.ini"));
+}
+
+TEST_F(SettingsSave, ReplacesTheFileALinkPointsTo) {
+  std::filesystem::create_directory("real");
+  ScratchDirectory::Write("real/target.ini", "old\r\n");
+  chmod("real/target.ini", 0640);
+  std::filesystem::create_symlink("real/target.ini", "settings.ini");
+
+  table_.ApplyResetDefaults();
+  ASSERT_TRUE(file_.SaveSettings(table_).saved());
+
+  EXPECT_TRUE(std::filesystem::is_symlink("settings.ini"));
+  EXPECT_EQ(ScratchDirectory::Read("real/target.ini"), kResetImage);
+  struct stat info;
+  ASSERT_EQ(stat("real/target.ini", &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "the replaced file keeps its permissions";
+}
+
+// Every failure leaves what was there before untouched and no temporary file behind.
+class SettingsSaveFailure : public SettingsSave {
+ protected:
+  void ExpectNothingChanged(const std::string& before, std::size_t entries) {
+    EXPECT_EQ(ScratchDirectory::Read("settings.ini"), before);
+    EXPECT_EQ(directory_.EntryCount(), entries);
+  }
+};
+
+TEST_F(SettingsSaveFailure, WhenTheNameIsADirectory) {
+  std::filesystem::create_directory("settings.ini");
+  const SaveOutcome outcome = file_.SaveSettings(table_);
+  ASSERT_FALSE(outcome.saved());
+  EXPECT_EQ(outcome.failure->step, FileFailure::Step::Replace);
+  EXPECT_EQ(outcome.failure->file, "settings.ini");
+  EXPECT_TRUE(outcome.failure->reason);
+  EXPECT_TRUE(std::filesystem::is_directory("settings.ini"));
+  EXPECT_EQ(directory_.EntryCount(), 1u);
+}
+
+TEST_F(SettingsSaveFailure, WhenTheFolderDoesNotExist) {
+  const SaveOutcome outcome =
+      SettingsFile(CodePage::Named("CP1251"), "gone/settings.ini").SaveSettings(table_);
+  ASSERT_FALSE(outcome.saved());
+  EXPECT_EQ(outcome.failure->step, FileFailure::Step::CreateTemporary);
+  EXPECT_EQ(outcome.failure->reason, std::errc::no_such_file_or_directory);
+  EXPECT_EQ(directory_.EntryCount(), 0u);
+}
+
+// A file size limit makes the write itself fail half-way, as a full disk would.
+TEST_F(SettingsSaveFailure, WhenTheWriteFailsHalfWay) {
+  ScratchDirectory::Write("settings.ini", kResetImage);
+  ASSERT_TRUE(table_.SetReplacement(0, std::u16string(100000, u'x')));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit cap{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &cap);
+    const SaveOutcome outcome = file_.SaveSettings(table_);
+    const bool reported = !outcome.saved() && outcome.failure->step == FileFailure::Step::Write &&
+                          outcome.failure->reason == std::errc::file_too_large;
+    _exit(reported ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  ExpectNothingChanged(kResetImage, 1);
+}
+
+}  // namespace
+}  // namespace lettermorph
