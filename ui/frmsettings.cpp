@@ -1,0 +1,249 @@
+#include "ui/frmsettings.h"
+
+#include <QCloseEvent>
+#include <QDir>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringList>
+#include <limits>
+#include <new>
+
+#include "settings/settings_file.h"
+#include "ui/line_breaks.h"
+#include "ui/message_boxes.h"
+#include "ui/text_bridge.h"
+#include "ui/twips.h"
+#include "ui/window_font.h"
+
+namespace lettermorph {
+namespace {
+
+// The grid: three blocks of two rows of eleven, capitals above small letters.
+constexpr std::array<int, 11> kColumnLeft = {195,  825,  1455, 2115, 2790, 3420,
+                                             4065, 4725, 5355, 6000, 6615};
+struct BlockTops {
+  int capitalLabel, capitalField, smallLabel, smallField;
+};
+constexpr std::array<BlockTops, 3> kBlockTops = {{
+    {945, 1245, 1635, 1905},
+    {2700, 3015, 3465, 3780},
+    {4560, 4830, 5235, 5505},
+}};
+constexpr int kLabelWidth = 465;
+constexpr int kFieldWidth = 420;
+constexpr int kNarrowFieldWidth = 375;  // "А" and "а"
+constexpr int kRowHeight = 285;
+constexpr int kSlotE = 30;  // "Э", whose field stands a little right of its label
+constexpr int kSlotEFieldLeft = 5385;
+
+// The Tab key's path through the fields, as runs of slots walked from the first to the last.
+constexpr std::array<std::pair<int, int>, 12> kTabRuns = {{
+    {32, 15},
+    {13, 9},
+    {42, 46},
+    {48, 65},
+    {41, 37},
+    {35, 33},
+    {0, 2},
+    {4, 8},
+    {3, 3},
+    {36, 36},
+    {47, 47},
+    {14, 14},
+}};
+
+constexpr int kFirstFocusSlot = 32;  // "Я"
+
+// A line edit lays out its whole text at once, which for a replacement of millions of
+// characters read from a hand-made file would stall the program; longer ones are shown only
+// in part, read-only, and stay whole in the table.
+constexpr std::size_t kLongestEditable = 32767;
+
+QString LetterList(const ReplacementTable& table, const std::vector<int>& slots) {
+  QStringList letters;
+  for (int slot : slots) {
+    letters << QString(QChar(*table.LetterAt(slot)));
+  }
+  return letters.join(QStringLiteral(", "));
+}
+
+QString FailureText(const FileFailure& failure) {
+  const QString file = QDir::toNativeSeparators(
+      QDir::current().absoluteFilePath(QString::fromStdU16String(failure.file.u16string())));
+  const QString reason = QString::fromLocal8Bit(failure.reason.message());
+  QString what;
+  switch (failure.step) {
+    case FileFailure::Step::CreateTemporary:
+      what = QStringLiteral("не удалось создать файл рядом с «%1»");
+      break;
+    case FileFailure::Step::Write:
+      what = QStringLiteral("не удалось записать файл рядом с «%1»");
+      break;
+    case FileFailure::Step::Replace:
+      what = QStringLiteral("не удалось заменить файл «%1»");
+      break;
+  }
+  return QStringLiteral("Настройки не сохранены: %1 (%2). Прежний файл настроек не изменён.")
+      .arg(what.arg(file), reason);
+}
+
+}  // namespace
+
+frmSettings::frmSettings(ReplacementTable& table, const SettingsFile& settingsFile,
+                         MessageBoxes& messageBoxes)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowCloseButtonHint),
+      table_(table),
+      settingsFile_(settingsFile),
+      messageBoxes_(messageBoxes) {
+  setWindowTitle(QStringLiteral("Настройки"));
+  setFont(WindowFont());
+  setFixedSize(TwipsSize(7230, 6870));
+  CreateFrame();
+  CreateGrid();
+  SetTabOrder();
+  txtSym[kFirstFocusSlot]->setFocus();
+
+  subscription_ = table_.Subscribe([this](int slot) { ShowReplacement(slot); });
+
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
+}
+
+void frmSettings::CreateFrame() {
+  Label2 = new QLabel(QStringLiteral("Буквы и то, чем их заменять"), this);
+  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2->setFont(LabelFont());
+  Label2->setGeometry(TwipsRect(225, 225, 5100, 240));
+
+  const std::array<std::pair<const char*, int>, 4> lines = {
+      {{"Line3", 675}, {"Line1", 2475}, {"Line2", 4275}, {"Line4", 6075}}};
+  for (const auto& [name, y] : lines) {
+    auto* line = new QFrame(this);
+    line->setObjectName(QString::fromLatin1(name));
+    line->setFrameShape(QFrame::HLine);
+    line->setGeometry(Pixels(180), Pixels(y), Pixels(7110 - 180), 1);
+  }
+
+  const auto button = [this](const char* name, const QString& caption, int left) {
+    auto* command = new QPushButton(caption, this);
+    command->setObjectName(QString::fromLatin1(name));
+    command->setAutoDefault(false);
+    command->setGeometry(TwipsRect(left, 6345, 1725, 330));
+    return command;
+  };
+  Command1 = button("Command1", QStringLiteral("Сохранить"), 180);
+  Command3 = button("Command3", QStringLiteral("Сбросить"), 2025);
+  Command2 = button("Command2", QStringLiteral("Закрыть"), 3870);
+  connect(Command1, &QPushButton::clicked, this, &frmSettings::Save);
+  connect(Command3, &QPushButton::clicked, this, [this] { table_.ApplyResetDefaults(); });
+  connect(Command2, &QPushButton::clicked, this, &QWidget::hide);
+}
+
+void frmSettings::CreateGrid() {
+  const QFont labelFont = LabelFont();
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const bool capital = slot < kSlotCount / 2;
+    const int index = capital ? slot : slot - kSlotCount / 2;
+    const BlockTops& tops = kBlockTops[index / 11];
+    const int left = kColumnLeft[index % 11];
+
+    QLabel* label = Label1[slot] = new QLabel(QString(QChar(*table_.LetterAt(slot))), this);
+    label->setObjectName(QStringLiteral("Label1(%1)").arg(slot));
+    label->setFont(labelFont);
+    label->setGeometry(
+        TwipsRect(left, capital ? tops.capitalLabel : tops.smallLabel, kLabelWidth, kRowHeight));
+
+    QLineEdit* field = txtSym[slot] = new QLineEdit(this);
+    field->setObjectName(QStringLiteral("txtSym(%1)").arg(slot));
+    field->setMaxLength(std::numeric_limits<int>::max());
+    ShowReplacement(slot);
+    const bool narrow = slot == 0 || slot == kSlotCount / 2;
+    field->setGeometry(TwipsRect(slot == kSlotE ? kSlotEFieldLeft : left,
+                                 capital ? tops.capitalField : tops.smallField,
+                                 narrow ? kNarrowFieldWidth : kFieldWidth, kRowHeight));
+    connect(field, &QLineEdit::textEdited, this, [this, slot, field] {
+      DropLineBreaks(*field);
+      (void)table_.SetReplacement(slot, field->text().toStdU16String());
+    });
+  }
+}
+
+void frmSettings::SetTabOrder() {
+  QWidget* previous = nullptr;
+  const auto append = [&previous](QWidget* next) {
+    if (previous != nullptr) {
+      setTabOrder(previous, next);
+    }
+    previous = next;
+  };
+  for (const auto& [first, last] : kTabRuns) {
+    const int step = first <= last ? 1 : -1;
+    for (int slot = first; slot != last + step; slot += step) {
+      append(txtSym[slot]);
+    }
+  }
+  append(Command1);
+  append(Command2);
+  append(Command3);
+}
+
+void frmSettings::ShowReplacement(int slot) {
+  const std::u16string_view value = *table_.ReplacementAt(slot);
+  const bool tooLong = value.size() > kLongestEditable;
+  const QString shown = ToQString(value.substr(0, kLongestEditable));
+  QLineEdit* field = txtSym[slot];
+  field->setReadOnly(tooLong);
+  field->setToolTip(tooLong ? QStringLiteral("Замена слишком длинная для этого поля (%1 символов): "
+                                             "видно только её начало, и изменить её здесь "
+                                             "нельзя. Она применяется и сохраняется целиком.")
+                                  .arg(value.size())
+                            : QString());
+  if (field->text() != shown) {
+    field->setText(shown);
+  }
+}
+
+void frmSettings::ShowInFront() {
+  show();
+  raise();
+  activateWindow();
+}
+
+void frmSettings::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  hide();
+}
+
+void frmSettings::Save() {
+  SaveOutcome outcome;
+  try {
+    outcome = settingsFile_.SaveSettings(table_);
+  } catch (const std::bad_alloc&) {
+    messageBoxes_.Warn(this, QStringLiteral("Настройки не сохранены"),
+                       QStringLiteral("Настройки не сохранены: не хватило памяти. Прежний файл "
+                                      "настроек не изменён."));
+    return;
+  }
+  if (!outcome.saved()) {
+    messageBoxes_.Warn(this, QStringLiteral("Настройки не сохранены"),
+                       FailureText(*outcome.failure));
+  } else if (!outcome.inexactSlots.empty()) {
+    messageBoxes_.Warn(
+        this, QStringLiteral("Настройки сохранены"),
+        QStringLiteral("Настройки программы сохранены, но кодировка файла не может передать "
+                       "некоторые символы замен для букв %1: они записаны как «?». В этом "
+                       "сеансе замены остаются прежними.")
+            .arg(LetterList(table_, outcome.inexactSlots)));
+  } else {
+    messageBoxes_.Inform(this, QStringLiteral("Настройки сохранены"),
+                         QStringLiteral("Настройки программы сохранены"));
+  }
+}
+
+}  // namespace lettermorph

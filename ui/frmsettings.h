@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QWidget>
+#include <array>
+
+#include "engine/replacement_table.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace lettermorph {
+
+class MessageBoxes;
+class SettingsFile;
+
+// The settings window: a view of the replacement table. Each of the 66 fields edits its
+// slot at once, so the next recoding uses it whether or not it was saved; every change to
+// the table made elsewhere shows in the fields at once. Save writes settings.ini, Reset
+// applies the built-in reset set, and Close or the close box only hide the window.
+class frmSettings : public QWidget {
+  Q_OBJECT
+
+ public:
+  frmSettings(ReplacementTable& table, const SettingsFile& settingsFile,
+              MessageBoxes& messageBoxes);
+
+  // Makes the window visible and active, in front of the others.
+  void ShowInFront();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CreateGrid();
+  void CreateFrame();
+  void SetTabOrder();
+  void ShowReplacement(int slot);
+  void Save();
+
+  ReplacementTable& table_;
+  const SettingsFile& settingsFile_;
+  MessageBoxes& messageBoxes_;
+
+  std::array<QLabel*, kSlotCount> Label1{};
+  std::array<QLineEdit*, kSlotCount> txtSym{};
+  QLabel* Label2 = nullptr;
+  QPushButton* Command1 = nullptr;
+  QPushButton* Command2 = nullptr;
+  QPushButton* Command3 = nullptr;
+
+  ReplacementTable::Subscription subscription_;
+};
+
+}  // namespace lettermorph

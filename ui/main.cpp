@@ -1,0 +1,64 @@
+#include <QApplication>
+#include <QByteArray>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+
+#include "settings/code_page.h"
+#include "settings/settings_file.h"
+#include "ui/desktop_shell.h"
+#include "ui/form1.h"
+#include "ui/qt_clipboard.h"
+#include "ui/qt_message_boxes.h"
+
+namespace {
+
+// Without a display Qt would print several lines and abort with a core dump; one line and
+// a plain exit status tell the user what is wrong.
+void ExitIfNoDisplay() {
+#ifndef _WIN32
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+    std::fputs(
+        "lettermorph: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY "
+        "is set)\n",
+        stderr);
+    std::exit(1);
+  }
+#endif
+}
+
+// While the application starts, Qt's only fatal error is a display it cannot reach; its
+// warnings then say the same at greater length.
+void ExitOnPlatformFailure(QtMsgType type, const QMessageLogContext&, const QString&) {
+  if (type == QtFatalMsg) {
+    const QByteArray display = qgetenv("DISPLAY");
+    std::fprintf(stderr, "lettermorph: cannot connect to the display \"%s\"\n",
+                 display.constData());
+    std::_Exit(1);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  ExitIfNoDisplay();
+#ifndef _WIN32
+  // With a file size limit in force, a save that reaches it fails with an error the settings
+  // window reports, instead of the signal ending the program and losing unsaved edits.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+
+  const QtMessageHandler defaultHandler = qInstallMessageHandler(ExitOnPlatformFailure);
+  QApplication app(argc, argv);
+  qInstallMessageHandler(defaultHandler);
+
+  lettermorph::QtClipboard clipboard;
+  lettermorph::DesktopShell shell;
+  lettermorph::QtMessageBoxes messageBoxes;
+  const lettermorph::Platform platform{clipboard, shell, messageBoxes};
+
+  lettermorph::Form1 window(platform, lettermorph::SettingsFile(lettermorph::CodePage::System()));
+  window.show();
+  return app.exec();
+}

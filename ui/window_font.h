@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QFont>
+
+namespace lettermorph {
+
+// The windows' default face, 8.25 pt "MS Sans Serif" where it is installed and the
+// platform's sans-serif face at the same size where it is not, so captions fit the boxes
+// they were measured for.
+QFont WindowFont();
+
+// The same face in bold, for the labels.
+QFont LabelFont();
+
+}  // namespace lettermorph
