@@ -29,7 +29,7 @@ xdotool windowfocus --sync "$window"
 sleep 0.5
 
 xdotool key --clearmodifiers ctrl+a
-xdotool type --delay 60 'Жук'
+xdotool type --delay 150 'Жук'
 xdotool key Return
 # From the input box the Tab key reaches txtOut, cmdOptions, cmdClear, then cmdClCopy.
 xdotool key Tab Tab Tab Tab space

@@ -7,74 +7,47 @@
 namespace lettermorph {
 namespace {
 
-std::unique_ptr<CodePage> Cp1251() {
-  auto codePage = CodePage::Named("CP1251");
-  EXPECT_NE(codePage, nullptr);
-  return codePage;
-}
-
-TEST(CodePageWindows1251, DecodesTheUpperHalfAsTheRussianAlphabet) {
+TEST(CodePage, Windows1251HoldsTheRussianAlphabetInItsUpperHalf) {
+  auto cp1251 = CodePage::Named("CP1251");
+  ASSERT_NE(cp1251, nullptr);
   std::string bytes;
   for (int byte = 0xC0; byte <= 0xFF; ++byte) {
     bytes += static_cast<char>(byte);
   }
-  bytes += "\xA8\xB8";
-  EXPECT_EQ(Cp1251()->Decode(bytes),
+  EXPECT_EQ(cp1251->Decode(bytes + "\xA8\xB8"),
             u"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюяЁё");
+  EXPECT_EQ(cp1251->Decode("a\x98z"), u"a\uFFFDz") << "a byte the code page leaves undefined";
+
+  std::string encoded;
+  EXPECT_TRUE(cp1251->Encode(u"а Яё", encoded));
+  EXPECT_EQ(encoded, "\xE0 \xDF\xB8");
 }
 
-TEST(CodePageWindows1251, EncodesCyrillicAsSingleBytes) {
-  std::string bytes;
-  EXPECT_TRUE(Cp1251()->Encode(u"а Яё", bytes));
-  EXPECT_EQ(bytes, "\xE0 \xDF\xB8");
+TEST(CodePage, WritesTheDefaultCharacterForWhatItCannotHold) {
+  std::string cp1251;
+  EXPECT_FALSE(CodePage::Named("CP1251")->Encode(u"a中b\U0001F600c\xD800", cp1251));
+  EXPECT_EQ(cp1251, "a?b?c?");
+  std::string utf8;
+  EXPECT_FALSE(CodePage::Named("UTF-8")->Encode(u"x\xDC00y", utf8));
+  EXPECT_EQ(utf8, "x?y");
 }
 
-TEST(CodePageWindows1251, WritesTheDefaultCharacterForWhatItLacks) {
-  std::string bytes;
-  EXPECT_FALSE(Cp1251()->Encode(u"a中b\U0001F600c\xD800", bytes));
-  EXPECT_EQ(bytes, "a?b?c?");
-}
-
-TEST(CodePageWindows1251, MarksTheUndefinedByteAndGoesOn) {
-  EXPECT_EQ(Cp1251()->Decode("a\x98z"), u"a\uFFFDz");
-}
-
-TEST(CodePageKoi8r, DecodesItsOwnLayout) {
-  auto koi8 = CodePage::Named("KOI8-R");
-  ASSERT_NE(koi8, nullptr);
-  EXPECT_EQ(koi8->Decode("\xF0\xD2\xC9\xD7\xC5\xD4"), u"Привет");
-}
-
-TEST(CodePageUtf8, RoundTripsEveryPlane) {
+TEST(CodePage, Utf8RoundTripsAndMarksEachMalformedByte) {
   auto utf8 = CodePage::Named("utf8");
   const std::u16string text = u"Жук, ё, \u20AC, \U0001F600, \0 end";
   std::string bytes;
   EXPECT_TRUE(utf8->Encode(text, bytes));
   EXPECT_EQ(utf8->Decode(bytes), text);
-}
 
-TEST(CodePageUtf8, DecodesEachMalformedByteAsOneReplacementCharacter) {
-  auto utf8 = CodePage::Named("UTF-8");
-  EXPECT_EQ(utf8->Decode("a\xFF"
-                         "b"),
-            u"a\uFFFDb");
   EXPECT_EQ(utf8->Decode("\xC0\x80"), u"\uFFFD\uFFFD") << "overlong NUL";
   EXPECT_EQ(utf8->Decode("\xED\xA0\x80"), u"\uFFFD\uFFFD\uFFFD") << "encoded surrogate";
-  EXPECT_EQ(utf8->Decode("\xD0"), u"\uFFFD") << "truncated at the end";
+  EXPECT_EQ(utf8->Decode("a\xD0"), u"a\uFFFD") << "cut short at the end";
   EXPECT_EQ(utf8->Decode("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD") << "past U+10FFFF";
 }
 
-TEST(CodePageUtf8, WritesAQuestionMarkForAnUnpairedSurrogate) {
-  std::string bytes;
-  EXPECT_FALSE(CodePage::Named("UTF-8")->Encode(u"x\xDC00y", bytes));
-  EXPECT_EQ(bytes, "x?y");
-}
-
-TEST(CodePageChoice, UnknownNamesAreRefused) {
+TEST(CodePage, ChoosesByLocaleAndRefusesUnknownNames) {
   EXPECT_EQ(CodePage::Named("no-such-charset"), nullptr);
-}
-
-TEST(CodePageChoice, ThePlainCLocaleMeansUtf8) {
+  EXPECT_EQ(CodePage::Named("KOI8-R")->Decode("\xF0\xD2\xC9\xD7\xC5\xD4"), u"Привет");
   const std::string previous = std::setlocale(LC_CTYPE, nullptr);
   std::setlocale(LC_CTYPE, "C");
   EXPECT_EQ(CodePage::System()->Name(), "UTF-8");

@@ -13,32 +13,25 @@ namespace lettermorph {
 class ScratchDirectory {
  public:
   ScratchDirectory() : previous_(std::filesystem::current_path()) {
-    std::random_device seed;
     path_ = std::filesystem::temp_directory_path() /
-            ("lettermorph-test-" + std::to_string(seed()) + std::to_string(seed()));
+            ("lettermorph-test-" + std::to_string(std::random_device()()));
     std::filesystem::create_directory(path_);
     std::filesystem::current_path(path_);
   }
   ~ScratchDirectory() {
     std::filesystem::current_path(previous_);
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    std::filesystem::remove_all(path_);
   }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
 
-  const std::filesystem::path& path() const { return path_; }
-
+  std::size_t EntryCount() const {
+    return std::distance(std::filesystem::directory_iterator(path_), {});
+  }
   static void Write(const std::filesystem::path& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary) << bytes;
   }
   static std::string Read(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), {}};
-  }
-  // Every entry of the directory, to catch leftovers such as temporary files.
-  std::size_t EntryCount() const {
-    return std::distance(std::filesystem::directory_iterator(path_), {});
   }
 
  private:
