@@ -215,9 +215,15 @@ void TemporaryFile::Close() {
 
 std::optional<FileFailure> ReplaceFileContents(const fs::path& path, std::string_view bytes) {
   std::error_code error;
-  const fs::path target = FollowLinks(path, error);
+  // Absolute, because Windows' ReplaceFileW cannot find the folder of a bare file name.
+  const fs::path target = fs::absolute(FollowLinks(path, error), error);
   if (error) {
     return FileFailure{FileFailure::Step::CreateTemporary, path, error};
+  }
+  // A directory under the name is never replaced, whatever the platform's rename would do.
+  if (fs::is_directory(target, error)) {
+    return FileFailure{FileFailure::Step::Replace, path,
+                       std::make_error_code(std::errc::is_a_directory)};
   }
   TemporaryFile temporary(target);
   if (auto created = temporary.Create()) {
