@@ -13,6 +13,7 @@
 #include "engine/recode_text.h"
 #include "ui/frmhelp.h"
 #include "ui/frmsettings.h"
+#include "ui/place.h"
 #include "ui/text_bridge.h"
 #include "ui/twips.h"
 #include "ui/window_font.h"
@@ -40,37 +41,29 @@ void Form1::CreateControls() {
   auto* client = new QWidget(this);
   setCentralWidget(client);
 
-  const auto label = [client](const char* name, const QString& caption, QRect geometry) {
-    auto* created = new QLabel(caption, client);
-    created->setObjectName(QString::fromLatin1(name));
-    created->setFont(LabelFont());
-    created->setGeometry(geometry);
-    return created;
-  };
-  Label2 = label("Label2", QStringLiteral("Исходное слово"), TwipsRect(90, 90, 3300, 195));
-  Label3 =
-      label("Label3", QStringLiteral("Результат перекодировки"), TwipsRect(90, 855, 3120, 285));
+  Label2 = Place<QLabel>(client, "Label2", TwipsRect(90, 90, 3300, 195),
+                         QStringLiteral("Исходное слово"));
+  Label3 = Place<QLabel>(client, "Label3", TwipsRect(90, 855, 3120, 285),
+                         QStringLiteral("Результат перекодировки"));
+  for (QLabel* label : {Label2, Label3}) {
+    label->setFont(LabelFont());
+  }
 
-  txtText = new QLineEdit(QStringLiteral("Введите текст"), client);
-  txtText->setObjectName(QStringLiteral("txtText"));
+  txtText = Place<QLineEdit>(client, "txtText", TwipsRect(90, 390, 3090, 285),
+                             QStringLiteral("Введите текст"));
   txtText->setMaxLength(std::numeric_limits<int>::max());
-  txtText->setGeometry(TwipsRect(90, 390, 3090, 285));
   connect(txtText, &QLineEdit::returnPressed, this, &Form1::Recode);
 
-  txtOut = new QPlainTextEdit(client);
-  txtOut->setObjectName(QStringLiteral("txtOut"));
+  txtOut = Place<QPlainTextEdit>(client, "txtOut", TwipsRect(90, 1125, 3090, 1695));
   txtOut->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtOut->setTabChangesFocus(true);
-  txtOut->setGeometry(TwipsRect(90, 1125, 3090, 1695));
 
   const auto button = [this, client](const char* name, const QString& caption, int top,
                                      void (Form1::*command)()) {
-    auto* created = new QPushButton(caption, client);
-    created->setObjectName(QString::fromLatin1(name));
+    auto* created = Place<QPushButton>(client, name, TwipsRect(3375, top, 1695, 375), caption);
     created->setAutoDefault(false);
-    created->setGeometry(TwipsRect(3375, top, 1695, 375));
     connect(created, &QPushButton::clicked, this, command);
     return created;
   };

@@ -15,6 +15,7 @@
 #include "settings/settings_file.h"
 #include "ui/line_breaks.h"
 #include "ui/message_boxes.h"
+#include "ui/place.h"
 #include "ui/text_bridge.h"
 #include "ui/twips.h"
 #include "ui/window_font.h"
@@ -116,25 +117,20 @@ frmSettings::frmSettings(ReplacementTable& table, const SettingsFile& settingsFi
 }
 
 void frmSettings::CreateFrame() {
-  Label2 = new QLabel(QStringLiteral("Буквы и то, чем их заменять"), this);
-  Label2->setObjectName(QStringLiteral("Label2"));
+  Label2 = Place<QLabel>(this, "Label2", TwipsRect(225, 225, 5100, 240),
+                         QStringLiteral("Буквы и то, чем их заменять"));
   Label2->setFont(LabelFont());
-  Label2->setGeometry(TwipsRect(225, 225, 5100, 240));
 
   const std::array<std::pair<const char*, int>, 4> lines = {
       {{"Line3", 675}, {"Line1", 2475}, {"Line2", 4275}, {"Line4", 6075}}};
   for (const auto& [name, y] : lines) {
-    auto* line = new QFrame(this);
-    line->setObjectName(QString::fromLatin1(name));
+    auto* line = Place<QFrame>(this, name, QRect(Pixels(180), Pixels(y), Pixels(7110 - 180), 1));
     line->setFrameShape(QFrame::HLine);
-    line->setGeometry(Pixels(180), Pixels(y), Pixels(7110 - 180), 1);
   }
 
   const auto button = [this](const char* name, const QString& caption, int left) {
-    auto* command = new QPushButton(caption, this);
-    command->setObjectName(QString::fromLatin1(name));
+    auto* command = Place<QPushButton>(this, name, TwipsRect(left, 6345, 1725, 330), caption);
     command->setAutoDefault(false);
-    command->setGeometry(TwipsRect(left, 6345, 1725, 330));
     return command;
   };
   Command1 = button("Command1", QStringLiteral("Сохранить"), 180);
@@ -153,20 +149,20 @@ void frmSettings::CreateGrid() {
     const BlockTops& tops = kBlockTops[index / 11];
     const int left = kColumnLeft[index % 11];
 
-    QLabel* label = Label1[slot] = new QLabel(QString(QChar(*table_.LetterAt(slot))), this);
-    label->setObjectName(QStringLiteral("Label1(%1)").arg(slot));
-    label->setFont(labelFont);
-    label->setGeometry(
-        TwipsRect(left, capital ? tops.capitalLabel : tops.smallLabel, kLabelWidth, kRowHeight));
+    Label1[slot] = Place<QLabel>(
+        this, QStringLiteral("Label1(%1)").arg(slot),
+        TwipsRect(left, capital ? tops.capitalLabel : tops.smallLabel, kLabelWidth, kRowHeight),
+        QString(QChar(*table_.LetterAt(slot))));
+    Label1[slot]->setFont(labelFont);
 
-    QLineEdit* field = txtSym[slot] = new QLineEdit(this);
-    field->setObjectName(QStringLiteral("txtSym(%1)").arg(slot));
+    const bool narrow = slot == 0 || slot == kSlotCount / 2;
+    QLineEdit* field = txtSym[slot] =
+        Place<QLineEdit>(this, QStringLiteral("txtSym(%1)").arg(slot),
+                         TwipsRect(slot == kSlotE ? kSlotEFieldLeft : left,
+                                   capital ? tops.capitalField : tops.smallField,
+                                   narrow ? kNarrowFieldWidth : kFieldWidth, kRowHeight));
     field->setMaxLength(std::numeric_limits<int>::max());
     ShowReplacement(slot);
-    const bool narrow = slot == 0 || slot == kSlotCount / 2;
-    field->setGeometry(TwipsRect(slot == kSlotE ? kSlotEFieldLeft : left,
-                                 capital ? tops.capitalField : tops.smallField,
-                                 narrow ? kNarrowFieldWidth : kFieldWidth, kRowHeight));
     connect(field, &QLineEdit::textEdited, this, [this, slot, field] {
       DropLineBreaks(*field);
       (void)table_.SetReplacement(slot, field->text().toStdU16String());
