@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "cli/file_handle.h"
 #include "cli/output_file.h"
 #include "cli/table_source.h"
 #include "cli/utf8_stream_recoder.h"
+#include "settings/file_handle.h"
 #include "version.h"
 
 namespace lettermorph {

@@ -2,7 +2,6 @@
 
 #include <csignal>
 #include <cstring>
-#include <random>
 
 #ifndef _WIN32
 #include <unistd.h>
@@ -31,7 +30,7 @@ extern "C" void RemoveTemporaryAndStop(int signal) {
 void RemoveOnInterrupt(const fs::path& temporary) {
 #ifndef _WIN32
   const std::string& name = temporary.native();
-  if (name.size() >= sizeof pendingTemporary) {
+  if (name.empty() || name.size() >= sizeof pendingTemporary) {
     return;
   }
   std::memcpy(pendingTemporary, name.c_str(), name.size() + 1);
@@ -56,94 +55,46 @@ void ForgetOnInterrupt() {
 #endif
 }
 
-std::string RandomSuffix() {
-  std::random_device seed;
-  std::mt19937 random(seed());
-  const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::string suffix = ".tmp-";
-  for (int i = 0; i < 8; ++i) {
-    suffix += digits[random() % 36];
-  }
-  return suffix;
-}
-
 }  // namespace
 
-OutputFile::OutputFile() : file_(FileHandle::StandardOutput()), name_("standard output") {}
+OutputFile::OutputFile() : name_("standard output"), direct_(FileHandle::StandardOutput()) {}
 
 OutputFile::OutputFile(const fs::path& path) : name_(path.string()) {
   std::error_code ignored;
   const fs::file_status status = fs::status(path, ignored);
-  if (fs::exists(status) && !fs::is_regular_file(status)) {
-    file_ = FileHandle::OpenForWriting(path, error_);
+  if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
+    direct_ = FileHandle::OpenForWriting(path, directError_);
     return;
   }
-  // Through a symbolic link the file it points to is replaced and the link is kept.
-  target_ = fs::weakly_canonical(path, ignored);
-  if (target_.empty()) {
-    target_ = path;
-  }
-  constexpr fs::perms kNewFile = fs::perms::owner_read | fs::perms::owner_write |
-                                 fs::perms::group_read | fs::perms::group_write |
-                                 fs::perms::others_read | fs::perms::others_write;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = target_;
-    candidate += RandomSuffix();
-    file_ = FileHandle::CreateNew(candidate, kNewFile, error_);
-    if (!error_) {
-      temporary_ = candidate;
-      RemoveOnInterrupt(temporary_);
-      // A replaced file keeps its permissions; a new one gets those the umask gives.
-      if (fs::exists(status)) {
-        fs::permissions(temporary_, status.permissions(), ignored);
-      }
-      return;
-    }
-    if (error_ != std::errc::file_exists) {
-      return;
-    }
-  }
+  replaced_ = std::make_unique<AtomicFile>(path);
+  RemoveOnInterrupt(replaced_->TemporaryPath());
 }
 
 OutputFile::~OutputFile() {
-  Discard();
+  ForgetOnInterrupt();
 }
 
 bool OutputFile::Write(std::string_view bytes) {
-  if (!error_) {
-    error_ = file_.WriteAll(bytes);
+  if (replaced_) {
+    return replaced_->Write(bytes);
   }
-  return !error_;
+  if (!directError_) {
+    directError_ = direct_.WriteAll(bytes);
+  }
+  return !directError_;
 }
 
 bool OutputFile::Commit() {
-  if (!error_ && !temporary_.empty()) {
-    error_ = file_.Sync();
-    if (!error_) {
-      error_ = file_.Close();
-    }
-    if (!error_) {
-      fs::rename(temporary_, target_, error_);
-    }
-    if (!error_) {
-      temporary_.clear();
-      ForgetOnInterrupt();
-    }
-  }
-  if (error_) {
-    Discard();
-  }
-  return !error_;
+  const bool committed = replaced_ ? replaced_->Commit() : !directError_;
+  ForgetOnInterrupt();
+  return committed;
 }
 
-void OutputFile::Discard() {
-  file_.Close();
-  if (!temporary_.empty()) {
-    ForgetOnInterrupt();
-    std::error_code ignored;
-    fs::remove(temporary_, ignored);
-    temporary_.clear();
+std::error_code OutputFile::Error() const {
+  if (replaced_) {
+    return replaced_->Failure() ? replaced_->Failure()->reason : std::error_code();
   }
+  return directError_;
 }
 
 }  // namespace lettermorph

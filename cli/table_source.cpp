@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "cli/file_handle.h"
+#include "settings/file_handle.h"
 #include "settings/settings_file.h"
 
 namespace lettermorph {

@@ -1,35 +1,22 @@
 #include "settings/settings_file.h"
 
-#include <cstdio>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "settings/file_handle.h"
+
 namespace lettermorph {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-FileHandle OpenForReading(const std::filesystem::path& path) {
-#ifdef _WIN32
-  return FileHandle(_wfopen(path.c_str(), L"rb"));
-#else
-  return FileHandle(std::fopen(path.c_str(), "rb"));
-#endif
-}
 
 // Only a regular file is read: a directory, a pipe or a device under the name would block
 // start-up or feed it endless bytes.
 FileHandle OpenRegularFile(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) {
-    return nullptr;
+    return {};
   }
-  return OpenForReading(path);
+  return FileHandle::OpenForReading(path, error);
 }
 
 }  // namespace
@@ -40,7 +27,7 @@ SettingsFile::SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::
 void SettingsFile::LoadSettings(ReplacementTable& table) const noexcept {
   try {
     FileHandle file = OpenRegularFile(path_);
-    if (!file) {
+    if (!file.IsOpen()) {
       return;
     }
     // One buffer the size of the file holds any line without regrowing, so even a file that
@@ -54,14 +41,15 @@ void SettingsFile::LoadSettings(ReplacementTable& table) const noexcept {
     bool afterCr = false;
     std::vector<char> buffer(1 << 16);
     while (slot < kSlotCount) {
-      const std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
-      if (got == 0) {
-        if (std::ferror(file.get())) {
-          return;  // a half-read last line is not a value
-        }
+      std::error_code error;
+      const std::optional<std::size_t> got = file.Read(buffer, error);
+      if (!got) {
+        return;  // a half-read last line is not a value
+      }
+      if (*got == 0) {
         break;
       }
-      std::string_view rest(buffer.data(), got);
+      std::string_view rest(buffer.data(), *got);
       while (!rest.empty() && slot < kSlotCount) {
         if (afterCr && rest.front() == '\n') {
           rest.remove_prefix(1);

@@ -1,4 +1,4 @@
-#include "cli/file_handle.h"
+#include "settings/file_handle.h"
 
 #include <fcntl.h>
 
