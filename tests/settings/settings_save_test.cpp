@@ -51,15 +51,6 @@ TEST_F(SettingsSave, EveryValueComesBackAfterAWindows1251RoundTrip) {
   }
 }
 
-TEST_F(SettingsSave, NamesTheSlotsWrittenWithTheDefaultCharacter) {
-  ASSERT_TRUE(table_.SetReplacement(3, u"中"));
-  ASSERT_TRUE(table_.SetReplacement(40, u"x\U0001F600"));
-  const SaveOutcome outcome = file_.SaveSettings(table_);
-  ASSERT_TRUE(outcome.saved());
-  EXPECT_EQ(outcome.inexactSlots, (std::vector<int>{3, 40}));
-  EXPECT_NE(ScratchDirectory::Read("settings.ini").find("\r\nB\r\n?\r\n"), std::string::npos);
-}
-
 TEST_F(SettingsSave, ReplacesTheFileALinkPointsToAndKeepsItsPermissions) {
   std::filesystem::create_directory("real");
   ScratchDirectory::Write("real/target.ini", "old\r\n");

@@ -1,6 +1,4 @@
-#include <QLabel>
 #include <QLineEdit>
-#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -14,6 +12,7 @@
 #include "ui/frmhelp.h"
 #include "ui/frmsettings.h"
 #include "ui/twips.h"
+#include "version.h"
 #include "window_checks.h"
 
 namespace lettermorph {
@@ -73,7 +72,6 @@ class Form1Test : public QObject {
     QVERIFY(near(Twips(Output()->height()), height - 2200));
     QCOMPARE(Input()->geometry(), TwipsRect(90, 390, Input()->width() * 15, 285));
     QCOMPARE(Output()->pos(), TwipsRect(90, 1125, 0, 0).topLeft());
-    QCOMPARE(Child<QLabel>("Label3")->geometry(), TwipsRect(90, 855, 3120, 285));
   }
 
   QTemporaryDir directory_;
@@ -106,16 +104,7 @@ class Form1Test : public QObject {
       QVERIFY2(Child(name)->fontMetrics().horizontalAdvance(Child(name)->text()) <
                    Child(name)->width() - 4,
                name);
-      QVERIFY(!Child(name)->autoDefault());
     }
-    QStringList menus;
-    for (QAction* menu : window_->menuBar()->actions()) {
-      menus << menu->text();
-      for (QAction* item : menu->menu()->actions()) {
-        menus << "  " + item->text();
-      }
-    }
-    QCOMPARE(menus, (QStringList{"Файл", "  Настройки", "  Выход", "Помощь", "  О программе"}));
     QCOMPARE(TabStopsFrom(Input()),
              (QWidgetList{Input(), Output(), Child("cmdOptions"), Child("cmdClear"),
                           Child("cmdClCopy"), Child("cmdDo"), Child("cmdClPaste")}));
@@ -126,11 +115,8 @@ class Form1Test : public QObject {
     QTest::addColumn<QSize>("expected");
     // 5500 x 3800 twips is 366.7 x 253.3 pixels; the rule rounds up to stay above it.
     QTest::newRow("smaller than the minimum") << QSize(200, 100) << QSize(367, 254);
-    QTest::newRow("a pixel under the minimum") << QSize(366, 253) << QSize(367, 254);
-    QTest::newRow("wider by 100 pixels") << QSize(467, 254) << QSize(467, 254);
-    QTest::newRow("higher by 100 pixels") << QSize(367, 354) << QSize(367, 354);
+    QTest::newRow("wider and higher by 100 pixels") << QSize(467, 354) << QSize(467, 354);
     QTest::newRow("only too narrow") << QSize(100, 500) << QSize(367, 500);
-    QTest::newRow("only too low") << QSize(700, 10) << QSize(700, 254);
   }
 
   void layoutRule() {
@@ -189,20 +175,18 @@ class Form1Test : public QObject {
     QCOMPARE(Output()->toPlainText(), QStringLiteral("old result"));
   }
 
-  void copyEmptiesTheClipboardThenPutsTheWholeOutput() {
+  void copyThenClear() {
     Start();
     clipboard_.text = QStringLiteral("something");
     Click("cmdClCopy");
     QCOMPARE(clipboard_.events, (QStringList{"clear", "set"}));
     QCOMPARE(clipboard_.text, QString());
+    // Non-breaking and line separators survive, which the plain-text view would flatten.
     Output()->setPlainText(QStringLiteral("a\u00A0b\nc\u2028d"));
     Click("cmdClCopy");
     QCOMPARE(clipboard_.text, QStringLiteral("a\u00A0b\nc\u2028d"));
-  }
 
-  void clearEmptiesBothBoxesAndKeepsTheFocus() {
-    Start();
-    QTest::keyClick(Input(), Qt::Key_Return);
+    Input()->setFocus();
     Child("cmdClear")->click();
     QCOMPARE(Input()->text(), QString());
     QCOMPARE(Output()->toPlainText(), QString());
@@ -221,16 +205,24 @@ class Form1Test : public QObject {
     QVERIFY(!std::filesystem::exists(IniPath()));
   }
 
+  // One about window at a time; each press of its button is one request to the shell.
   void aboutWindowIsOneAndOutlivesTheMainWindow() {
     Start();
     Trigger("About");
     Trigger("About");
     QCOMPARE(TopLevel<frmHelp>().size(), 1);
     QPointer<frmHelp> about = TopLevel<frmHelp>().value(0);
+    auto* site = about->findChild<QPushButton*>(QStringLiteral("cmdSite"));
+    QCOMPARE(about->focusWidget(), site);
+    QVERIFY(site->fontMetrics().horizontalAdvance(site->text()) < site->width());
+    QTest::mouseClick(site, Qt::LeftButton);
+    QTest::keyClick(site, Qt::Key_Return);
+    QTest::keyClick(site, Qt::Key_Space);
+    QCOMPARE(shell_.opened, QStringList(3, QStringLiteral(LETTERMORPH_SITE_URL)));
+
     about->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(about.isNull());
-
     Trigger("About");
     about = TopLevel<frmHelp>().value(0);
     window_->close();
