@@ -1,5 +1,6 @@
 #include "settings/settings_file.h"
 
+#include <algorithm>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,9 +56,11 @@ void SettingsFile::LoadSettings(ReplacementTable& table) const noexcept {
           rest.remove_prefix(1);
         }
         afterCr = false;
-        const std::size_t end = rest.find_first_of("\r\n");
+        const auto stop =
+            std::find_if(rest.begin(), rest.end(), [](char c) { return c == '\r' || c == '\n'; });
+        const auto end = static_cast<std::size_t>(stop - rest.begin());
         line.append(rest.substr(0, end));
-        if (end == std::string_view::npos) {
+        if (stop == rest.end()) {
           break;
         }
         afterCr = rest[end] == '\r';
