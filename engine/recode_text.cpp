@@ -23,14 +23,22 @@ std::size_t RecodedLength(std::u16string_view text, const ReplacementTable& tabl
 void RecodeTextInto(std::u16string_view text, const ReplacementTable& table,
                     std::span<char16_t> out) {
   const RecodeLookup& lookup = table.Lookup();
-  char16_t* dst = out.data();
-  char16_t* const end = dst + out.size();
   constexpr std::size_t kInline = RecodeLookup::kInlineUnits;
-  for (char16_t c : text) {
+
+  // Short replacements are copied whole, zero padding included, which is faster than a copy
+  // of their exact length; the padding is overwritten by what follows. That needs room for
+  // the padding, so the last characters, whose output ends within the padding's reach, are
+  // written exactly.
+  std::size_t tail = text.size();
+  for (std::size_t after = 0; tail > 0 && after < kInline;) {
+    after += lookup.For(text[--tail]).length;
+  }
+
+  char16_t* dst = out.data();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
     const RecodeLookup::Entry& entry = lookup.For(c);
-    // Short replacements are copied whole, zero padding included, which is faster than a
-    // copy of their exact length; the padding is overwritten by what follows.
-    if (entry.length <= kInline && static_cast<std::size_t>(end - dst) >= kInline) [[likely]] {
+    if (entry.length <= kInline && i < tail) [[likely]] {
       auto units = entry.units;
       units[0] |= static_cast<char16_t>(c & entry.passMask);
       std::memcpy(dst, units.data(), sizeof units);
@@ -42,7 +50,7 @@ void RecodeTextInto(std::u16string_view text, const ReplacementTable& table,
     }
     dst += entry.length;
   }
-  assert(dst == end);
+  assert(dst == out.data() + out.size());
 }
 
 }  // namespace lettermorph
