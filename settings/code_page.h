@@ -19,7 +19,6 @@ class CodePage {
   // A code page by name ("UTF-8", "CP1251", "KOI8-R"); null when the system does not know it.
   static std::unique_ptr<CodePage> Named(std::string_view name);
 
-  virtual std::string Name() const = 0;
   virtual std::u16string Decode(std::string_view bytes) const = 0;
   // Appends the encoding of `text` to `out`; false when some character had to be replaced by
   // the default character.

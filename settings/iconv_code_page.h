@@ -13,7 +13,6 @@ class IconvCodePage final : public CodePage {
   // Null when iconv cannot convert between `name` and UTF-16.
   static std::unique_ptr<IconvCodePage> Open(std::string name);
 
-  std::string Name() const override { return name_; }
   std::u16string Decode(std::string_view bytes) const override;
   bool Encode(std::u16string_view text, std::string& out) const override;
 

@@ -29,8 +29,6 @@ class SettingsFile {
 
   explicit SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::path path = kFileName);
 
-  const std::filesystem::path& Path() const { return path_; }
-
   // Reads the file over the table, one line per slot from slot 0. Lines end at CR LF, a lone
   // CR, or a lone LF, as an editor on any system may leave them; lines past the 66th are not
   // read. Whatever goes wrong, the slots read so far keep their new values, the rest keep

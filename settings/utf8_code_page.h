@@ -8,7 +8,6 @@ namespace lettermorph {
 // surrogate, which UTF-8 cannot carry, is written as "?".
 class Utf8CodePage final : public CodePage {
  public:
-  std::string Name() const override { return "UTF-8"; }
   std::u16string Decode(std::string_view bytes) const override;
   bool Encode(std::u16string_view text, std::string& out) const override;
 };

@@ -13,10 +13,6 @@ constexpr std::size_t kPiece = 1u << 30;
 
 }  // namespace
 
-std::string WindowsCodePage::Name() const {
-  return "CP" + std::to_string(codePage_);
-}
-
 std::u16string WindowsCodePage::Decode(std::string_view bytes) const {
   std::u16string text;
   for (std::size_t at = 0; at < bytes.size(); at += kPiece) {

@@ -10,7 +10,6 @@ class WindowsCodePage final : public CodePage {
  public:
   explicit WindowsCodePage(unsigned codePage) : codePage_(codePage) {}
 
-  std::string Name() const override;
   std::u16string Decode(std::string_view bytes) const override;
   bool Encode(std::u16string_view text, std::string& out) const override;
 
