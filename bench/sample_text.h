@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "settings/utf8_code_page.h"
+#include "engine/utf8.h"
 
 namespace lettermorph {
 
@@ -13,7 +13,7 @@ namespace lettermorph {
 inline std::u16string RussianProse(std::size_t units) {
   std::ifstream in(LETTERMORPH_SAMPLE_TEXT, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  const std::u16string sample = Utf8CodePage().Decode(bytes);
+  const std::u16string sample = DecodeUtf8(bytes);
   if (sample.empty()) {
     throw std::runtime_error("cannot read " LETTERMORPH_SAMPLE_TEXT);
   }

@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
 #include "bench/sample_text.h"
-#include "cli/utf8_stream_recoder.h"
 #include "engine/recode_text.h"
+#include "engine/utf8_stream_recoder.h"
 
 namespace lettermorph {
 namespace {
@@ -22,7 +22,7 @@ class NullSink final : public ByteSink {
 const std::string& Prose() {
   static const std::string bytes = [] {
     std::string out;
-    Utf8CodePage().Encode(RussianProse(kUnits), out);
+    AppendUtf8(RussianProse(kUnits), out);
     return out;
   }();
   return bytes;
@@ -56,12 +56,11 @@ void DecodeRecodeEncodeReference(benchmark::State& state, bool reset) {
   if (reset) {
     table.ApplyResetDefaults();
   }
-  const Utf8CodePage utf8;
   std::string out;
   for (auto _ : state) {
     for (std::size_t at = 0; at < text.size(); at += kPiece) {
       out.clear();
-      utf8.Encode(RecodeText(utf8.Decode(std::string_view(text).substr(at, kPiece)), table), out);
+      AppendUtf8(RecodeText(DecodeUtf8(std::string_view(text).substr(at, kPiece)), table), out);
       benchmark::DoNotOptimize(out.data());
     }
   }

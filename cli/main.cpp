@@ -12,8 +12,8 @@
 #include "cli/command_line.h"
 #include "cli/output_file.h"
 #include "cli/table_source.h"
-#include "cli/utf8_stream_recoder.h"
-#include "settings/file_handle.h"
+#include "engine/utf8_stream_recoder.h"
+#include "system/file_handle.h"
 #include "version.h"
 
 namespace lettermorph {

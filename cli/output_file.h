@@ -5,9 +5,9 @@
 #include <string>
 #include <system_error>
 
-#include "cli/byte_sink.h"
-#include "settings/atomic_file.h"
-#include "settings/file_handle.h"
+#include "engine/byte_sink.h"
+#include "system/atomic_file.h"
+#include "system/file_handle.h"
 
 namespace lettermorph {
 

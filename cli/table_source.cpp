@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "settings/file_handle.h"
 #include "settings/settings_file.h"
+#include "system/file_handle.h"
 
 namespace lettermorph {
 namespace {

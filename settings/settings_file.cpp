@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/file_handle.h"
+#include "system/file_handle.h"
 
 namespace lettermorph {
 namespace {

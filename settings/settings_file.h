@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/replacement_table.h"
-#include "settings/atomic_file.h"
-#include "settings/code_page.h"
+#include "system/atomic_file.h"
+#include "system/code_page.h"
 
 namespace lettermorph {
 

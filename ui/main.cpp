@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "settings/code_page.h"
 #include "settings/settings_file.h"
+#include "system/code_page.h"
 #include "ui/desktop_shell.h"
 #include "ui/form1.h"
 #include "ui/qt_clipboard.h"

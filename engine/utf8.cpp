@@ -1,4 +1,4 @@
-#include "settings/utf8_code_page.h"
+#include "engine/utf8.h"
 
 namespace lettermorph {
 namespace {
@@ -43,7 +43,7 @@ std::size_t DecodeOne(std::string_view bytes, std::size_t at, char32_t& code) {
 
 }  // namespace
 
-std::u16string Utf8CodePage::Decode(std::string_view bytes) const {
+std::u16string DecodeUtf8(std::string_view bytes) {
   std::u16string text;
   text.reserve(bytes.size());
   for (std::size_t at = 0; at < bytes.size();) {
@@ -66,7 +66,7 @@ std::u16string Utf8CodePage::Decode(std::string_view bytes) const {
   return text;
 }
 
-bool Utf8CodePage::Encode(std::u16string_view text, std::string& out) const {
+bool AppendUtf8(std::u16string_view text, std::string& out) {
   bool exact = true;
   for (std::size_t i = 0; i < text.size(); ++i) {
     char32_t code = text[i];

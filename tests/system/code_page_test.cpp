@@ -1,4 +1,4 @@
-#include "settings/code_page.h"
+#include "system/code_page.h"
 
 #include <gtest/gtest.h>
 

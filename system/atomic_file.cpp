@@ -1,4 +1,4 @@
-#include "settings/atomic_file.h"
+#include "system/atomic_file.h"
 
 #include <random>
 #include <string>

@@ -1,18 +1,18 @@
-#include "settings/code_page.h"
+#include "system/code_page.h"
 
 #include <algorithm>
 #include <cctype>
 
-#include "settings/utf8_code_page.h"
+#include "system/utf8_code_page.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-#include "settings/windows_code_page.h"
+#include "system/windows_code_page.h"
 #else
 #include <langinfo.h>
 
-#include "settings/iconv_code_page.h"
+#include "system/iconv_code_page.h"
 #endif
 
 namespace lettermorph {

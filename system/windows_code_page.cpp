@@ -1,4 +1,4 @@
-#include "settings/windows_code_page.h"
+#include "system/windows_code_page.h"
 
 #include <windows.h>
 

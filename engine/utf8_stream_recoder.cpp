@@ -1,11 +1,11 @@
-#include "cli/utf8_stream_recoder.h"
+#include "engine/utf8_stream_recoder.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 #include "engine/slot_letters.h"
-#include "settings/utf8_code_page.h"
+#include "engine/utf8.h"
 
 #if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
 #include <emmintrin.h>
@@ -84,11 +84,10 @@ Utf8StreamRecoder::Utf8StreamRecoder(const ReplacementTable& table)
     pieces_[index].bytes[1] = static_cast<char>(0x80 | (index & 0x3F));
     pieces_[index].length = 2;
   }
-  const Utf8CodePage utf8;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     const unsigned index = *table.LetterAt(slot) - 0x400u;
     std::string bytes;
-    utf8.Encode(*table.ReplacementAt(slot), bytes);
+    AppendUtf8(*table.ReplacementAt(slot), bytes);
     Piece& piece = pieces_[index];
     if (bytes.size() <= sizeof piece.bytes) {
       std::memcpy(piece.bytes, bytes.data(), bytes.size());

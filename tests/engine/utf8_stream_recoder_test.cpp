@@ -1,4 +1,4 @@
-#include "cli/utf8_stream_recoder.h"
+#include "engine/utf8_stream_recoder.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/recode_text.h"
-#include "settings/utf8_code_page.h"
+#include "engine/utf8.h"
 
 namespace lettermorph {
 namespace {
@@ -21,7 +21,7 @@ struct StringSink final : ByteSink {
 
 std::string Utf8(std::u16string_view text) {
   std::string bytes;
-  Utf8CodePage().Encode(text, bytes);
+  AppendUtf8(text, bytes);
   return bytes;
 }
 

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "settings/code_page.h"
+#include "system/code_page.h"
 
 namespace lettermorph {
 

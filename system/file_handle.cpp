@@ -1,4 +1,4 @@
-#include "settings/file_handle.h"
+#include "system/file_handle.h"
 
 #include <fcntl.h>
 

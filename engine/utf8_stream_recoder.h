@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "cli/byte_sink.h"
+#include "engine/byte_sink.h"
 #include "engine/replacement_table.h"
 
 namespace lettermorph {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "settings/code_page.h"
+#include "system/code_page.h"
 
 namespace lettermorph {
 
