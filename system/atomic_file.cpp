@@ -1,151 +1,232 @@
 #include "system/atomic_file.h"
 
+#include <algorithm>
+#include <chrono>
 #include <random>
 #include <string>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <unistd.h>
-#endif
+#include "system/path_operations.h"
 
 namespace lettermorph {
 namespace {
 
 namespace fs = std::filesystem;
+using Step = FileStep;
 
-// Read and write for all, less what the umask takes away, as for any new file.
-constexpr auto kNewFilePermissions = static_cast<fs::perms>(0666);
+// A temporary file is named after its target, "settings.ini.tmp-" and eight characters.
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr std::string_view kSuffixCharacters = "0123456789abcdefghijklmnopqrstuvwxyz";
+constexpr std::size_t kSuffixLength = 8;
+constexpr int kNameAttempts = 100;
+// A temporary file this old belongs to no save still running.
+constexpr auto kStaleAge = std::chrono::hours(24);
 
-// The file a chain of symbolic links ends at, made absolute, because Windows' ReplaceFileW
-// cannot find the folder of a bare file name.
-fs::path FinalTarget(fs::path path, std::error_code& error) {
-  for (int hop = 0; hop < 40; ++hop) {
-    if (!fs::is_symlink(fs::symlink_status(path, error))) {
-      error.clear();
-      return fs::absolute(path, error);
-    }
-    const fs::path target = fs::read_symlink(path, error);
-    if (error) {
-      return path;
-    }
-    path = target.is_absolute() ? target : path.parent_path() / target;
+fs::path TemporaryName(const fs::path& target) {
+  static std::mt19937 random(std::random_device{}());
+  std::string suffix(kTemporaryMark);
+  for (std::size_t i = 0; i < kSuffixLength; ++i) {
+    suffix += kSuffixCharacters[random() % kSuffixCharacters.size()];
   }
-  error = std::make_error_code(std::errc::too_many_symbolic_link_levels);
-  return path;
+  fs::path name = target;
+  name += suffix;
+  return name;
 }
 
-std::string RandomSuffix() {
-  std::mt19937 random(std::random_device{}());
-  const char* digits = "0123456789abcdefghijklmnopqrstuvwxyz";
-  std::string suffix = ".tmp-";
-  for (int i = 0; i < 8; ++i) {
-    suffix += digits[random() % 36];
-  }
-  return suffix;
+bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
+  const fs::path::string_type prefix =
+      target.filename().native() + fs::path(kTemporaryMark).native();
+  const fs::path::string_type name = candidate.filename().native();
+  return name.size() == prefix.size() + kSuffixLength && name.starts_with(prefix) &&
+         std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix.size()), name.end(),
+                     [](auto c) {
+                       return c < 0x80 && kSuffixCharacters.find(char(c)) != kSuffixCharacters.npos;
+                     });
 }
 
-// Moves the finished new file over the old one, or into place when there is none.
-std::error_code MoveIntoPlace(const fs::path& temporary, const fs::path& target) {
-#ifdef _WIN32
-  // ReplaceFileW keeps the old file's attributes and security, and needs it to exist.
-  const bool moved = fs::exists(target)
-                         ? ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                        REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-                         : MoveFileExW(temporary.c_str(), target.c_str(),
-                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  return moved ? std::error_code() : std::error_code(GetLastError(), std::system_category());
-#else
-  if (rename(temporary.c_str(), target.c_str()) != 0) {
-    return {errno, std::generic_category()};
+// Temporary files that a killed or crashed save left beside the target. Best effort: whatever
+// cannot be read or removed is left alone.
+void RemoveStaleTemporaries(const fs::path& target) {
+  std::error_code error;
+  const auto now = fs::file_time_type::clock::now();
+  for (fs::directory_iterator it(target.parent_path(), error), end; !error && it != end;
+       it.increment(error)) {
+    std::error_code ignored;
+    if (IsTemporaryOf(it->path(), target) && it->is_regular_file(ignored) &&
+        now - it->last_write_time(ignored) > kStaleAge) {
+      fs::remove(it->path(), ignored);
+    }
   }
-  // Make the rename itself durable; the new contents are on disk either way.
-  const fs::path directory = target.parent_path();
-  const int fd = open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    fsync(fd);
-    close(fd);
-  }
-  return {};
-#endif
+}
+
+bool IsPermissionDenied(const std::error_code& error) {
+  return error == std::errc::permission_denied || error == std::errc::operation_not_permitted;
 }
 
 }  // namespace
 
-AtomicFile::AtomicFile(const fs::path& path) : path_(path) {
+AtomicFile::AtomicFile(const fs::path& path, FaultHook faults)
+    : path_(path), faults_(std::move(faults)) {
   std::error_code error;
   target_ = FinalTarget(path, error);
   if (error) {
-    Fail(FileFailure::Step::CreateTemporary, error);
+    Fail(Step::Create, error);
     return;
   }
-  // A directory under the name is never replaced, whatever the platform's rename would do.
   const fs::file_status existing = fs::status(target_, error);
   if (fs::is_directory(existing)) {
-    Fail(FileFailure::Step::Replace, std::make_error_code(std::errc::is_a_directory));
+    Fail(Step::Replace, std::make_error_code(std::errc::is_a_directory));
     return;
   }
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    fs::path candidate = target_;
-    candidate += RandomSuffix();
-    file_ = FileHandle::CreateNew(candidate, kNewFilePermissions, error);
+  if (fs::exists(existing) && !IsWritable(target_)) {
+    Fail(Step::Replace, std::make_error_code(std::errc::permission_denied));
+    return;
+  }
+  RemoveStaleTemporaries(target_);
+  Create(existing);
+}
+
+AtomicFile::~AtomicFile() {
+  Discard();
+}
+
+void AtomicFile::Create(const fs::file_status& existing) {
+  std::error_code error = Run(Step::Create, [this] {
+    std::error_code unnamed;
+    file_ = FileHandle::CreateUnnamed(target_.parent_path(), unnamed);
+    if (!unnamed) {
+      method_ = Method::Unnamed;
+      return unnamed;
+    }
+    return unnamed == std::errc::operation_not_supported ? CreateTemporary() : unnamed;
+  });
+  if (IsPermissionDenied(error) && fs::is_regular_file(existing)) {
+    error = Run(Step::Create, [this] {
+      std::error_code opened;
+      file_ = FileHandle::OpenForWriting(target_, opened);
+      if (!opened) {
+        method_ = Method::InPlace;
+      }
+      return opened;
+    });
+  }
+  if (error) {
+    Fail(Step::Create, error);
+  } else if (method_ != Method::InPlace && fs::exists(existing)) {
+    file_.TakePermissionsOf(target_);
+  }
+}
+
+std::error_code AtomicFile::CreateTemporary() {
+  std::error_code error;
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const fs::path candidate = TemporaryName(target_);
+    file_ = FileHandle::CreateTemporary(candidate, error);
     if (!error) {
       temporary_ = candidate;
-      // A replaced file keeps its permissions.
-      if (fs::exists(existing)) {
-        fs::permissions(temporary_, existing.permissions(), error);
-      }
-      return;
+      method_ = Method::Temporary;
+      break;
     }
     if (error != std::errc::file_exists) {
       break;
     }
   }
-  Fail(FileFailure::Step::CreateTemporary, error);
-}
-
-AtomicFile::~AtomicFile() {
-  file_.Close();
-  if (!temporary_.empty()) {
-    std::error_code ignored;
-    fs::remove(temporary_, ignored);
-  }
+  return error;
 }
 
 bool AtomicFile::Write(std::string_view bytes) {
-  if (!failure_) {
-    if (auto error = file_.WriteAll(bytes)) {
-      Fail(FileFailure::Step::Write, error);
-    }
+  if (failure_) {
+    return false;
   }
-  return !failure_;
+  if (auto error = Run(Step::Write, [&] { return file_.WriteAll(bytes); })) {
+    Fail(Step::Write, error);
+    return false;
+  }
+  written_ += bytes.size();
+  return true;
 }
 
 bool AtomicFile::Commit() {
   if (failure_) {
     return false;
   }
-  std::error_code error = file_.Sync();
-  if (!error) {
-    error = file_.Close();
+  if (method_ == Method::InPlace) {
+    // The old contents may have been longer.
+    if (auto error = Run(Step::Write, [this] { return file_.Truncate(written_); })) {
+      Fail(Step::Write, error);
+      return false;
+    }
   }
-  if (error) {
-    Fail(FileFailure::Step::Write, error);
-  } else if (auto moved = MoveIntoPlace(temporary_, target_)) {
-    Fail(FileFailure::Step::Replace, moved);
-  } else {
+  if (auto error = Run(Step::Sync, [this] { return file_.Sync(); })) {
+    Fail(Step::Sync, error);
+    return false;
+  }
+  if (method_ == Method::Unnamed) {
+    // The unnamed file takes a temporary name first: it cannot take the old file's place
+    // directly, since linking never replaces an existing name.
+    auto error = Run(Step::Replace, [this] {
+      std::error_code linked;
+      for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const fs::path candidate = TemporaryName(target_);
+        linked = file_.LinkAs(candidate);
+        if (!linked) {
+          temporary_ = candidate;
+          break;
+        }
+        if (linked != std::errc::file_exists) {
+          break;
+        }
+      }
+      return linked;
+    });
+    if (error) {
+      Fail(Step::Replace, error);
+      return false;
+    }
+  }
+  if (auto error = Run(Step::Flush, [this] {
+        const std::error_code kept = file_.KeepOnClose();
+        const std::error_code closed = file_.Close();
+        return kept ? kept : closed;
+      })) {
+    Fail(Step::Flush, error);
+    return false;
+  }
+  if (method_ != Method::InPlace) {
+    if (auto error = Run(Step::Replace, [this] { return MoveIntoPlace(temporary_, target_); })) {
+      Fail(Step::Replace, error);
+      return false;
+    }
     temporary_.clear();
   }
-  return !failure_;
+  return true;
 }
 
-void AtomicFile::Fail(FileFailure::Step step, std::error_code reason) {
+std::error_code AtomicFile::Run(Step step, const std::function<std::error_code()>& action) {
+  if (faults_) {
+    if (auto injected = faults_(step)) {
+      return injected;
+    }
+  }
+  return action();
+}
+
+void AtomicFile::Fail(Step step, std::error_code reason) {
   failure_ = FileFailure{step, path_, reason};
+  Discard();
 }
 
-std::optional<FileFailure> ReplaceFileContents(const fs::path& path, std::string_view bytes) {
-  AtomicFile file(path);
+void AtomicFile::Discard() {
+  file_.Close();
+  if (!temporary_.empty()) {
+    std::error_code ignored;
+    fs::remove(temporary_, ignored);
+    temporary_.clear();
+  }
+}
+
+std::optional<FileFailure> ReplaceFileContents(const fs::path& path, std::string_view bytes,
+                                               FaultHook faults) {
+  AtomicFile file(path, std::move(faults));
   file.Write(bytes);
   file.Commit();
   return file.Failure();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
@@ -9,8 +10,8 @@
 
 namespace lettermorph {
 
-// An open file descriptor, closed when the handle goes, with the few calls the program makes
-// on it; the same on POSIX systems and on Windows. Every failure comes back as an error code.
+// An open file, closed when the handle goes, with the few calls the program makes on it; the
+// same on POSIX systems and on Windows. Every failure comes back as an error code.
 class FileHandle {
  public:
   FileHandle() = default;
@@ -22,11 +23,17 @@ class FileHandle {
   static FileHandle StandardInput();
   static FileHandle StandardOutput();
   static FileHandle OpenForReading(const std::filesystem::path& path, std::error_code& error);
-  // An existing file that is written as it is, such as a device or a named pipe.
+  // An existing file, written from its start without being cut short: a device, a named pipe,
+  // or a file rewritten in place.
   static FileHandle OpenForWriting(const std::filesystem::path& path, std::error_code& error);
-  // A new file, or an error when the name is taken. `permissions` are narrowed by the umask.
-  static FileHandle CreateNew(const std::filesystem::path& path, std::filesystem::perms permissions,
-                              std::error_code& error);
+  // A new file with no name, in `directory`, that vanishes if the program ends before
+  // LinkAs() names it. Only Linux makes such files; elsewhere, and on file systems that cannot,
+  // this fails with errc::operation_not_supported.
+  static FileHandle CreateUnnamed(const std::filesystem::path& directory, std::error_code& error);
+  // A new file under `name`, which must not exist. On Windows it is marked for deletion until
+  // KeepOnClose(), so that a program killed while writing it leaves nothing behind; POSIX
+  // systems have no such mark, and the caller removes the file when it is not wanted.
+  static FileHandle CreateTemporary(const std::filesystem::path& name, std::error_code& error);
 
   bool IsOpen() const { return fd_ >= 0; }
 
@@ -34,8 +41,15 @@ class FileHandle {
   // the end, or nothing on failure.
   std::optional<std::size_t> Read(std::span<char> buffer, std::error_code& error);
   std::error_code WriteAll(std::string_view bytes);
+  // Cuts the file to `size` bytes, after a rewrite that may be shorter than the old contents.
+  std::error_code Truncate(std::uint64_t size);
   // Makes what was written reach the disk.
   std::error_code Sync();
+  // Gives a new file the permissions, and where allowed the owner and group, of `original`.
+  void TakePermissionsOf(const std::filesystem::path& original);
+  // Gives an unnamed file the name `name`, which must not exist.
+  std::error_code LinkAs(const std::filesystem::path& name);
+  std::error_code KeepOnClose();
   std::error_code Close();
 
  private:
