@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <map>
+#include <optional>
+#include <string>
 
 #include "system/utf8_code_page.h"
 
@@ -18,15 +21,47 @@
 namespace lettermorph {
 namespace {
 
-bool IsUtf8Name(std::string_view name) {
+// A character set's name in capitals without punctuation: "koi8-r" and "KOI8_R" are one.
+std::string Folded(std::string_view name) {
   std::string folded;
   for (char c : name) {
     if (std::isalnum(static_cast<unsigned char>(c))) {
       folded += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     }
   }
+  return folded;
+}
+
+#ifdef _WIN32
+// Windows knows code pages by number; the names other systems use map onto those numbers.
+std::optional<unsigned> WindowsCodePageNumber(std::string_view name) {
+  static const std::map<std::string, unsigned, std::less<>> kNamed = {
+      {"UTF8", 65001},    {"KOI8R", 20866},       {"KOI8U", 21866},        {"ASCII", 20127},
+      {"USASCII", 20127}, {"MACCYRILLIC", 10007}, {"XMACCYRILLIC", 10007},
+  };
+  const std::string folded = Folded(name);
+  if (const auto it = kNamed.find(folded); it != kNamed.end()) {
+    return it->second;
+  }
+  // "CP1251", "windows-1251", "IBM866", "1251", and "ISO-8859-5" as 28595.
+  for (const std::string_view prefix : {"WINDOWS", "CP", "IBM", "ISO8859", ""}) {
+    const std::string_view digits =
+        std::string_view(folded).substr(folded.starts_with(prefix) ? prefix.size() : folded.size());
+    if (!folded.starts_with(prefix) || digits.empty() || digits.size() > 5 ||
+        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+      continue;
+    }
+    const auto number = static_cast<unsigned>(std::stoul(std::string(digits)));
+    return prefix == "ISO8859" ? 28590 + number : number;
+  }
+  return std::nullopt;
+}
+#else
+bool IsUtf8Name(std::string_view name) {
+  const std::string folded = Folded(name);
   return folded == "UTF8" || folded == "CP65001";
 }
+#endif
 
 }  // namespace
 
@@ -41,18 +76,14 @@ std::unique_ptr<CodePage> CodePage::System() {
 }
 
 std::unique_ptr<CodePage> CodePage::Named(std::string_view name) {
-  if (IsUtf8Name(name)) {
-    return std::make_unique<Utf8CodePage>();
-  }
-  // Windows knows code pages by number: "CP1251" and "windows-1251" both name 1251.
-  const auto digits =
-      std::find_if(name.begin(), name.end(), [](char c) { return std::isdigit(c); });
-  const std::string number(digits, name.end());
-  if (number.empty() || !std::all_of(number.begin(), number.end(), ::isdigit) ||
-      number.size() > 5 || !IsValidCodePage(std::stoul(number))) {
+  const std::optional<unsigned> number = WindowsCodePageNumber(name);
+  if (!number || !IsValidCodePage(*number)) {
     return nullptr;
   }
-  return std::make_unique<WindowsCodePage>(std::stoul(number));
+  if (*number == CP_UTF8) {
+    return std::make_unique<Utf8CodePage>();
+  }
+  return std::make_unique<WindowsCodePage>(*number);
 }
 
 #else

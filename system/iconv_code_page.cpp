@@ -1,38 +1,15 @@
 #include "system/iconv_code_page.h"
 
-#include <iconv.h>
-
 #include <bit>
 #include <cerrno>
 #include <utility>
+
+#include "system/iconv_converter.h"
 
 namespace lettermorph {
 namespace {
 
 constexpr const char* kUtf16 = std::endian::native == std::endian::little ? "UTF-16LE" : "UTF-16BE";
-
-// One conversion descriptor for the length of one call, closed on every path.
-class Converter {
- public:
-  Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Converter() {
-    if (valid()) {
-      iconv_close(cd_);
-    }
-  }
-  Converter(const Converter&) = delete;
-  Converter& operator=(const Converter&) = delete;
-
-  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-  // Converts as much as it can; returns false with errno set where it had to stop.
-  bool Convert(const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) {
-    return iconv(cd_, const_cast<char**>(&in), &inLeft, &out, &outLeft) != static_cast<size_t>(-1);
-  }
-
- private:
-  iconv_t cd_;
-};
 
 bool IsHighSurrogate(char16_t c) {
   return c >= 0xD800 && c <= 0xDBFF;
@@ -43,15 +20,24 @@ bool IsLowSurrogate(char16_t c) {
 
 }  // namespace
 
-std::unique_ptr<IconvCodePage> IconvCodePage::Open(std::string name) {
-  if (!Converter(kUtf16, name.c_str()).valid() || !Converter(name.c_str(), kUtf16).valid()) {
+std::unique_ptr<IconvCodePage> IconvCodePage::Open(const std::string& name) {
+  auto decoder = std::make_unique<IconvConverter>(kUtf16, name.c_str());
+  auto encoder = std::make_unique<IconvConverter>(name.c_str(), kUtf16);
+  if (!decoder->Valid() || !encoder->Valid()) {
     return nullptr;
   }
-  return std::unique_ptr<IconvCodePage>(new IconvCodePage(std::move(name)));
+  return std::unique_ptr<IconvCodePage>(new IconvCodePage(std::move(decoder), std::move(encoder)));
 }
 
+IconvCodePage::IconvCodePage(std::unique_ptr<IconvConverter> decoder,
+                             std::unique_ptr<IconvConverter> encoder)
+    : decoder_(std::move(decoder)), encoder_(std::move(encoder)) {}
+
+IconvCodePage::~IconvCodePage() = default;
+
 std::u16string IconvCodePage::Decode(std::string_view bytes) const {
-  Converter converter(kUtf16, name_.c_str());
+  IconvConverter& converter = *decoder_;
+  converter.Reset();
   // Narrow character sets take at least a byte for each UTF-16 unit, so this rarely grows.
   std::u16string text(bytes.size() + 4, u'\0');
   const char* in = bytes.data();
@@ -82,7 +68,8 @@ std::u16string IconvCodePage::Decode(std::string_view bytes) const {
 }
 
 bool IconvCodePage::Encode(std::u16string_view text, std::string& out) const {
-  Converter converter(name_.c_str(), kUtf16);
+  IconvConverter& converter = *encoder_;
+  converter.Reset();
   bool exact = true;
   std::size_t at = 0;
   while (at < text.size()) {
