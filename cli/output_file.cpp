@@ -1,72 +1,20 @@
 #include "cli/output_file.h"
 
-#include <csignal>
-#include <cstring>
-
-#ifndef _WIN32
-#include <unistd.h>
-#endif
+#include "system/interrupt_cleanup.h"
+#include "system/path_operations.h"
+#include "system/program_arguments.h"
 
 namespace lettermorph {
-namespace {
-
-namespace fs = std::filesystem;
-
-#ifndef _WIN32
-// The temporary file being written, for the handler below. A signal handler can reach only
-// global state, and only async-signal-safe calls such as unlink.
-char pendingTemporary[4096];
-
-extern "C" void RemoveTemporaryAndStop(int signal) {
-  if (pendingTemporary[0] != '\0') {
-    unlink(pendingTemporary);
-  }
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
-}
-#endif
-
-// So that Ctrl+C or a terminated session leaves no half-written temporary behind.
-void RemoveOnInterrupt(const fs::path& temporary) {
-#ifndef _WIN32
-  const std::string& name = temporary.native();
-  if (name.empty() || name.size() >= sizeof pendingTemporary) {
-    return;
-  }
-  std::memcpy(pendingTemporary, name.c_str(), name.size() + 1);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
-    // A signal ignored from the start, as Ctrl+C is for a job in the background, stays so.
-    struct sigaction previous {};
-    sigaction(signal, nullptr, &previous);
-    if (previous.sa_handler != SIG_IGN) {
-      struct sigaction action {};
-      action.sa_handler = RemoveTemporaryAndStop;
-      sigaction(signal, &action, nullptr);
-    }
-  }
-#else
-  (void)temporary;
-#endif
-}
-
-void ForgetOnInterrupt() {
-#ifndef _WIN32
-  pendingTemporary[0] = '\0';
-#endif
-}
-
-}  // namespace
 
 OutputFile::OutputFile() : name_("standard output"), direct_(FileHandle::StandardOutput()) {}
 
-OutputFile::OutputFile(const fs::path& path) : name_(path.string()) {
-  std::error_code ignored;
-  const fs::file_status status = fs::status(path, ignored);
-  if (fs::exists(status) && !fs::is_regular_file(status) && !fs::is_directory(status)) {
+OutputFile::OutputFile(const std::string& name, const FaultHook& faults) : name_(name) {
+  const std::filesystem::path path = PathFromArgument(name);
+  if (IsDevice(path)) {
     direct_ = FileHandle::OpenForWriting(path, directError_);
     return;
   }
-  replaced_ = std::make_unique<AtomicFile>(path);
+  replaced_ = std::make_unique<AtomicFile>(path, faults);
   RemoveOnInterrupt(replaced_->TemporaryPath());
 }
 

@@ -18,8 +18,9 @@ class OutputFile final : public ByteSink {
  public:
   // Standard output.
   OutputFile();
-  // The named file; Error() tells whether it could be opened.
-  explicit OutputFile(const std::filesystem::path& path);
+  // The file the command line names; Error() tells whether it could be opened. `faults` is
+  // for tests, as in AtomicFile.
+  OutputFile(const std::string& name, const FaultHook& faults);
   ~OutputFile() override;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
@@ -27,6 +28,8 @@ class OutputFile final : public ByteSink {
   bool Write(std::string_view bytes) override;
   // Finishes the output: a replaced file takes the new contents.
   bool Commit();
+  // Whether the output replaces a file, which can still be left as it was.
+  bool Replaces() const { return replaced_ != nullptr; }
 
   // What failed first, and the name to report it under.
   std::error_code Error() const;

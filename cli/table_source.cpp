@@ -4,7 +4,9 @@
 #include <system_error>
 
 #include "settings/settings_file.h"
+#include "system/error_text.h"
 #include "system/file_handle.h"
+#include "system/program_arguments.h"
 
 namespace lettermorph {
 namespace {
@@ -15,14 +17,14 @@ std::optional<std::string> CheckReadable(const std::filesystem::path& path) {
   std::error_code error;
   const auto status = std::filesystem::status(path, error);
   if (error) {
-    return error.message();
+    return ErrorText(error);
   }
   if (!std::filesystem::is_regular_file(status)) {
     return "not a regular file";
   }
   FileHandle::OpenForReading(path, error);
   if (error) {
-    return error.message();
+    return ErrorText(error);
   }
   return std::nullopt;
 }
@@ -34,7 +36,7 @@ std::optional<std::string> LoadTable(const CommandLine& commandLine, Replacement
     table.ApplyResetDefaults();
   }
   if (commandLine.settings) {
-    const std::filesystem::path path(*commandLine.settings);
+    const std::filesystem::path path = PathFromArgument(*commandLine.settings);
     if (auto reason = CheckReadable(path)) {
       return *commandLine.settings + ": " + *reason;
     }

@@ -1,11 +1,11 @@
 #include <QApplication>
 #include <QByteArray>
 #include <csignal>
-#include <cstdio>
 #include <cstdlib>
 
 #include "settings/settings_file.h"
 #include "system/code_page.h"
+#include "system/desktop.h"
 #include "ui/desktop_shell.h"
 #include "ui/form1.h"
 #include "ui/qt_clipboard.h"
@@ -16,25 +16,23 @@ namespace {
 // Without a display Qt would print several lines and abort with a core dump; one line and
 // a plain exit status tell the user what is wrong.
 void ExitIfNoDisplay() {
-#ifndef _WIN32
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-    std::fputs(
-        "lettermorph: no display to open a window on (neither DISPLAY nor WAYLAND_DISPLAY "
-        "is set)\n",
-        stderr);
-    std::exit(1);
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    if (const auto missing = lettermorph::MissingDisplay()) {
+      lettermorph::ReportStartupFailure("lettermorph: " + *missing);
+      std::exit(1);
+    }
   }
-#endif
 }
 
-// While the application starts, Qt's only fatal error is a display it cannot reach; its
+// While the application starts, Qt's only fatal error is a window system it cannot reach; its
 // warnings then say the same at greater length.
-void ExitOnPlatformFailure(QtMsgType type, const QMessageLogContext&, const QString&) {
+void ExitOnPlatformFailure(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtFatalMsg) {
     const QByteArray display = qgetenv("DISPLAY");
-    std::fprintf(stderr, "lettermorph: cannot connect to the display \"%s\"\n",
-                 display.constData());
+    lettermorph::ReportStartupFailure(
+        display.isEmpty()
+            ? "lettermorph: cannot start the window system: " + message.toStdString()
+            : "lettermorph: cannot connect to the display \"" + display.toStdString() + "\"");
     std::_Exit(1);
   }
 }
@@ -43,7 +41,7 @@ void ExitOnPlatformFailure(QtMsgType type, const QMessageLogContext&, const QStr
 
 int main(int argc, char* argv[]) {
   ExitIfNoDisplay();
-#ifndef _WIN32
+#ifdef SIGXFSZ
   // With a file size limit in force, a save that reaches it fails with an error the settings
   // window reports, instead of the signal ending the program and losing unsaved edits.
   std::signal(SIGXFSZ, SIG_IGN);
