@@ -1,14 +1,20 @@
 #include "settings/settings_file.h"
 
-#include <algorithm>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "settings/line_splitter.h"
 #include "system/file_handle.h"
+#include "system/utf8_code_page.h"
 
 namespace lettermorph {
 namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LittleEndianMark = "\xFF\xFE";
+constexpr std::size_t kReadSize = 1 << 16;
 
 // Only a regular file is read: a directory, a pipe or a device under the name would block
 // start-up or feed it endless bytes.
@@ -20,57 +26,136 @@ FileHandle OpenRegularFile(const std::filesystem::path& path) {
   return FileHandle::OpenForReading(path, error);
 }
 
+// The file in pieces, each read asking the fault hook first.
+class PieceReader {
+ public:
+  PieceReader(FileHandle& file, const FaultHook& faults) : file_(file), faults_(faults) {}
+
+  // The next piece, empty at the end of the file, or nothing when reading failed.
+  std::optional<std::string_view> Next() {
+    std::error_code error = faults_ ? faults_(FileStep::Read) : std::error_code();
+    const std::optional<std::size_t> got = error ? std::nullopt : file_.Read(buffer_, error);
+    if (!got) {
+      return std::nullopt;
+    }
+    return std::string_view(buffer_.data(), *got);
+  }
+
+ private:
+  FileHandle& file_;
+  const FaultHook& faults_;
+  std::vector<char> buffer_ = std::vector<char>(kReadSize);
+};
+
+// Reads until `start` holds at least `wanted` bytes or the file ends; false on a read error.
+bool ReadAtLeast(PieceReader& reader, std::string& start, std::size_t wanted) {
+  while (start.size() < wanted) {
+    const std::optional<std::string_view> piece = reader.Next();
+    if (!piece) {
+      return false;
+    }
+    if (piece->empty()) {
+      break;
+    }
+    start.append(*piece);
+  }
+  return true;
+}
+
+// Feeds `start`, then the rest of the file, to `feed`; false on a read error. Stops early
+// when `feed` returns false.
+template <typename Feed>
+bool ReadRest(PieceReader& reader, std::string_view start, Feed feed) {
+  if (!feed(start)) {
+    return true;
+  }
+  for (;;) {
+    const std::optional<std::string_view> piece = reader.Next();
+    if (!piece) {
+      return false;
+    }
+    if (piece->empty() || !feed(*piece)) {
+      return true;
+    }
+  }
+}
+
+using LineStore = std::function<bool(std::u16string)>;
+
+// The lines of a file in a narrow encoding. A half-read last line, after a read error, is not
+// a value.
+void ReadNarrowLines(PieceReader& reader, std::string_view start, std::size_t expected,
+                     const CodePage& codePage, const LineStore& store) {
+  LineSplitter<char> lines([&](std::string_view line) { return store(codePage.Decode(line)); },
+                           expected);
+  if (ReadRest(reader, start, [&](std::string_view bytes) { return lines.Feed(bytes); })) {
+    lines.Finish();
+  }
+}
+
+// The lines of a file in UTF-16, little-endian: its units pass into the table as they are.
+void ReadUtf16Lines(PieceReader& reader, std::string_view start, std::size_t expected,
+                    const LineStore& store) {
+  LineSplitter<char16_t> lines(
+      [&](std::u16string_view line) { return store(std::u16string(line)); }, expected);
+  std::u16string units;
+  int heldByte = -1;  // the first byte of a unit split between two reads
+  const auto feed = [&](std::string_view bytes) {
+    units.clear();
+    for (char byte : bytes) {
+      const auto value = static_cast<unsigned char>(byte);
+      if (heldByte < 0) {
+        heldByte = value;
+      } else {
+        units += static_cast<char16_t>(heldByte | (value << 8));
+        heldByte = -1;
+      }
+    }
+    return lines.Feed(units);
+  };
+  if (ReadRest(reader, start, feed)) {
+    if (heldByte >= 0) {
+      lines.Feed(u"\uFFFD");  // an odd byte at the very end
+    }
+    lines.Finish();
+  }
+}
+
 }  // namespace
 
-SettingsFile::SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::path path)
-    : codePage_(std::move(codePage)), path_(std::move(path)) {}
+SettingsFile::SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::path path,
+                           FaultHook faults)
+    : codePage_(std::move(codePage)), path_(std::move(path)), faults_(std::move(faults)) {}
 
 void SettingsFile::LoadSettings(ReplacementTable& table) const noexcept {
   try {
     FileHandle file = OpenRegularFile(path_);
-    if (!file.IsOpen()) {
+    PieceReader reader(file, faults_);
+    std::string start;
+    if (!file.IsOpen() || !ReadAtLeast(reader, start, kUtf8Mark.size())) {
       return;
     }
     // One buffer the size of the file holds any line without regrowing, so even a file that
     // is one enormous line needs only its own size again for the decoded text.
     std::error_code sizeError;
-    const auto size = std::filesystem::file_size(path_, sizeError);
-    std::string line;
-    line.reserve(sizeError ? 0 : static_cast<std::size_t>(size));
+    const auto size = static_cast<std::size_t>(std::filesystem::file_size(path_, sizeError));
+    const std::size_t expected = sizeError ? 0 : size;
 
     int slot = 0;
-    bool afterCr = false;
-    std::vector<char> buffer(1 << 16);
-    while (slot < kSlotCount) {
-      std::error_code error;
-      const std::optional<std::size_t> got = file.Read(buffer, error);
-      if (!got) {
-        return;  // a half-read last line is not a value
-      }
-      if (*got == 0) {
-        break;
-      }
-      std::string_view rest(buffer.data(), *got);
-      while (!rest.empty() && slot < kSlotCount) {
-        if (afterCr && rest.front() == '\n') {
-          rest.remove_prefix(1);
-        }
-        afterCr = false;
-        const auto stop =
-            std::find_if(rest.begin(), rest.end(), [](char c) { return c == '\r' || c == '\n'; });
-        const auto end = static_cast<std::size_t>(stop - rest.begin());
-        line.append(rest.substr(0, end));
-        if (stop == rest.end()) {
-          break;
-        }
-        afterCr = rest[end] == '\r';
-        rest.remove_prefix(end + 1);
-        (void)table.SetReplacement(slot++, codePage_->Decode(line));
-        line.clear();
-      }
-    }
-    if (!line.empty() && slot < kSlotCount) {
-      (void)table.SetReplacement(slot, codePage_->Decode(line));
+    const auto store = [&table, &slot](std::u16string value) {
+      (void)table.SetReplacement(slot++, std::move(value));
+      return slot < kSlotCount;
+    };
+
+    // A file that starts with a byte order mark says which encoding it is in: a Windows
+    // editor may save one so. Without a mark the file is in the narrow code page.
+    const std::string_view head = start;
+    if (head.starts_with(kUtf16LittleEndianMark)) {
+      ReadUtf16Lines(reader, head.substr(kUtf16LittleEndianMark.size()), expected / 2, store);
+    } else if (head.starts_with(kUtf8Mark)) {
+      ReadNarrowLines(reader, head.substr(kUtf8Mark.size()), expected, Utf8CodePage(), store);
+    } else {
+      ReadNarrowLines(reader, head, expected, *codePage_, store);
     }
   } catch (const std::exception&) {
     // Out of memory on an enormous line: what was read so far stays applied.
@@ -86,7 +171,7 @@ SaveOutcome SettingsFile::SaveSettings(const ReplacementTable& table) const {
     }
     bytes += "\r\n";
   }
-  outcome.failure = ReplaceFileContents(path_, bytes);
+  outcome.failure = ReplaceFileContents(path_, bytes, faults_);
   return outcome;
 }
 

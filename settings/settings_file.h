@@ -22,12 +22,15 @@ struct SaveOutcome {
 
 // settings.ini: the 66 replacements, one per line in slot order, each line ending in CR LF,
 // in the system's narrow code page. A relative path is resolved against the current
-// directory at each call, as any relative file name is.
+// directory at each call, as any relative file name is. A file that starts with a UTF-8 or
+// UTF-16 (little-endian) byte order mark is read in that encoding instead.
 class SettingsFile {
  public:
   static constexpr const char* kFileName = "settings.ini";
 
-  explicit SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::path path = kFileName);
+  // `faults` is for tests: it can make any read of a load, or any step of a save, fail.
+  explicit SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::path path = kFileName,
+                        FaultHook faults = {});
 
   // Reads the file over the table, one line per slot from slot 0. Lines end at CR LF, a lone
   // CR, or a lone LF, as an editor on any system may leave them; lines past the 66th are not
@@ -42,6 +45,7 @@ class SettingsFile {
  private:
   std::unique_ptr<CodePage> codePage_;
   std::filesystem::path path_;
+  FaultHook faults_;
 };
 
 }  // namespace lettermorph
