@@ -4,7 +4,7 @@ SANITIZE   ?= build-sanitize
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap build run test bench test-sanitize screenshots format clean
+.PHONY: all bootstrap build run test bench test-sanitize test-windows screenshots format clean
 
 all: build
 
@@ -31,6 +31,10 @@ test-sanitize: bootstrap
 	cmake --build $(SANITIZE) -j $(JOBS)
 	cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)
 
+# The Qt-free half cross-built for Windows and tested under Wine at code pages 1251 and 1252.
+test-windows:
+	JOBS=$(JOBS) scripts/test-windows build-windows
+
 screenshots: bootstrap build
 	@scripts/screenshots $(BUILD) docs
 
@@ -38,4 +42,4 @@ format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE)
+	rm -rf $(BUILD) $(SANITIZE) build-windows
