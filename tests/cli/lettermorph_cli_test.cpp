@@ -1,55 +1,29 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
-#include <functional>
-
-#include "../settings/scratch_directory.h"
+#include "../support/child_process.h"
+#include "../support/faults.h"
+#include "../support/scratch_directory.h"
+#include "../support/unprivileged.h"
+#include "cli/program.h"
 #include "version.h"
 
 namespace lettermorph {
 namespace {
 
 namespace fs = std::filesystem;
+using Names = std::vector<std::string>;
 
-struct Outcome {
-  int status = -1;  // the exit status, or 128 + the signal that ended the program
-  std::string out;
-  std::string err;
-};
-
-// Runs the program in the current directory and the C locale, after `prepare` has run in the
-// child, with standard output either a file or the descriptor `out`.
-Outcome RunCli(const std::vector<std::string>& arguments, const std::string& input = "",
-               const std::function<void()>& prepare = {}, int out = -1) {
-  ScratchDirectory::Write(".in", input);
-  const pid_t child = fork();
-  if (child == 0) {
-    if (prepare) {
-      prepare();
-    }
-    dup2(open(".in", O_RDONLY), 0);
-    dup2(out >= 0 ? out : open(".out", O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-    dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    setenv("LC_ALL", "C", 1);
-    std::vector<char*> argv{const_cast<char*>(LETTERMORPH_CLI)};
-    for (const std::string& argument : arguments) {
-      argv.push_back(const_cast<char*>(argument.c_str()));
-    }
-    argv.push_back(nullptr);
-    execv(LETTERMORPH_CLI, argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-                  ScratchDirectory::Read(".out"), ScratchDirectory::Read(".err")};
-  fs::remove(".in"), fs::remove(".out"), fs::remove(".err");
-  return outcome;
+ChildProcess::Outcome RunCli(const std::vector<std::string>& arguments,
+                             const std::string& input = "") {
+  return ChildProcess::Run(LETTERMORPH_CLI, arguments, input);
 }
+
+// Text the program writes through the C library: Windows ends its lines with CR LF.
+#ifdef _WIN32
+constexpr const char* kLineEnd = "\r\n";
+#else
+constexpr const char* kLineEnd = "\n";
+#endif
 
 bool Contains(const std::string& text, const std::string& part) {
   return text.find(part) != std::string::npos;
@@ -66,68 +40,143 @@ TEST(LettermorphCli, TableComesFromSettingsIniAFileOrAPreset) {
   ScratchDirectory::Write("settings.ini", SettingsWithZhe("ZH"));
   ScratchDirectory::Write("other.ini", SettingsWithZhe("Q"));
   EXPECT_EQ(RunCli({}, "Жук").out, "ZHyk");
-  EXPECT_EQ(RunCli({"--settings", "other.ini"}, "Жук").out, "Qyk");
-  EXPECT_EQ(RunCli({"--preset", "reset"}, "Жук").out, ">I<yK");
   EXPECT_EQ(RunCli({"--preset", "reset", "--settings=other.ini"}, "Жук").out, "QyK");
 }
 
-TEST(LettermorphCli, ExitStatusesAndMessages) {
+// Every form of every option that --help shows, each with what it must do.
+TEST(LettermorphCli, EveryFormTheHelpShows) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write("other.ini", SettingsWithZhe("Q"));
+  ScratchDirectory::Write("-dash.txt", "ё");
+  const std::pair<Names, std::string> toStandardOutput[] = {
+      {{"--preset", "reset"}, ">I<yK"},
+      {{"--preset=design"}, "}|{yk"},
+      {{"--settings", "other.ini"}, "Qyk"},
+      {{"--settings=other.ini"}, "Qyk"},
+      {{"-o", "-"}, "}|{yk"},
+      {{"-", "--", "-dash.txt"}, "}|{yke"},
+  };
+  for (const auto& [arguments, expected] : toStandardOutput) {
+    EXPECT_EQ(RunCli(arguments, "Жук").out, expected) << arguments[0];
+  }
+  for (const Names& toFile : {Names{"-o", "out.txt"}, Names{"-oout.txt"},
+                              Names{"--output", "out.txt"}, Names{"--output=out.txt"}}) {
+    fs::remove("out.txt");
+    const ChildProcess::Outcome outcome = RunCli(toFile, "Жук");
+    EXPECT_EQ(outcome.out, "") << toFile[0];
+    EXPECT_EQ(ScratchDirectory::Read("out.txt"), "}|{yk") << toFile[0];
+  }
+  EXPECT_TRUE(RunCli({"-h"}).out.starts_with("Usage: lettermorph-cli"));
+  EXPECT_EQ(RunCli({"--help"}).out, RunCli({"-h"}).out);
+  EXPECT_EQ(RunCli({"--version"}).out,
+            std::string("lettermorph-cli " LETTERMORPH_VERSION) + kLineEnd);
+}
+
+TEST(LettermorphCli, WrongCommandLinesExitWithTwo) {
+  ScratchDirectory directory;
+  const std::pair<Names, std::string> refused[] = {
+      {{"--frobnicate"}, "unknown option --frobnicate"},
+      {{"-o"}, "option -o needs a value"},
+      {{"--preset", "other"}, "unknown preset 'other'"},
+      {{"--settings", "missing.ini"}, "missing.ini"},
+  };
+  for (const auto& [arguments, message] : refused) {
+    const ChildProcess::Outcome outcome = RunCli(arguments, "Жук");
+    EXPECT_EQ(outcome.status, 2) << message;
+    EXPECT_EQ(outcome.out, "") << message;
+    EXPECT_TRUE(Contains(outcome.err, message)) << outcome.err;
+  }
+}
+
+// Without -o the other inputs are still recoded; with -o the old file is kept whole rather
+// than replaced by a text with a part missing.
+TEST(LettermorphCli, UnreadableInputs) {
   ScratchDirectory directory;
   ScratchDirectory::Write("a.txt", "да ");
   ScratchDirectory::Write("b.txt", "нет");
-  Outcome outcome = RunCli({"a.txt", "-", "--", "b.txt"}, "Ёж");
-  EXPECT_EQ(outcome.status, 0);
-  EXPECT_EQ(outcome.out, "g\u0430 E}|{HeT");
-
-  outcome = RunCli({"a.txt", "missing.txt", "b.txt"});
+  fs::create_directory("folder");
+  ChildProcess::Outcome outcome = RunCli({"a.txt", "missing.txt", "b.txt"});
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_EQ(outcome.out, "g\u0430 HeT") << "the other inputs are still recoded";
+  EXPECT_EQ(outcome.out, "g\u0430 HeT");
   EXPECT_TRUE(Contains(outcome.err, "missing.txt")) << outcome.err;
 
-  outcome = RunCli({"--frobnicate", "a.txt"});
-  EXPECT_EQ(outcome.status, 2);
-  EXPECT_TRUE(outcome.out.empty() && Contains(outcome.err, "Usage:")) << outcome.err;
-  outcome = RunCli({"--settings", "missing.ini"});
-  EXPECT_EQ(outcome.status, 2);
-  EXPECT_TRUE(Contains(outcome.err, "missing.ini")) << outcome.err;
-  outcome = RunCli({"-o", "/dev/full", "a.txt"});
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_TRUE(Contains(outcome.err, "/dev/full")) << outcome.err;
-  EXPECT_EQ(RunCli({"--version"}).out, "lettermorph-cli " LETTERMORPH_VERSION "\n");
+  ScratchDirectory::Write("out.txt", "OLD\n");
+  for (const Names& arguments :
+       {Names{"-o", "out.txt", "a.txt", "missing.txt"}, Names{"-o", "out.txt", "missing.txt"},
+        Names{"-o", "out.txt", "a.txt", "folder"}}) {
+    outcome = RunCli(arguments);
+    EXPECT_EQ(outcome.status, 1) << arguments.back();
+    EXPECT_EQ(ScratchDirectory::Read("out.txt"), "OLD\n") << arguments.back();
+  }
+  EXPECT_EQ(ScratchDirectory::Entries(), (Names{"a.txt", "b.txt", "folder", "out.txt"}));
 }
 
-TEST(LettermorphCli, OutputIsReplacedOnlyWhenComplete) {
+// Whichever step of writing the output fails, the program says so, exits with 1, and the old
+// file stays as it was with nothing beside it.
+TEST(LettermorphCli, OutputThatCannotBeWritten) {
   ScratchDirectory directory;
   ScratchDirectory::Write("in.txt", "Жук");
-  ScratchDirectory::Write("real.txt", "old");
-  fs::create_symlink("real.txt", "link.txt");
-  EXPECT_EQ(RunCli({"-o", "link.txt", "in.txt"}).status, 0);
-  EXPECT_EQ(ScratchDirectory::Read("real.txt"), "}|{yk");
-  EXPECT_TRUE(fs::is_symlink("link.txt"));
-
-  // Past 1000 bytes every write fails, as on a full disk.
-  const auto smallDisk = [] {
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{1000, 1000};
-    setrlimit(RLIMIT_FSIZE, &limit);
-  };
-  const Outcome failed = RunCli({"-o", "real.txt"}, std::string(100'000, 'x'), smallDisk);
-  EXPECT_EQ(failed.status, 1);
-  EXPECT_TRUE(Contains(failed.err, "real.txt")) << failed.err;
-  EXPECT_EQ(ScratchDirectory::Read("real.txt"), "}|{yk");
-  EXPECT_EQ(directory.EntryCount(), 3u) << "no temporary file left behind";
+  ScratchDirectory::Write("out.txt", "OLD\n");
+  for (FileStep step :
+       {FileStep::Create, FileStep::Write, FileStep::Sync, FileStep::Flush, FileStep::Replace}) {
+    EXPECT_EQ(RunProgram({"-o", "out.txt", "in.txt"}, FailAt(step)), 1);
+    EXPECT_EQ(ScratchDirectory::Read("out.txt"), "OLD\n");
+    EXPECT_EQ(ScratchDirectory::Entries(), (Names{"in.txt", "out.txt"}));
+  }
+  fs::permissions("out.txt", fs::perms::owner_read | fs::perms::others_read);
+  EXPECT_EQ(RunUnprivileged([] {
+              return RunCli({"-o", "out.txt", "in.txt"}).status;
+            }),
+            1)
+      << "a read-only file is not replaced";
+  EXPECT_EQ(ScratchDirectory::Read("out.txt"), "OLD\n");
+#ifndef _WIN32
+  const ChildProcess::Outcome full = RunCli({"-o", "/dev/full", "in.txt"});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_TRUE(Contains(full.err, "/dev/full")) << full.err;
+#endif
 }
 
+// A program killed while writing its output leaves the old file and nothing else.
+TEST(LettermorphCli, KilledWhileWritingTheOutput) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write("out.txt", "OLD\n");
+  ChildProcess child(LETTERMORPH_CLI, {"-o", "out.txt"});
+  child.Feed(std::string(4 << 20, 'x'));  // returns once the program has taken most of it
+  child.Kill();
+  EXPECT_EQ(ScratchDirectory::Read("out.txt"), "OLD\n");
+  EXPECT_EQ(ScratchDirectory::Entries(), Names{"out.txt"});
+}
+
+// Names in Cyrillic, Greek and accented Latin reach the file system exactly: no other file,
+// such as one whose name only looks alike, is read or written.
+TEST(LettermorphCli, FileNamesInAnyAlphabet) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write(Utf8Path("café.txt"), "Жук");
+  ScratchDirectory::Write("cafe.txt", "Ёж");
+  ScratchDirectory::Write("a.txt", "old a");
+  ScratchDirectory::Write(Utf8Path("настройки.ini"), SettingsWithZhe("Q"));
+  EXPECT_EQ(RunCli({"café.txt"}).out, "}|{yk");
+  EXPECT_EQ(RunCli({"-o", "α.txt", "--settings", "настройки.ini", "café.txt"}).status, 0);
+  EXPECT_EQ(ScratchDirectory::Read(Utf8Path("α.txt")), "Qyk");
+  EXPECT_EQ(RunCli({"--output=файл.txt", "cafe.txt"}).status, 0);
+  EXPECT_EQ(ScratchDirectory::Read(Utf8Path("файл.txt")), "E}|{");
+  EXPECT_EQ(ScratchDirectory::Read("a.txt"), "old a");
+  EXPECT_EQ(ScratchDirectory::Read("cafe.txt"), "Ёж");
+  const ChildProcess::Outcome missing = RunCli({"нет.txt"});
+  EXPECT_TRUE(Contains(missing.err, "lettermorph-cli: нет.txt: ")) << missing.err;
+}
+
+#ifndef _WIN32
+// A reader that goes away shows as a failed write, not as an endless run or a silent end.
 TEST(LettermorphCli, ClosedPipeEndsTheProgram) {
   ScratchDirectory directory;
-  int pipe[2];
-  ASSERT_EQ(pipe2(pipe, O_CLOEXEC), 0);
-  close(pipe[0]);
-  const Outcome outcome = RunCli({}, std::string(4 << 20, 'z'), {}, pipe[1]);
-  close(pipe[1]);
-  EXPECT_EQ(outcome.status, 1);
-  EXPECT_TRUE(Contains(outcome.err, "standard output")) << outcome.err;
+  ChildProcess::Run("/bin/sh", {"-c", R"(("$0" </dev/zero 2>err.txt; echo $? >status.txt) | true)",
+                                LETTERMORPH_CLI});
+  EXPECT_EQ(ScratchDirectory::Read("status.txt"), "1\n");
+  EXPECT_TRUE(Contains(ScratchDirectory::Read("err.txt"), "standard output"));
 }
+#endif
 
 }  // namespace
 }  // namespace lettermorph

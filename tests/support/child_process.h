@@ -1,0 +1,154 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "scratch_directory.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace lettermorph {
+
+// A program run as a process in the current directory, its standard input a pipe the test
+// writes, and its output and errors caught in files. Arguments are UTF-8; on Windows they
+// travel as the wide command line, as they would from a shell. The C locale on POSIX systems.
+class ChildProcess {
+ public:
+  struct Outcome {
+    int status = -1;  // the exit status; on POSIX systems 128 + the signal that ended it
+    std::string out;
+    std::string err;
+  };
+
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments) {
+#ifdef _WIN32
+    std::wstring line = Quoted(program);
+    for (const std::string& argument : arguments) {
+      line += L" " + Quoted(argument);
+    }
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr;
+    CreatePipe(&read, &input_, &inherit, 0);
+    SetHandleInformation(input_, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = read;
+    startup.hStdOutput = CreateFileW(L".out", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    startup.hStdError = CreateFileW(L".err", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                   &process_);
+    for (HANDLE handle : {read, startup.hStdOutput, startup.hStdError, process_.hThread}) {
+      CloseHandle(handle);
+    }
+#else
+    signal(SIGPIPE, SIG_IGN);  // a program that ends early must not end the test with it
+    int pipeEnds[2];
+    (void)!pipe(pipeEnds);
+    input_ = pipeEnds[1];
+    child_ = fork();
+    if (child_ == 0) {
+      close(pipeEnds[1]);
+      dup2(pipeEnds[0], 0);
+      dup2(open(".out", O_WRONLY | O_CREAT | O_TRUNC, 0666), 1);
+      dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
+      setenv("LC_ALL", "C", 1);
+      std::vector<char*> argv{const_cast<char*>(program.c_str())};
+      for (const std::string& argument : arguments) {
+        argv.push_back(const_cast<char*>(argument.c_str()));
+      }
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(127);
+    }
+    close(pipeEnds[0]);
+#endif
+  }
+
+  // Writes to the program's standard input, waiting while the pipe is full.
+  void Feed(const std::string& bytes) {
+#ifdef _WIN32
+    DWORD written = 0;
+    WriteFile(input_, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+#else
+    (void)!write(input_, bytes.data(), bytes.size());
+#endif
+  }
+
+  // Closes standard input and waits for the program to end.
+  Outcome Finish() {
+    CloseInput();
+#ifdef _WIN32
+    WaitForSingleObject(process_.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    CloseHandle(process_.hProcess);
+    const int status = static_cast<int>(code);
+#else
+    int wait = 0;
+    waitpid(child_, &wait, 0);
+    const int status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+#endif
+    Outcome outcome{status, ScratchDirectory::Read(".out"), ScratchDirectory::Read(".err")};
+    std::filesystem::remove(".out");
+    std::filesystem::remove(".err");
+    return outcome;
+  }
+
+  // Ends the program at once, as a kill or the end of a session would.
+  Outcome Kill() {
+#ifdef _WIN32
+    TerminateProcess(process_.hProcess, 137);
+#else
+    kill(child_, SIGKILL);
+#endif
+    return Finish();
+  }
+
+  // Runs the program to its end with `input` on standard input.
+  static Outcome Run(const std::string& program, const std::vector<std::string>& arguments,
+                     const std::string& input = "") {
+    ChildProcess child(program, arguments);
+    child.Feed(input);
+    return child.Finish();
+  }
+
+ private:
+  void CloseInput() {
+#ifdef _WIN32
+    if (input_ != nullptr) {
+      CloseHandle(input_);
+      input_ = nullptr;
+    }
+#else
+    if (input_ >= 0) {
+      close(input_);
+      input_ = -1;
+    }
+#endif
+  }
+
+#ifdef _WIN32
+  static std::wstring Quoted(const std::string& utf8) {
+    const std::filesystem::path wide = Utf8Path(utf8);
+    return L"\"" + wide.native() + L"\"";
+  }
+
+  HANDLE input_ = nullptr;
+  PROCESS_INFORMATION process_{};
+#else
+  int input_ = -1;
+  pid_t child_ = -1;
+#endif
+};
+
+}  // namespace lettermorph
