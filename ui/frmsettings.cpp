@@ -78,13 +78,22 @@ QString FailureText(const FileFailure& failure) {
   const QString reason = QString::fromLocal8Bit(failure.reason.message());
   QString what;
   switch (failure.step) {
-    case FileFailure::Step::CreateTemporary:
+    case FileStep::Create:
       what = QStringLiteral("не удалось создать файл рядом с «%1»");
       break;
-    case FileFailure::Step::Write:
-      what = QStringLiteral("не удалось записать файл рядом с «%1»");
+    case FileStep::Read:
+      what = QStringLiteral("не удалось прочитать файл «%1»");
       break;
-    case FileFailure::Step::Replace:
+    case FileStep::Write:
+      what = QStringLiteral("не удалось записать файл «%1»");
+      break;
+    case FileStep::Sync:
+      what = QStringLiteral("не удалось сохранить файл «%1» на диск");
+      break;
+    case FileStep::Flush:
+      what = QStringLiteral("не удалось закрыть файл «%1»");
+      break;
+    case FileStep::Replace:
       what = QStringLiteral("не удалось заменить файл «%1»");
       break;
   }
