@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
+#include "cli/decode_command.h"
 #include "cli/output_file.h"
 #include "cli/table_source.h"
 #include "engine/utf8_stream_recoder.h"
@@ -69,6 +70,9 @@ int Run(const CommandLine& commandLine) {
   if (output.Error()) {
     Complain(output.Name(), output.Error().message());
     return kFailure;
+  }
+  if (commandLine.decode) {
+    return DecodeInputs(commandLine, table, output);
   }
 
   Utf8StreamRecoder recoder(table);
