@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 
@@ -116,6 +117,30 @@ TEST(LettermorphCli, OutputIsReplacedOnlyWhenComplete) {
   EXPECT_TRUE(Contains(failed.err, "real.txt")) << failed.err;
   EXPECT_EQ(ScratchDirectory::Read("real.txt"), "}|{yk");
   EXPECT_EQ(directory.EntryCount(), 3u) << "no temporary file left behind";
+}
+
+// The system's Russian dictionary puts back the vanished "А", the "ъ" and the "ё"; without a
+// dictionary the same text is still decoded, less well, with one warning for all inputs.
+TEST(LettermorphCli, DecodeWithAndWithoutTheDictionary) {
+  ScratchDirectory directory;
+  const std::string lookAlike =
+      "JIekceu o69IBuJI, 4To mocT 6ygeT roToB eIILe k oceHu. See https://example.com\n";
+  ScratchDirectory::Write("a.txt", lookAlike);
+  Outcome outcome = RunCli({"--decode", "--preset", "design", "a.txt"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            "Алексей объявил, что мост будет готов ещё к осени. See https://example.com\n");
+  EXPECT_EQ(outcome.err, "");
+
+  outcome =
+      RunCli({"-d", "--dictionary", "missing/ru_RU", "--preset=design", "a.txt", "-"}, "6ygeT");
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out,
+            "Лексей обявил, что мост будет готов еще к осени. See https://example.com\n"
+            "Будет");
+  EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "missing/ru_RU.dic")) << outcome.err;
+  EXPECT_TRUE(Contains(outcome.err, "less accurately")) << outcome.err;
 }
 
 TEST(LettermorphCli, ClosedPipeEndsTheProgram) {
