@@ -24,7 +24,7 @@ struct Candidate {
 class CandidateLattice {
  public:
   // Past this many readings the rest of a pathological token is not explored.
-  static constexpr std::size_t kMaxCandidates = 4096;
+  static constexpr std::size_t kMaxCandidates = 1024;
 
   CandidateLattice(const LookAlikeIndex& index, std::u16string_view token);
 

@@ -90,7 +90,8 @@ std::optional<WordDecoder::Choice> WordDecoder::FirstKnown(const std::vector<Can
       break;
     }
     lookups += 2;
-    if (const std::optional<bool> properNoun = KnownAsProperNoun(candidate.small)) {
+    if (const std::optional<bool> properNoun =
+            KnownAsProperNoun(candidate.small, (candidate.cases.front() & kCapitalCase) != 0)) {
       return Choice{candidate, *properNoun};
     }
   }
@@ -154,7 +155,8 @@ void WordDecoder::PreferYo(Choice& choice) const {
     }
     std::u16string spelled = best.small;
     spelled[i] = u'ё';
-    if (const std::optional<bool> properNoun = KnownAsProperNoun(spelled)) {
+    if (const std::optional<bool> properNoun =
+            KnownAsProperNoun(spelled, (best.cases.front() & kCapitalCase) != 0)) {
       best.small = std::move(spelled);
       best.cases[i] &= yo->cases;
       choice.properNoun = *properNoun;
@@ -164,12 +166,14 @@ void WordDecoder::PreferYo(Choice& choice) const {
 }
 
 // Empty when the dictionary knows the word in neither form; otherwise whether it knows it
-// only with a capital.
-std::optional<bool> WordDecoder::KnownAsProperNoun(std::u16string_view small) const {
+// only with a capital. Names are not looked up where the first look-alike is a small letter
+// only, which halves the lookups for a token that is no word.
+std::optional<bool> WordDecoder::KnownAsProperNoun(std::u16string_view small,
+                                                   bool mayBeName) const {
   if (dictionary_->Knows(small)) {
     return false;
   }
-  if (dictionary_->Knows(Capitalised(small))) {
+  if (mayBeName && dictionary_->Knows(Capitalised(small))) {
     return true;
   }
   return std::nullopt;

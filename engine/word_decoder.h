@@ -52,7 +52,7 @@ class WordDecoder {
   std::optional<Choice> FirstKnown(const std::vector<Candidate>& candidates, int& lookups) const;
   std::vector<Candidate> WithVanishedLetter(const std::vector<Candidate>& candidates) const;
   void PreferYo(Choice& choice) const;
-  std::optional<bool> KnownAsProperNoun(std::u16string_view small) const;
+  std::optional<bool> KnownAsProperNoun(std::u16string_view small, bool mayBeName) const;
 
   LookAlikeIndex index_;
   const Dictionary* dictionary_;
