@@ -36,6 +36,10 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& arguments) {
       line.action = CommandLine::Action::Version;
       continue;
     }
+    if (argument == "--decode" || argument == "-d") {
+      line.decode = true;
+      continue;
+    }
 
     // An option with a value takes it from "--name=VALUE", "-oVALUE" or the next argument.
     std::string_view name = argument;
@@ -48,7 +52,8 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& arguments) {
       name = "-o";
       value = argument.substr(2);
     }
-    if (name != "--preset" && name != "--settings" && name != "-o" && name != "--output") {
+    if (name != "--preset" && name != "--settings" && name != "-o" && name != "--output" &&
+        name != "--dictionary") {
       return {std::nullopt, "unknown option " + std::string(argument)};
     }
     if (!value) {
@@ -64,9 +69,14 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& arguments) {
       }
     } else if (name == "--settings") {
       line.settings = std::string(*value);
+    } else if (name == "--dictionary") {
+      line.dictionary = std::string(*value);
     } else {
       line.output = std::string(*value);
     }
+  }
+  if (line.dictionary && !line.decode) {
+    return {std::nullopt, "option --dictionary works only with --decode"};
   }
   return {line, {}};
 }
@@ -75,9 +85,13 @@ std::string Usage(std::string_view program) {
   const std::string name(program);
   return "Usage: " + name +
          " [--preset design|reset] [--settings FILE] [-o OUTPUT] [FILE...]\n"
+         "       " +
+         name +
+         " --decode [--dictionary BASE] [--preset ...|--settings FILE] [-o OUTPUT] [FILE...]\n"
          "Replaces every Russian letter of UTF-8 text by its Latin look-alike and copies\n"
-         "everything else unchanged. Reads each FILE in turn, or standard input when there is\n"
-         "none or the name is '-', and writes to standard output.\n"
+         "everything else unchanged; with --decode, turns such text back into Russian. Reads\n"
+         "each FILE in turn, or standard input when there is none or the name is '-', and\n"
+         "writes to standard output.\n"
          "\n"
          "  --preset design|reset  start from a built-in set of replacements, and read no\n"
          "                         settings.ini\n"
@@ -85,6 +99,13 @@ std::string Usage(std::string_view program) {
          "                         is an error if FILE cannot be read\n"
          "  -o, --output OUTPUT    write to OUTPUT ('-' is standard output), which is replaced\n"
          "                         only once all input is recoded and written\n"
+         "  -d, --decode           read text made with the table back as Russian: words that\n"
+         "                         read as Russian are decoded, everything else is copied\n"
+         "      --dictionary BASE  the Hunspell dictionary BASE.aff and BASE.dic that chooses\n"
+         "                         among the readings of a word (default " +
+         std::string(kDefaultDictionary) +
+         ");\n"
+         "                         without it a fixed preference chooses, less accurately\n"
          "  -h, --help             show this help and exit\n"
          "      --version          show the version and exit\n"
          "\n"

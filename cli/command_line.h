@@ -7,6 +7,9 @@
 
 namespace lettermorph {
 
+// Where Debian and Ubuntu install the Russian Hunspell dictionary, without .aff or .dic.
+inline constexpr std::string_view kDefaultDictionary = "/usr/share/hunspell/ru_RU";
+
 // What the command line asks for. Options may come before, between or after the file names;
 // "--" ends them, and "-" names standard input.
 struct CommandLine {
@@ -14,10 +17,12 @@ struct CommandLine {
   enum class Action { Recode, Help, Version };
 
   Action action = Action::Recode;
-  std::optional<Preset> preset;         // start from this built-in set and read no settings.ini
-  std::optional<std::string> settings;  // read this file over the starting set
-  std::optional<std::string> output;    // write here instead of standard output
-  std::vector<std::string> inputs;      // standard input when empty
+  bool decode = false;                    // read look-alike text back as Russian
+  std::optional<std::string> dictionary;  // for decoding: this .aff/.dic pair, without extension
+  std::optional<Preset> preset;           // start from this built-in set and read no settings.ini
+  std::optional<std::string> settings;    // read this file over the starting set
+  std::optional<std::string> output;      // write here instead of standard output
+  std::vector<std::string> inputs;        // standard input when empty
 };
 
 struct ParseResult {

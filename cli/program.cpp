@@ -1,10 +1,14 @@
 #include "cli/program.h"
 
+#include <functional>
+#include <memory>
 #include <string_view>
 
 #include "cli/command_line.h"
+#include "cli/dictionary_file.h"
 #include "cli/output_file.h"
 #include "cli/table_source.h"
+#include "engine/utf8_stream_decoder.h"
 #include "engine/utf8_stream_recoder.h"
 #include "system/console.h"
 #include "system/error_text.h"
@@ -31,10 +35,16 @@ void Complain(std::string_view subject, std::string_view reason) {
   WriteToStandardError(message + "\n");
 }
 
-// Recodes one input to the end. False when the output failed, which ends the whole run; a
-// failure to read is reported here and sets `inputFailed`.
-bool RecodeInput(const std::string& name, Utf8StreamRecoder& recoder, OutputFile& output,
-                 std::vector<char>& buffer, bool& inputFailed) {
+// The recoder or the decoder, fed each input in pieces and finished at the end of each.
+struct TextPass {
+  std::function<bool(std::string_view, ByteSink&)> feed;
+  std::function<bool(ByteSink&)> finish;
+};
+
+// Passes one input through to its end. False when the output failed, which ends the whole
+// run; a failure to read is reported here and sets `inputFailed`.
+bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output,
+               std::vector<char>& buffer, bool& inputFailed) {
   const bool standard = name == "-";
   std::error_code error;
   FileHandle input = standard ? FileHandle::StandardInput()
@@ -44,7 +54,7 @@ bool RecodeInput(const std::string& name, Utf8StreamRecoder& recoder, OutputFile
     if (!got || *got == 0) {
       break;
     }
-    if (!recoder.Recode(std::string_view(buffer.data(), *got), output)) {
+    if (!pass.feed(std::string_view(buffer.data(), *got), output)) {
       return false;
     }
   }
@@ -52,31 +62,17 @@ bool RecodeInput(const std::string& name, Utf8StreamRecoder& recoder, OutputFile
     Complain(standard ? "standard input" : name, ErrorText(error));
     inputFailed = true;
   }
-  // Each file is a text of its own: a sequence cut off at its end is not completed by the
-  // next file.
-  return recoder.Finish(output);
+  // Each file is a text of its own: a sequence cut off, a word or a sentence at its end is
+  // not completed by the next file.
+  return pass.finish(output);
 }
 
-int Recode(const CommandLine& commandLine, const FaultHook& outputFaults) {
-  ReplacementTable table;
-  if (auto error = LoadTable(commandLine, table)) {
-    Complain(*error, {});
-    return kUsage;
-  }
-  OutputFile output = commandLine.output && *commandLine.output != "-"
-                          ? OutputFile(*commandLine.output, outputFaults)
-                          : OutputFile();
-  if (output.Error()) {
-    Complain(output.Name(), ErrorText(output.Error()));
-    return kFailure;
-  }
-
-  Utf8StreamRecoder recoder(table);
+int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile& output) {
   std::vector<char> buffer(kReadSize);
   const std::vector<std::string> standardInput{"-"};
   bool inputFailed = false;
   for (const std::string& name : commandLine.inputs.empty() ? standardInput : commandLine.inputs) {
-    if (!RecodeInput(name, recoder, output, buffer, inputFailed)) {
+    if (!PassInput(name, pass, output, buffer, inputFailed)) {
       Complain(output.Name(), ErrorText(output.Error()));
       return kFailure;
     }
@@ -91,6 +87,46 @@ int Recode(const CommandLine& commandLine, const FaultHook& outputFaults) {
     return kFailure;
   }
   return inputFailed ? kFailure : kSuccess;
+}
+
+int Recode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table) {
+  Utf8StreamRecoder recoder(table);
+  return PassInputs(commandLine,
+                    {[&](std::string_view in, ByteSink& sink) { return recoder.Recode(in, sink); },
+                     [&](ByteSink& sink) { return recoder.Finish(sink); }},
+                    output);
+}
+
+int Decode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table) {
+  const std::string base = commandLine.dictionary.value_or(std::string(kDefaultDictionary));
+  const std::unique_ptr<Dictionary> dictionary = OpenDictionary(PathFromArgument(base));
+  if (!dictionary) {
+    Complain(base + ".dic",
+             "cannot read the dictionary; words are decoded by a fixed preference, less "
+             "accurately");
+  }
+  Utf8StreamDecoder decoder(table, dictionary.get());
+  return PassInputs(commandLine,
+                    {[&](std::string_view in, ByteSink& sink) { return decoder.Decode(in, sink); },
+                     [&](ByteSink& sink) { return decoder.Finish(sink); }},
+                    output);
+}
+
+int Run(const CommandLine& commandLine, const FaultHook& outputFaults) {
+  ReplacementTable table;
+  if (auto error = LoadTable(commandLine, table)) {
+    Complain(*error, {});
+    return kUsage;
+  }
+  OutputFile output = commandLine.output && *commandLine.output != "-"
+                          ? OutputFile(*commandLine.output, outputFaults)
+                          : OutputFile();
+  if (output.Error()) {
+    Complain(output.Name(), ErrorText(output.Error()));
+    return kFailure;
+  }
+  return commandLine.decode ? Decode(commandLine, output, table)
+                            : Recode(commandLine, output, table);
 }
 
 }  // namespace
@@ -112,7 +148,7 @@ int RunProgram(const std::vector<std::string>& arguments, const FaultHook& outpu
     case CommandLine::Action::Recode:
       break;
   }
-  return Recode(*parsed.commandLine, outputFaults);
+  return Run(*parsed.commandLine, outputFaults);
 }
 
 }  // namespace lettermorph

@@ -21,3 +21,7 @@ find_program(LETTERMORPH_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIN
 if(LETTERMORPH_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${LETTERMORPH_WINE})
 endif()
+
+# pkg-config must not offer the build machine's own libraries.
+set(ENV{PKG_CONFIG_LIBDIR} /usr/x86_64-w64-mingw32/lib/pkgconfig)
+set(ENV{PKG_CONFIG_PATH} "")

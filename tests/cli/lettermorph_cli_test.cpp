@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../support/child_process.h"
 #include "../support/faults.h"
 #include "../support/scratch_directory.h"
@@ -165,6 +167,30 @@ TEST(LettermorphCli, FileNamesInAnyAlphabet) {
   EXPECT_EQ(ScratchDirectory::Read("cafe.txt"), "Ёж");
   const ChildProcess::Outcome missing = RunCli({"нет.txt"});
   EXPECT_TRUE(Contains(missing.err, "lettermorph-cli: нет.txt: ")) << missing.err;
+}
+
+// The system's Russian dictionary puts back the vanished "А", the "ъ" and the "ё"; without a
+// dictionary the same text is still decoded, less well, with one warning for all inputs.
+TEST(LettermorphCli, DecodeWithAndWithoutTheDictionary) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write(
+      "a.txt", "JIekceu o69IBuJI, 4To mocT 6ygeT roToB eIILe k oceHu. See https://example.com\n");
+#ifdef LETTERMORPH_DICTIONARY
+  ChildProcess::Outcome outcome = RunCli({"--decode", "--preset", "design", "a.txt"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  EXPECT_EQ(outcome.out,
+            "Алексей объявил, что мост будет готов ещё к осени. See https://example.com\n");
+  EXPECT_EQ(outcome.err, "");
+#endif
+  const ChildProcess::Outcome without =
+      RunCli({"-d", "--dictionary", "missing/ru_RU", "--preset=design", "a.txt", "-"}, "6ygeT");
+  EXPECT_EQ(without.status, 0);
+  EXPECT_EQ(without.out,
+            "Лексей обявил, что мост будет готов еще к осени. See https://example.com\n"
+            "Будет");
+  EXPECT_EQ(std::count(without.err.begin(), without.err.end(), '\n'), 1) << without.err;
+  EXPECT_TRUE(Contains(without.err, "missing/ru_RU.dic")) << without.err;
+  EXPECT_TRUE(Contains(without.err, "less accurately")) << without.err;
 }
 
 #ifndef _WIN32

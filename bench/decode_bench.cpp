@@ -1,0 +1,208 @@
+// How well and how fast look-alike text reads back as Russian: decode(recode(text)) for both
+// built-in sets on the shipped texts, word by word, then the decoder's speed.
+//
+// Usage: decode_bench [RUNS]
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "cli/command_line.h"
+#include "cli/hunspell_dictionary.h"
+#include "engine/decode_text.h"
+#include "engine/recode_text.h"
+#include "engine/utf8.h"
+#include "engine/utf8_stream_decoder.h"
+
+namespace lettermorph {
+namespace {
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string bytes{std::istreambuf_iterator<char>(in), {}};
+  if (bytes.empty()) {
+    throw std::runtime_error("cannot read " + path);
+  }
+  return bytes;
+}
+
+std::string Utf8(std::u16string_view text) {
+  std::string bytes;
+  AppendUtf8(text, bytes);
+  return bytes;
+}
+
+bool IsSpace(char16_t c) {
+  return c == u' ' || c == u'\n' || c == u'\r' || c == u'\t' || c == u'\u00A0';
+}
+
+// Cut at every single space character, so that the pieces of the text and of its decoding
+// stay side by side even where a word vanished entirely.
+std::vector<std::u16string> Pieces(std::u16string_view text) {
+  std::vector<std::u16string> pieces(1);
+  for (char16_t c : text) {
+    if (IsSpace(c)) {
+      pieces.emplace_back();
+    } else {
+      pieces.back() += c;
+    }
+  }
+  return pieces;
+}
+
+bool HasCyrillic(std::u16string_view piece) {
+  return std::any_of(piece.begin(), piece.end(),
+                     [](char16_t c) { return c >= 0x400 && c < 0x500; });
+}
+
+bool HasLatin(std::u16string_view piece) {
+  return std::any_of(piece.begin(), piece.end(), [](char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+  });
+}
+
+struct Score {
+  int russian = 0, russianExact = 0, english = 0, englishKept = 0;
+  std::map<std::string, int> errors;
+};
+
+Score Compare(std::u16string_view original, std::u16string_view decoded) {
+  const auto before = Pieces(original), after = Pieces(decoded);
+  if (before.size() != after.size()) {
+    throw std::runtime_error("the decoding lost or added a space");
+  }
+  Score score;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const bool same = before[i] == after[i];
+    if (HasCyrillic(before[i])) {
+      ++score.russian;
+      score.russianExact += same;
+    } else if (HasLatin(before[i])) {
+      ++score.english;
+      score.englishKept += same;
+    } else {
+      continue;
+    }
+    if (!same) {
+      ++score.errors[Utf8(before[i]) + " -> " + Utf8(after[i])];
+    }
+  }
+  return score;
+}
+
+void PrintErrors(const Score& score, std::size_t count) {
+  std::vector<std::pair<int, std::string>> errors;
+  for (const auto& [text, times] : score.errors) {
+    errors.emplace_back(-times, text);
+  }
+  std::sort(errors.begin(), errors.end());
+  errors.resize(std::min(errors.size(), count));
+  for (const auto& [times, text] : errors) {
+    std::printf("      %2dx %s\n", -times, text.c_str());
+  }
+}
+
+class NullSink final : public ByteSink {
+ public:
+  bool Write(std::string_view bytes) override {
+    size += bytes.size();
+    return true;
+  }
+  std::size_t size = 0;
+};
+
+// MB/s of the stream decoder over `text` in pieces of the size lettermorph-cli reads.
+double DecodeRate(const std::string& text, const ReplacementTable& table,
+                  const Dictionary* dictionary) {
+  constexpr std::size_t kPiece = 256 * 1024;
+  Utf8StreamDecoder decoder(table, dictionary);
+  NullSink sink;
+  const auto start = std::chrono::steady_clock::now();
+  for (std::size_t at = 0; at < text.size(); at += kPiece) {
+    decoder.Decode(std::string_view(text).substr(at, kPiece), sink);
+  }
+  decoder.Finish(sink);
+  const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+  return text.size() / elapsed.count() / 1e6;
+}
+
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
+}
+
+}  // namespace
+}  // namespace lettermorph
+
+int main(int argc, char** argv) {
+  using namespace lettermorph;
+  const int runs = argc > 1 ? std::stoi(argv[1]) : 5;
+  const auto dictionary = HunspellDictionary::Open(std::string(kDefaultDictionary));
+  if (!dictionary) {
+    std::fprintf(stderr, "decode_bench: no dictionary at %s\n", kDefaultDictionary.data());
+    return 1;
+  }
+  ReplacementTable design, reset;
+  reset.ApplyResetDefaults();
+  const std::pair<const char*, const ReplacementTable*> sets[] = {{"design", &design},
+                                                                  {"reset", &reset}};
+  const std::pair<const char*, const char*> texts[] = {
+      {"sample_ru.txt (prose)", LETTERMORPH_BENCH_DIR "/sample_ru.txt"},
+      {"news_ru.txt (news)", LETTERMORPH_BENCH_DIR "/news_ru.txt"},
+      {"mixed_ru_en.txt", LETTERMORPH_BENCH_DIR "/mixed_ru_en.txt"}};
+
+  std::printf("== Words exact in decode(recode(text)), with the Russian dictionary ==\n");
+  for (const auto& [setName, table] : sets) {
+    for (const auto& [textName, path] : texts) {
+      const std::u16string original = DecodeUtf8(ReadFile(path));
+      const std::u16string recoded = RecodeText(original, *table);
+      for (const Dictionary* used : {static_cast<const Dictionary*>(dictionary.get()),
+                                     static_cast<const Dictionary*>(nullptr)}) {
+        const Score score = Compare(original, DecodeText(recoded, *table, used));
+        std::printf("%-7s %-22s %-14s Russian %4d/%4d = %5.1f%%", setName, textName,
+                    used ? "dictionary" : "no dictionary", score.russianExact, score.russian,
+                    100.0 * score.russianExact / score.russian);
+        if (score.english > 0) {
+          std::printf("   English kept %3d/%3d = %5.1f%%", score.englishKept, score.english,
+                      100.0 * score.englishKept / score.english);
+        }
+        std::printf("\n");
+        if (used) {
+          PrintErrors(score, 8);
+        }
+      }
+    }
+  }
+
+  std::printf("\n== Decoding speed, MB/s of look-alike input (median of %d runs) ==\n", runs);
+  const std::string prose = ReadFile(LETTERMORPH_BENCH_DIR "/sample_ru.txt");
+  const std::string news = ReadFile(LETTERMORPH_BENCH_DIR "/news_ru.txt");
+  for (const auto& [setName, table] : sets) {
+    // 32 MiB of repeated prose: after the first round every word comes from the cache.
+    std::string repeated;
+    const std::string recodedProse = Utf8(RecodeText(DecodeUtf8(prose), *table));
+    while (repeated.size() < (32u << 20)) {
+      repeated += recodedProse;
+    }
+    // Both texts once with a new decoder: every distinct word asks the dictionary.
+    const std::string fresh = recodedProse + Utf8(RecodeText(DecodeUtf8(news), *table));
+    std::vector<double> warm, cold, none;
+    for (int run = 0; run < runs; ++run) {
+      warm.push_back(DecodeRate(repeated, *table, dictionary.get()));
+      cold.push_back(DecodeRate(fresh, *table, dictionary.get()));
+      none.push_back(DecodeRate(repeated, *table, nullptr));
+    }
+    std::printf(
+        "%-7s repeated prose, 32 MiB: %6.1f MB/s   every word new: %5.1f MB/s   "
+        "no dictionary: %6.1f MB/s\n",
+        setName, Median(warm), Median(cold), Median(none));
+  }
+  return 0;
+}
