@@ -59,6 +59,9 @@ void Form1::CreateControls() {
   txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtOut->setTabChangesFocus(true);
+  // A screen reader names each box after the label above it.
+  Label2->setBuddy(txtText);
+  Label3->setBuddy(txtOut);
 
   const auto button = [this, client](const char* name, const QString& caption, int top,
                                      void (Form1::*command)()) {

@@ -37,6 +37,7 @@ frmHelp::frmHelp(Shell& shell)
   // Enter as well as the space bar presses the button that holds the focus.
   cmdSite->setAutoDefault(true);
   cmdSite->setFocus();
+  cmdSite->setAccessibleDescription(QStringLiteral("Открывает сайт программы в браузере"));
   connect(cmdSite, &QPushButton::clicked, this, [&shell, site] { shell.OpenAddress(site); });
 }
 

@@ -13,6 +13,7 @@
 #include <new>
 
 #include "settings/settings_file.h"
+#include "ui/accessibility.h"
 #include "ui/line_breaks.h"
 #include "ui/message_boxes.h"
 #include "ui/place.h"
@@ -171,6 +172,9 @@ void frmSettings::CreateGrid() {
                                    capital ? tops.capitalField : tops.smallField,
                                    narrow ? kNarrowFieldWidth : kFieldWidth, kRowHeight));
     field->setMaxLength(std::numeric_limits<int>::max());
+    // A screen reader names the field after its letter and says what it holds.
+    Label1[slot]->setBuddy(field);
+    field->setAccessibleDescription(QStringLiteral("Замена буквы %1").arg(Label1[slot]->text()));
     ShowReplacement(slot);
     connect(field, &QLineEdit::textEdited, this, [this, slot, field] {
       DropLineBreaks(*field);
@@ -196,6 +200,7 @@ void frmSettings::SetTabOrder() {
   append(Command1);
   append(Command2);
   append(Command3);
+  ReadFirst(txtSym[kTabRuns.front().first]);
 }
 
 void frmSettings::ShowReplacement(int slot) {

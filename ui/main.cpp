@@ -6,6 +6,7 @@
 #include "settings/settings_file.h"
 #include "system/code_page.h"
 #include "system/desktop.h"
+#include "ui/accessibility.h"
 #include "ui/desktop_shell.h"
 #include "ui/form1.h"
 #include "ui/qt_clipboard.h"
@@ -50,6 +51,7 @@ int main(int argc, char* argv[]) {
   const QtMessageHandler defaultHandler = qInstallMessageHandler(ExitOnPlatformFailure);
   QApplication app(argc, argv);
   qInstallMessageHandler(defaultHandler);
+  lettermorph::InstallAccessibility();
 
   lettermorph::QtClipboard clipboard;
   lettermorph::DesktopShell shell;

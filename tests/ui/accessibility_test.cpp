@@ -1,0 +1,183 @@
+#include <QAccessible>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QtTest>
+#include <filesystem>
+
+#include "fakes.h"
+#include "settings/settings_file.h"
+#include "ui/accessibility.h"
+#include "ui/form1.h"
+#include "ui/frmhelp.h"
+#include "ui/frmsettings.h"
+#include "ui/qt_message_boxes.h"
+#include "window_checks.h"
+
+namespace lettermorph {
+
+// What a screen reader is told about the windows, read through the same accessibility
+// interfaces the platform's bridge reads.
+class AccessibilityTest : public QObject {
+  Q_OBJECT
+
+ private:
+  static QAccessibleInterface* Interface(QObject* object) {
+    return QAccessible::queryAccessibleInterface(object);
+  }
+  template <typename T>
+  static T* Window() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      if (auto* match = qobject_cast<T*>(widget)) {
+        return match;
+      }
+    }
+    return nullptr;
+  }
+  // The object names of a container's children, in the order a screen reader walks them;
+  // each child must also know its own place, which is how a reader steps to its neighbours.
+  static QStringList ReadingOrder(QWidget* container) {
+    QAccessibleInterface* parent = Interface(container);
+    QStringList names;
+    for (int index = 0; index < parent->childCount(); ++index) {
+      QAccessibleInterface* child = parent->child(index);
+      names << child->object()->objectName();
+      if (child->parent()->object() != container || parent->indexOfChild(child) != index) {
+        names << QStringLiteral("(misplaced)");
+      }
+    }
+    return names;
+  }
+  static QStringList Names(const QWidgetList& widgets) {
+    QStringList names;
+    for (const QWidget* widget : widgets) {
+      names << widget->objectName();
+    }
+    return names;
+  }
+
+  QTemporaryDir directory_;
+  FakeClipboard clipboard_;
+  RecordingShell shell_;
+  RecordingMessageBoxes boxes_;
+  std::unique_ptr<Form1> window_;
+
+ private Q_SLOTS:
+  void initTestCase() { InstallAccessibility(); }
+
+  void init() {
+    const Platform platform{clipboard_, shell_, boxes_};
+    const auto ini = directory_.filePath(QStringLiteral("settings.ini")).toStdString();
+    window_ = std::make_unique<Form1>(platform, SettingsFile(CodePage::Named("UTF-8"), ini));
+  }
+
+  void cleanup() {
+    window_.reset();
+    if (frmHelp* about = Window<frmHelp>()) {
+      about->close();
+    }
+    VerifyNoWindowsLeft();
+  }
+
+  void everyTextBoxIsNamed_data() {
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("txtText") << "txtText"
+                             << "Исходное слово"
+                             << "";
+    QTest::newRow("txtOut") << "txtOut"
+                            << "Результат перекодировки"
+                            << "";
+    const QStringList letters = {
+        "А", "Б", "В", "Г", "Д", "Е", "Ё", "Ж", "З", "И", "Й", "К", "Л", "М", "Н", "О", "П",
+        "Р", "С", "Т", "У", "Ф", "Х", "Ц", "Ч", "Ш", "Щ", "Ъ", "Ы", "Ь", "Э", "Ю", "Я", "а",
+        "б", "в", "г", "д", "е", "ё", "ж", "з", "и", "й", "к", "л", "м", "н", "о", "п", "р",
+        "с", "т", "у", "ф", "х", "ц", "ч", "ш", "щ", "ъ", "ы", "ь", "э", "ю", "я"};
+    for (int slot = 0; slot < letters.size(); ++slot) {
+      const QString field = QStringLiteral("txtSym(%1)").arg(slot);
+      QTest::newRow(qPrintable(field))
+          << field << letters[slot] << QStringLiteral("Замена буквы ") + letters[slot];
+    }
+  }
+
+  void everyTextBoxIsNamed() {
+    QFETCH(QString, box);
+    QFETCH(QString, name);
+    QFETCH(QString, description);
+    QWidget* found = window_->findChild<QWidget*>(box);
+    if (found == nullptr) {
+      found = Window<frmSettings>()->findChild<QLineEdit*>(box);
+    }
+    QAccessibleInterface* field = Interface(found);
+    QCOMPARE(field->role(), QAccessible::EditableText);
+    QCOMPARE(field->text(QAccessible::Name), name);
+    QCOMPARE(field->text(QAccessible::Description), description);
+  }
+
+  void windowsAreWindowsWithTheirTitles() {
+    window_->findChild<QAction*>(QStringLiteral("About"))->trigger();
+    const std::pair<QWidget*, QString> windows[] = {{window_.get(), "Lettermorph"},
+                                                    {Window<frmSettings>(), "Настройки"},
+                                                    {Window<frmHelp>(), "О программе"}};
+    for (const auto& [window, title] : windows) {
+      QCOMPARE(Interface(window)->role(), QAccessible::Window);
+      QCOMPARE(Interface(window)->text(QAccessible::Name), title);
+    }
+    QCOMPARE(Interface(Window<frmSettings>()->findChild<QWidget*>("Line1"))->role(),
+             QAccessible::Separator);
+    QAccessibleInterface* site = Interface(Window<frmHelp>()->findChild<QPushButton*>("cmdSite"));
+    QCOMPARE(site->text(QAccessible::Description),
+             QStringLiteral("Открывает сайт программы в браузере"));
+  }
+
+  void messageBoxIsReadAsOneWithItsTitleAndText() {
+    QAccessible::Role role = QAccessible::NoRole;
+    QString name;
+    QString value;
+    QTimer::singleShot(0, this, [&] {
+      QWidget* box = QApplication::activeModalWidget();
+      QVERIFY(box != nullptr);
+      role = Interface(box)->role();
+      name = Interface(box)->text(QAccessible::Name);
+      value = Interface(box)->text(QAccessible::Value);
+      static_cast<QMessageBox*>(box)->accept();
+    });
+    QtMessageBoxes().Warn(Window<frmSettings>(), QStringLiteral("Настройки не сохранены"),
+                          QStringLiteral("Не хватило памяти."));
+    // A message box is an alert to a screen reader, which reads it out whole as it opens.
+    QCOMPARE(role, QAccessible::AlertMessage);
+    QCOMPARE(name, QStringLiteral("Настройки не сохранены"));
+    QCOMPARE(value, QStringLiteral("Не хватило памяти."));
+  }
+
+  void readingOrderIsTabOrderWithEachLabelFirst() {
+    window_->findChild<QAction*>(QStringLiteral("About"))->trigger();
+    QCOMPARE(ReadingOrder(window_->centralWidget()),
+             (QStringList{"Label2", "txtText", "Label3", "txtOut", "cmdOptions", "cmdClear",
+                          "cmdClCopy", "cmdDo", "cmdClPaste"}));
+    QCOMPARE(ReadingOrder(Window<frmHelp>()),
+             (QStringList{"Label3", "Label1", "Label2", "cmdSite"}));
+
+    auto* settings = Window<frmSettings>();
+    const QStringList order = ReadingOrder(settings);
+    QCOMPARE(order.mid(0, 7), (QStringList{"Label2", "Line3", "Line1", "Line2", "Line4",
+                                           "Label1(32)", "txtSym(32)"}));
+    QStringList tabStops;
+    for (int index = 5; index < order.size(); ++index) {
+      if (order[index].startsWith("Label1(")) {
+        QCOMPARE(QString(order[index]).replace("Label1", "txtSym"), order.value(index + 1));
+      } else {
+        tabStops << order[index];
+      }
+    }
+    QCOMPARE(tabStops, Names(TabStopsFrom(settings->findChild<QLineEdit*>("txtSym(32)"))));
+  }
+};
+
+}  // namespace lettermorph
+
+QTEST_MAIN(lettermorph::AccessibilityTest)
+#include "accessibility_test.moc"
