@@ -211,7 +211,8 @@ std::error_code AtomicFile::Run(Step step, const std::function<std::error_code()
 }
 
 void AtomicFile::Fail(Step step, std::error_code reason) {
-  failure_ = FileFailure{step, path_, reason};
+  const bool rewriting = method_ == Method::InPlace && step != Step::Create;
+  failure_ = FileFailure{step, path_, reason, !rewriting};
   Discard();
 }
 

@@ -25,6 +25,8 @@ struct FileFailure {
   FileStep step;
   std::filesystem::path file;
   std::error_code reason;
+  // False when the file was being rewritten in place and may now hold part of the new text.
+  bool oldFileKept = true;
 };
 
 // Asked before each step: an error makes the step fail with that reason without running it,

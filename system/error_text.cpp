@@ -1,5 +1,8 @@
 #include "system/error_text.h"
 
+#include "engine/utf8.h"
+#include "system/code_page.h"
+
 #ifdef _WIN32
 #include <windows.h>
 
@@ -27,7 +30,9 @@ std::string ErrorText(const std::error_code& error) {
     }
   }
 #endif
-  return error.message();
+  std::string text;
+  AppendUtf8(CodePage::System()->Decode(error.message()), text);
+  return text;
 }
 
 }  // namespace lettermorph

@@ -5,8 +5,8 @@
 
 namespace lettermorph {
 
-// The system's description of an error, in UTF-8 on Windows (where the standard library would
-// give the ANSI code page) and as the C library gives it elsewhere.
+// The system's description of an error, in UTF-8 on every platform: the C library gives it in
+// the locale's character set, and Windows' standard library in the ANSI code page.
 std::string ErrorText(const std::error_code& error);
 
 }  // namespace lettermorph

@@ -26,6 +26,9 @@ inline std::error_code FromWindowsError(DWORD code) {
       return std::make_error_code(std::errc::file_exists);
     case ERROR_FILE_TOO_LARGE:
       return std::make_error_code(std::errc::file_too_large);
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return std::make_error_code(std::errc::device_or_resource_busy);
     case ERROR_FILENAME_EXCED_RANGE:
       return std::make_error_code(std::errc::filename_too_long);
     default:

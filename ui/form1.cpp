@@ -11,6 +11,7 @@
 #include <span>
 
 #include "engine/recode_text.h"
+#include "ui/alt_key_filter.h"
 #include "ui/frmhelp.h"
 #include "ui/frmsettings.h"
 #include "ui/place.h"
@@ -31,7 +32,8 @@ Form1::Form1(const Platform& platform, SettingsFile settingsFile)
   settings_ = std::make_unique<frmSettings>(table_, settingsFile_, platform_.messageBoxes);
   settingsFile_.LoadSettings(table_);
 
-  resize(TwipsSize(5145, 2955) + QSize(0, menuBar()->sizeHint().height()));
+  createdSize_ = TwipsSize(5145, 2955) + QSize(0, menuBar()->sizeHint().height());
+  ResizeTo(createdSize_);
   txtText->setFocus();
 }
 
@@ -59,6 +61,8 @@ void Form1::CreateControls() {
   txtOut->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtOut->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   txtOut->setTabChangesFocus(true);
+  KeepAltKeysFromEditing(txtText);
+  KeepAltKeysFromEditing(txtOut);
   // A screen reader names each box after the label above it.
   Label2->setBuddy(txtText);
   Label3->setBuddy(txtOut);
@@ -66,7 +70,9 @@ void Form1::CreateControls() {
   const auto button = [this, client](const char* name, const QString& caption, int top,
                                      void (Form1::*command)()) {
     auto* created = Place<QPushButton>(client, name, TwipsRect(3375, top, 1695, 375), caption);
-    created->setAutoDefault(false);
+    // Enter, like the space bar, presses the button that holds the focus; in the input box it
+    // recodes, as no button is the window's default.
+    created->setAutoDefault(true);
     connect(created, &QPushButton::clicked, this, command);
     return created;
   };
@@ -100,6 +106,9 @@ void Form1::CreateMenus() {
 
 void Form1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  if (event->size() != requestedSize_) {
+    sizedByUser_ = true;
+  }
   ApplyLayoutRule();
 }
 
@@ -110,6 +119,11 @@ void Form1::moveEvent(QMoveEvent* event) {
   ApplyLayoutRule();
 }
 
+void Form1::ResizeTo(const QSize& size) {
+  requestedSize_ = size;
+  resize(size);
+}
+
 // Keeps the window at least 5500 x 3800 twips from frame to frame and lets the buttons and
 // text boxes follow its right and bottom edges. Growing the window runs the rule again,
 // nested; the grown size lies above the minimum, so the nested run changes nothing more.
@@ -118,15 +132,27 @@ void Form1::ApplyLayoutRule() {
   if (isMinimized()) {
     return;
   }
-  const QSize frameExtra = frameGeometry().size() - size();
-  if (Twips(frameGeometry().width()) <= kMinimumWidth) {
-    resize(PixelsCovering(kMinimumWidth) - frameExtra.width(), height());
+  const QSize frame = frameGeometry().size() - size();
+  // A frame that came after the rule grew the window would leave it too large: until the user
+  // sizes the window, the rule starts again from the size it was created with.
+  QSize wanted = size();
+  if (frame != frameSeen_) {
+    frameSeen_ = frame;
+    if (!sizedByUser_) {
+      wanted = createdSize_;
+    }
   }
-  if (Twips(frameGeometry().height()) <= kMinimumHeight) {
-    resize(width(), PixelsCovering(kMinimumHeight) - frameExtra.height());
+  if (Twips(wanted.width() + frame.width()) <= kMinimumWidth) {
+    wanted.setWidth(PixelsCovering(kMinimumWidth) - frame.width());
   }
-  const float outerWidth = Twips(frameGeometry().width());
-  const float outerHeight = Twips(frameGeometry().height());
+  if (Twips(wanted.height() + frame.height()) <= kMinimumHeight) {
+    wanted.setHeight(PixelsCovering(kMinimumHeight) - frame.height());
+  }
+  if (wanted != size()) {
+    ResizeTo(wanted);
+  }
+  const float outerWidth = Twips(wanted.width() + frame.width());
+  const float outerHeight = Twips(wanted.height() + frame.height());
 
   const int buttonsLeft = Pixels(outerWidth - 2100);
   for (QPushButton* button : {cmdDo, cmdClear, cmdOptions, cmdClCopy, cmdClPaste}) {

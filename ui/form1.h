@@ -46,6 +46,8 @@ class Form1 : public QMainWindow {
   void CreateControls();
   void CreateMenus();
   void ApplyLayoutRule();
+  // Resizes the window; a resize this window did not ask for is the user's.
+  void ResizeTo(const QSize& size);
 
   void Recode();
   void Paste();
@@ -59,6 +61,11 @@ class Form1 : public QMainWindow {
   SettingsFile settingsFile_;
   std::unique_ptr<frmSettings> settings_;
   QPointer<frmHelp> help_;
+
+  QSize createdSize_;    // the size the window is created with, inside its frame
+  QSize requestedSize_;  // the size it last asked for
+  QSize frameSeen_;      // what the frame added to the size when the rule last ran
+  bool sizedByUser_ = false;
 
   QLabel* Label2 = nullptr;
   QLabel* Label3 = nullptr;

@@ -1,23 +1,20 @@
 #include "ui/frmsettings.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QStringList>
-#include <limits>
 #include <new>
 
 #include "settings/settings_file.h"
 #include "ui/accessibility.h"
-#include "ui/line_breaks.h"
 #include "ui/message_boxes.h"
 #include "ui/place.h"
-#include "ui/text_bridge.h"
+#include "ui/replacement_field.h"
+#include "ui/save_failure_text.h"
 #include "ui/twips.h"
 #include "ui/window_font.h"
 
@@ -60,46 +57,12 @@ constexpr std::array<std::pair<int, int>, 12> kTabRuns = {{
 
 constexpr int kFirstFocusSlot = 32;  // "Я"
 
-// A line edit lays out its whole text at once, which for a replacement of millions of
-// characters read from a hand-made file would stall the program; longer ones are shown only
-// in part, read-only, and stay whole in the table.
-constexpr std::size_t kLongestEditable = 32767;
-
 QString LetterList(const ReplacementTable& table, const std::vector<int>& slots) {
   QStringList letters;
   for (int slot : slots) {
     letters << QString(QChar(*table.LetterAt(slot)));
   }
   return letters.join(QStringLiteral(", "));
-}
-
-QString FailureText(const FileFailure& failure) {
-  const QString file = QDir::toNativeSeparators(
-      QDir::current().absoluteFilePath(QString::fromStdU16String(failure.file.u16string())));
-  const QString reason = QString::fromLocal8Bit(failure.reason.message());
-  QString what;
-  switch (failure.step) {
-    case FileStep::Create:
-      what = QStringLiteral("не удалось создать файл рядом с «%1»");
-      break;
-    case FileStep::Read:
-      what = QStringLiteral("не удалось прочитать файл «%1»");
-      break;
-    case FileStep::Write:
-      what = QStringLiteral("не удалось записать файл «%1»");
-      break;
-    case FileStep::Sync:
-      what = QStringLiteral("не удалось сохранить файл «%1» на диск");
-      break;
-    case FileStep::Flush:
-      what = QStringLiteral("не удалось закрыть файл «%1»");
-      break;
-    case FileStep::Replace:
-      what = QStringLiteral("не удалось заменить файл «%1»");
-      break;
-  }
-  return QStringLiteral("Настройки не сохранены: %1 (%2). Прежний файл настроек не изменён.")
-      .arg(what.arg(file), reason);
 }
 
 }  // namespace
@@ -119,7 +82,8 @@ frmSettings::frmSettings(ReplacementTable& table, const SettingsFile& settingsFi
   SetTabOrder();
   txtSym[kFirstFocusSlot]->setFocus();
 
-  subscription_ = table_.Subscribe([this](int slot) { ShowReplacement(slot); });
+  subscription_ =
+      table_.Subscribe([this](int slot) { txtSym[slot]->Show(*table_.ReplacementAt(slot)); });
 
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
@@ -140,7 +104,9 @@ void frmSettings::CreateFrame() {
 
   const auto button = [this](const char* name, const QString& caption, int left) {
     auto* command = Place<QPushButton>(this, name, TwipsRect(left, 6345, 1725, 330), caption);
-    command->setAutoDefault(false);
+    // Enter, like the space bar, presses the button that holds the focus. This window is no
+    // dialog, so no button answers Enter pressed elsewhere.
+    command->setAutoDefault(true);
     return command;
   };
   Command1 = button("Command1", QStringLiteral("Сохранить"), 180);
@@ -166,19 +132,17 @@ void frmSettings::CreateGrid() {
     Label1[slot]->setFont(labelFont);
 
     const bool narrow = slot == 0 || slot == kSlotCount / 2;
-    QLineEdit* field = txtSym[slot] =
-        Place<QLineEdit>(this, QStringLiteral("txtSym(%1)").arg(slot),
-                         TwipsRect(slot == kSlotE ? kSlotEFieldLeft : left,
-                                   capital ? tops.capitalField : tops.smallField,
-                                   narrow ? kNarrowFieldWidth : kFieldWidth, kRowHeight));
-    field->setMaxLength(std::numeric_limits<int>::max());
+    ReplacementField* field = txtSym[slot] =
+        Place<ReplacementField>(this, QStringLiteral("txtSym(%1)").arg(slot),
+                                TwipsRect(slot == kSlotE ? kSlotEFieldLeft : left,
+                                          capital ? tops.capitalField : tops.smallField,
+                                          narrow ? kNarrowFieldWidth : kFieldWidth, kRowHeight));
     // A screen reader names the field after its letter and says what it holds.
     Label1[slot]->setBuddy(field);
     field->setAccessibleDescription(QStringLiteral("Замена буквы %1").arg(Label1[slot]->text()));
-    ShowReplacement(slot);
-    connect(field, &QLineEdit::textEdited, this, [this, slot, field] {
-      DropLineBreaks(*field);
-      (void)table_.SetReplacement(slot, field->text().toStdU16String());
+    field->Show(*table_.ReplacementAt(slot));
+    connect(field, &ReplacementField::ValueEdited, this, [this, slot](const QString& value) {
+      (void)table_.SetReplacement(slot, value.toStdU16String());
     });
   }
 }
@@ -201,22 +165,6 @@ void frmSettings::SetTabOrder() {
   append(Command2);
   append(Command3);
   ReadFirst(txtSym[kTabRuns.front().first]);
-}
-
-void frmSettings::ShowReplacement(int slot) {
-  const std::u16string_view value = *table_.ReplacementAt(slot);
-  const bool tooLong = value.size() > kLongestEditable;
-  const QString shown = ToQString(value.substr(0, kLongestEditable));
-  QLineEdit* field = txtSym[slot];
-  field->setReadOnly(tooLong);
-  field->setToolTip(tooLong ? QStringLiteral("Замена слишком длинная для этого поля (%1 символов): "
-                                             "видно только её начало, и изменить её здесь "
-                                             "нельзя. Она применяется и сохраняется целиком.")
-                                  .arg(value.size())
-                            : QString());
-  if (field->text() != shown) {
-    field->setText(shown);
-  }
 }
 
 void frmSettings::ShowInFront() {
@@ -242,7 +190,7 @@ void frmSettings::Save() {
   }
   if (!outcome.saved()) {
     messageBoxes_.Warn(this, QStringLiteral("Настройки не сохранены"),
-                       FailureText(*outcome.failure));
+                       SaveFailureText(*outcome.failure));
   } else if (!outcome.inexactSlots.empty()) {
     messageBoxes_.Warn(
         this, QStringLiteral("Настройки сохранены"),

@@ -6,12 +6,12 @@
 #include "engine/replacement_table.h"
 
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace lettermorph {
 
 class MessageBoxes;
+class ReplacementField;
 class SettingsFile;
 
 // The settings window: a view of the replacement table. Each of the 66 fields edits its
@@ -35,7 +35,6 @@ class frmSettings : public QWidget {
   void CreateGrid();
   void CreateFrame();
   void SetTabOrder();
-  void ShowReplacement(int slot);
   void Save();
 
   ReplacementTable& table_;
@@ -43,7 +42,7 @@ class frmSettings : public QWidget {
   MessageBoxes& messageBoxes_;
 
   std::array<QLabel*, kSlotCount> Label1{};
-  std::array<QLineEdit*, kSlotCount> txtSym{};
+  std::array<ReplacementField*, kSlotCount> txtSym{};
   QLabel* Label2 = nullptr;
   QPushButton* Command1 = nullptr;
   QPushButton* Command2 = nullptr;

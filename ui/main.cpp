@@ -11,6 +11,7 @@
 #include "ui/form1.h"
 #include "ui/qt_clipboard.h"
 #include "ui/qt_message_boxes.h"
+#include "ui/qt_translation.h"
 
 namespace {
 
@@ -52,6 +53,7 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   qInstallMessageHandler(defaultHandler);
   lettermorph::InstallAccessibility();
+  lettermorph::LoadQtRussianTexts(app);
 
   lettermorph::QtClipboard clipboard;
   lettermorph::DesktopShell shell;
