@@ -10,7 +10,8 @@ import os
 import subprocess
 import sys
 import tempfile
-import time
+
+from x_session import DEADLINE_SECONDS, fail, start_display, wait_for
 
 # The settings window's fields in Tab order, each read as its letter.
 SETTINGS_TAB_ORDER = (
@@ -53,51 +54,6 @@ SETTINGS_WINDOW = (
 )
 
 WINDOW_ROLES = ("frame", "dialog", "window")
-DEADLINE_SECONDS = 20
-
-
-def fail(message):
-    print("FAIL: " + message, file=sys.stderr)
-    sys.exit(1)
-
-
-def wait_for(what, probe):
-    """Calls probe until it returns something other than None, or fails after the deadline.
-
-    A probe may also raise while the program is still building what it reads."""
-    deadline = time.monotonic() + DEADLINE_SECONDS
-    last_error = None
-    while True:
-        try:
-            found = probe()
-            if found is not None:
-                return found
-        except Exception as error:  # reported if the deadline passes
-            last_error = error
-        if time.monotonic() > deadline:
-            fail(f"timed out waiting for {what}" + (f" ({last_error})" if last_error else ""))
-        time.sleep(0.1)
-
-
-def start_display(processes):
-    # Xvfb picks a free display number itself, so tests running side by side never share one.
-    # Without -noreset it restarts whenever its last client leaves, refusing connections a moment.
-    read_end, write_end = os.pipe()
-    processes.append(
-        subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", "800x600x24"],
-            pass_fds=(write_end,),
-            stdout=subprocess.DEVNULL,
-            stderr=subprocess.DEVNULL,
-        )
-    )
-    os.close(write_end)
-    with os.fdopen(read_end) as display_number:
-        number = display_number.readline().strip()
-    if not number:
-        fail("Xvfb did not start")
-    os.environ["DISPLAY"] = ":" + number
 
 
 def start_accessibility_bus(processes):

@@ -1,4 +1,5 @@
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -11,7 +12,7 @@
 #include "ui/form1.h"
 #include "ui/frmhelp.h"
 #include "ui/frmsettings.h"
-#include "ui/twips.h"
+#include "ui/qt_translation.h"
 #include "version.h"
 #include "window_checks.h"
 
@@ -29,6 +30,10 @@ class Form1Test : public QObject {
   QPlainTextEdit* Output() { return Child<QPlainTextEdit>("txtOut"); }
   void Click(const char* button) { QTest::mouseClick(Child(button), Qt::LeftButton); }
   void Trigger(const char* action) { Child<QAction>(action)->trigger(); }
+  void Recode(const QString& text) {
+    Input()->setText(text);
+    Click("cmdDo");
+  }
   template <typename T>
   static QList<T*> TopLevel() {
     QList<T*> found;
@@ -50,30 +55,6 @@ class Form1Test : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
   }
 
-  // Where the layout rule puts things for the current outer size, to within half a pixel.
-  void VerifyLayout() {
-    const float width = Twips(window_->frameGeometry().width());
-    const float height = Twips(window_->frameGeometry().height());
-    QVERIFY(width > Form1::kMinimumWidth && height > Form1::kMinimumHeight);
-    const auto near = [](float twips, float expected) {
-      return std::abs(twips - expected) <= 7.5f;
-    };
-    const std::pair<const char*, int> buttons[] = {{"cmdDo", 345},
-                                                   {"cmdClPaste", 843},
-                                                   {"cmdClCopy", 1341},
-                                                   {"cmdClear", 1839},
-                                                   {"cmdOptions", 2340}};
-    for (const auto& [name, top] : buttons) {
-      QVERIFY2(near(Twips(Child(name)->x()), width - 2100), name);
-      QCOMPARE(Child(name)->y(), Pixels(top));
-    }
-    QVERIFY(near(Twips(Input()->width()), width - 2300));
-    QVERIFY(near(Twips(Output()->width()), width - 2300));
-    QVERIFY(near(Twips(Output()->height()), height - 2200));
-    QCOMPARE(Input()->geometry(), TwipsRect(90, 390, Input()->width() * 15, 285));
-    QCOMPARE(Output()->pos(), TwipsRect(90, 1125, 0, 0).topLeft());
-  }
-
   QTemporaryDir directory_;
   FakeClipboard clipboard_;
   RecordingShell shell_;
@@ -81,6 +62,8 @@ class Form1Test : public QObject {
   std::unique_ptr<Form1> window_;
 
  private Q_SLOTS:
+  void initTestCase() { LoadQtRussianTexts(*QCoreApplication::instance()); }
+
   void init() {
     std::filesystem::remove_all(IniPath());
     clipboard_ = {};
@@ -96,9 +79,8 @@ class Form1Test : public QObject {
     VerifyNoWindowsLeft();
   }
 
-  void startsWithFocusMenusAndCaptionsThatFit() {
+  void startsWithFocusInTheInputAndCaptionsThatFit() {
     Start();
-    QCOMPARE(Input()->text(), QStringLiteral("Введите текст"));
     QCOMPARE(window_->focusWidget(), Input());
     for (const char* name : {"cmdDo", "cmdClPaste", "cmdClCopy", "cmdClear", "cmdOptions"}) {
       QVERIFY2(Child(name)->fontMetrics().horizontalAdvance(Child(name)->text()) <
@@ -108,57 +90,76 @@ class Form1Test : public QObject {
     QCOMPARE(TabStopsFrom(Input()),
              (QWidgetList{Input(), Output(), Child("cmdOptions"), Child("cmdClear"),
                           Child("cmdClCopy"), Child("cmdDo"), Child("cmdClPaste")}));
+    // Enter right after start recodes the initial text itself.
+    QTest::keyClick(Input(), Qt::Key_Return);
+    QCOMPARE(Output()->toPlainText(), QStringLiteral("BBeguTe TekcT"));
   }
 
+  // Sizes in pixels, 15 twips each. The offscreen platform's frame adds 4 pixels each way.
+  // The buttons stand 2100 twips left of the outer right edge, the boxes end 200 twips before
+  // them, and txtOut ends 2200 twips above the outer bottom edge; 5500 x 3800 twips is the
+  // smallest outer size, rounded up to 367 x 254 pixels.
   void layoutRule_data() {
-    QTest::addColumn<QSize>("requested");
-    QTest::addColumn<QSize>("expected");
-    // 5500 x 3800 twips is 366.7 x 253.3 pixels; the rule rounds up to stay above it.
-    QTest::newRow("smaller than the minimum") << QSize(200, 100) << QSize(367, 254);
-    QTest::newRow("wider and higher by 100 pixels") << QSize(467, 354) << QSize(467, 354);
-    QTest::newRow("only too narrow") << QSize(100, 500) << QSize(367, 500);
+    QTest::addColumn<QSize>("requested");  // outer
+    QTest::addColumn<QSize>("outer");
+    QTest::addColumn<int>("buttonsLeft");
+    QTest::addColumn<int>("boxWidth");
+    QTest::addColumn<int>("outputHeight");
+    QTest::newRow("smaller than the minimum")
+        << QSize(200, 100) << QSize(367, 254) << 227 << 214 << 107;
+    QTest::newRow("only too narrow") << QSize(100, 500) << QSize(367, 500) << 227 << 214 << 353;
+    QTest::newRow("only too low") << QSize(500, 100) << QSize(500, 254) << 360 << 347 << 107;
+    QTest::newRow("larger") << QSize(467, 354) << QSize(467, 354) << 327 << 314 << 207;
   }
 
   void layoutRule() {
     QFETCH(QSize, requested);
-    QFETCH(QSize, expected);
     Start();
-    window_->resize(requested - (window_->frameGeometry().size() - window_->size()));
-    QCOMPARE(window_->frameGeometry().size(), expected);
-    VerifyLayout();
-    window_->showMaximized();
-    QTRY_VERIFY(window_->width() > expected.width());
-    VerifyLayout();
+    window_->resize(requested - QSize(4, 4));
+    QTEST(window_->frameGeometry().size(), "outer");
+    for (const char* name : {"cmdDo", "cmdClPaste", "cmdClCopy", "cmdClear", "cmdOptions"}) {
+      QTEST(Child(name)->x(), "buttonsLeft");
+    }
+    QTEST(Input()->width(), "boxWidth");
+    QTEST(Output()->width(), "boxWidth");
+    QTEST(Output()->height(), "outputHeight");
+    // Nothing else moves: the boxes' left and top edges, the input's height, the buttons' tops.
+    QCOMPARE(Input()->geometry().topLeft(), QPoint(6, 26));
+    QCOMPARE(Input()->height(), 19);
+    QCOMPARE(Output()->geometry().topLeft(), QPoint(6, 75));
+    QCOMPARE(Child("cmdOptions")->y(), 156);
   }
 
+  // Input of any length is taken whole, and recoding uses edits that were never saved.
   void recodeByEnterOrButtonWithUnsavedEdits() {
     Start();
-    QTest::keyClick(Input(), Qt::Key_Return);
-    QCOMPARE(Output()->toPlainText(), QStringLiteral("BBeguTe TekcT"));
-    QCOMPARE(Input()->text(), QStringLiteral("Введите текст"));
-
     Click("cmdOptions");
     auto* field =
         TopLevel<frmSettings>().value(0)->findChild<QLineEdit*>(QStringLiteral("txtSym(0)"));
     QTest::keyClicks(field, QStringLiteral("4"));
-    Input()->setText(QStringLiteral("Жук\tи АаЁж"));
-    Click("cmdDo");
+    Recode(QStringLiteral("Жук\tи АаЁж"));
     QCOMPARE(Output()->toPlainText(), QStringLiteral("}|{yk\tu 4\u0430E}|{"));
+    Output()->clear();
     QTest::keyClick(Input(), Qt::Key_Enter);
     QCOMPARE(Output()->toPlainText(), QStringLiteral("}|{yk\tu 4\u0430E}|{"));
     QVERIFY(!std::filesystem::exists(IniPath()));
+
+    clipboard_.text = QString(40000, u'ы');
+    Click("cmdClPaste");
+    QCOMPARE(Input()->text().size(), 40000);
+    QTest::keyClick(Input(), Qt::Key_Return);
+    QCOMPARE(Output()->toPlainText(), QStringLiteral("bI").repeated(40000));
   }
 
   void startReadsSettingsSilently() {
     std::ofstream(IniPath(), std::ios::binary) << "first\r\n\r\nthird\r\n";
     Start();
-    Input()->setText(QStringLiteral("АБВГ"));
-    Click("cmdDo");
+    Recode(QStringLiteral("АБВГ"));
     QCOMPARE(Output()->toPlainText(), QStringLiteral("firstthirdr"));
     QVERIFY(boxes_.shown.empty());
   }
 
-  void pasteReplacesTheWholeInputOrSaysThereIsNoText() {
+  void pasteCopyAndClear() {
     Start();
     Click("cmdClPaste");
     QCOMPARE(boxes_.shown.size(), 1u);
@@ -173,24 +174,40 @@ class Form1Test : public QObject {
     Click("cmdClPaste");
     QCOMPARE(Input()->text(), QStringLiteral("строка 1\r\nстрока 2"));
     QCOMPARE(Output()->toPlainText(), QStringLiteral("old result"));
-  }
 
-  void copyThenClear() {
-    Start();
-    clipboard_.text = QStringLiteral("something");
-    Click("cmdClCopy");
-    QCOMPARE(clipboard_.events, (QStringList{"clear", "set"}));
-    QCOMPARE(clipboard_.text, QString());
     // Non-breaking and line separators survive, which the plain-text view would flatten.
     Output()->setPlainText(QStringLiteral("a\u00A0b\nc\u2028d"));
     Click("cmdClCopy");
+    QCOMPARE(clipboard_.events, (QStringList{"clear", "set"}));
     QCOMPARE(clipboard_.text, QStringLiteral("a\u00A0b\nc\u2028d"));
+    Output()->clear();
+    Click("cmdClCopy");
+    QCOMPARE(clipboard_.text, QString());
 
     Input()->setFocus();
     Child("cmdClear")->click();
     QCOMPARE(Input()->text(), QString());
     QCOMPARE(Output()->toPlainText(), QString());
     QCOMPARE(window_->focusWidget(), Input());
+  }
+
+  // Enter presses the button that has the focus; Alt never types, while AltGr, which Windows
+  // reports as Ctrl+Alt, does; Qt's own texts are Russian.
+  void keysAndQtTexts() {
+    Start();
+    QTest::keyClick(Child("cmdClear"), Qt::Key_Return);
+    QCOMPARE(Input()->text(), QString());
+    QTest::keyClick(Input(), Qt::Key_F, Qt::AltModifier);
+    QTest::keyClick(Output(), Qt::Key_F, Qt::AltModifier);
+    QTest::keyClick(Input(), Qt::Key_Backspace, Qt::AltModifier);
+    QTest::keyClick(Input(), Qt::Key_Q, Qt::ControlModifier | Qt::AltModifier);
+    QCOMPARE(Input()->text(), QStringLiteral("q"));
+    QCOMPARE(Output()->toPlainText(), QString());
+    QTest::keyClick(Child("cmdOptions"), Qt::Key_Enter);
+    QVERIFY(TopLevel<frmSettings>().value(0)->isVisible());
+
+    const std::unique_ptr<QMenu> menu(Input()->createStandardContextMenu());
+    QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("&Отменить действие\tCtrl+Z"));
   }
 
   void settingsWindowIsOneAndGoesWithTheMainWindow() {
