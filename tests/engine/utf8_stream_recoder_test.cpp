@@ -68,6 +68,30 @@ TEST(Utf8StreamRecoder, MatchesRecodeTextInPiecesOfAnySize) {
   }
 }
 
+// Replacements of 100 to 600 bytes, for every letter of a long text: the output buffer fills
+// up again and again, and at each time it is nearly full a write past its end would show
+// under AddressSanitizer.
+TEST(Utf8StreamRecoder, LongReplacementsFillTheBufferExactly) {
+  ReplacementTable table;
+  std::vector<std::string> replacements;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const std::string value(100 + slot * 7 + slot % 3 * 10, static_cast<char>('a' + slot % 26));
+    ASSERT_TRUE(table.SetReplacement(slot, std::u16string(value.begin(), value.end())));
+    replacements.push_back(value);
+  }
+  std::mt19937 random(11);
+  std::u16string text;
+  std::string expected;
+  for (int i = 0; i < 100'000; ++i) {
+    const std::size_t slot = random() % kSlotCount;
+    text += kSlotLetters[slot];
+    expected += replacements[slot];
+  }
+  const std::string input = Utf8(text);
+  EXPECT_EQ(Recode(table, input, input.size()), expected);
+  EXPECT_EQ(Recode(table, input, 65536), expected);
+}
+
 // Every letter split between two pieces, with an empty piece between, at every offset in and
 // around the 64-byte blocks of the fast path.
 TEST(Utf8StreamRecoder, LetterSplitAnywhereIsRecodedWhole) {
