@@ -52,6 +52,8 @@ int main(int argc, char* argv[]) {
   const QtMessageHandler defaultHandler = qInstallMessageHandler(ExitOnPlatformFailure);
   QApplication app(argc, argv);
   qInstallMessageHandler(defaultHandler);
+  // Tells a Wayland desktop which menu entry, and so which icon, the windows belong to.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.lettermorph.Lettermorph"));
 
   lettermorph::QtClipboard clipboard;
   lettermorph::DesktopShell shell;

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -108,6 +109,19 @@ class Form1Test : public QObject {
     QCOMPARE(TabStopsFrom(Input()),
              (QWidgetList{Input(), Output(), Child("cmdOptions"), Child("cmdClear"),
                           Child("cmdClCopy"), Child("cmdDo"), Child("cmdClPaste")}));
+  }
+
+  // All three windows carry the program's icon, at every size the build renders.
+  void windowsCarryTheProgramIcon() {
+    Start();
+    Trigger("About");
+    const QWidgetList windows{window_.get(), TopLevel<frmSettings>().value(0),
+                              TopLevel<frmHelp>().value(0)};
+    for (QWidget* window : windows) {
+      QList<QSize> sizes = window->windowIcon().availableSizes();
+      std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+      QCOMPARE(sizes, (QList<QSize>{QSize(48, 48), QSize(128, 128), QSize(256, 256)}));
+    }
   }
 
   void layoutRule_data() {
