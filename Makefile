@@ -1,10 +1,12 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a new checkout needs.
 BUILD      ?= build
 SANITIZE   ?= build-sanitize
+PACKAGE    ?= build-package
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap build run test bench test-sanitize screenshots format clean
+.PHONY: all bootstrap build run test bench test-sanitize screenshots package test-package format \
+        clean
 
 all: build
 
@@ -34,8 +36,22 @@ test-sanitize: bootstrap
 screenshots: bootstrap build
 	@scripts/screenshots $(BUILD) docs
 
+# A Release build of the programs alone, with all of Debian's hardening flags, packed by CPack.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package:
+	@scripts/bootstrap dpkg-dev file
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	cmake -S . -B $(PACKAGE) -DCMAKE_BUILD_TYPE=Release -DLETTERMORPH_TESTS=OFF
+	cmake --build $(PACKAGE) -j $(JOBS)
+	cd $(PACKAGE) && cpack
+
+# Installs the package on a clean Debian 12 root and checks it there; takes minutes.
+test-package: package
+	@scripts/test-package $(PACKAGE)
+
 format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE)
+	rm -rf $(BUILD) $(SANITIZE) $(PACKAGE)
