@@ -1,10 +1,12 @@
 # Thin wrapper over CMake: `make run` and `make test` are all a new checkout needs.
 BUILD      ?= build
 SANITIZE   ?= build-sanitize
+PACKAGE    ?= build-package
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap build run test bench test-sanitize test-windows screenshots format clean
+.PHONY: all bootstrap build run test bench test-sanitize test-windows screenshots package \
+        test-package format clean
 
 all: build
 
@@ -38,8 +40,22 @@ test-windows:
 screenshots: bootstrap build
 	@scripts/screenshots $(BUILD) docs
 
+# A Release build of the programs alone, with all of Debian's hardening flags, packed by CPack.
+package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
+package:
+	@scripts/bootstrap dpkg-dev file
+	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
+	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
+	cmake -S . -B $(PACKAGE) -DCMAKE_BUILD_TYPE=Release -DLETTERMORPH_TESTS=OFF
+	cmake --build $(PACKAGE) -j $(JOBS)
+	cd $(PACKAGE) && cpack
+
+# Installs the package on a clean Debian 12 root and checks it there; takes minutes.
+test-package: package
+	@scripts/test-package $(PACKAGE)
+
 format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) build-windows
+	rm -rf $(BUILD) $(SANITIZE) $(PACKAGE) build-windows

@@ -18,12 +18,14 @@
 #include "ui/text_bridge.h"
 #include "ui/twips.h"
 #include "ui/window_font.h"
+#include "ui/window_icon.h"
 
 namespace lettermorph {
 
 Form1::Form1(const Platform& platform, SettingsFile settingsFile)
     : platform_(platform), settingsFile_(std::move(settingsFile)) {
   setWindowTitle(QStringLiteral("Lettermorph"));
+  setWindowIcon(WindowIcon());
   setFont(WindowFont());
   CreateControls();
   CreateMenus();

@@ -7,6 +7,7 @@
 #include "ui/shell.h"
 #include "ui/twips.h"
 #include "ui/window_font.h"
+#include "ui/window_icon.h"
 #include "version.h"
 
 namespace lettermorph {
@@ -16,6 +17,7 @@ frmHelp::frmHelp(Shell& shell)
                            Qt::WindowCloseButtonHint) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(QStringLiteral("О программе"));
+  setWindowIcon(WindowIcon());
   setFont(WindowFont());
   setFixedSize(TwipsSize(3975, 1980));
 

@@ -17,6 +17,7 @@
 #include "ui/save_failure_text.h"
 #include "ui/twips.h"
 #include "ui/window_font.h"
+#include "ui/window_icon.h"
 
 namespace lettermorph {
 namespace {
@@ -75,6 +76,7 @@ frmSettings::frmSettings(ReplacementTable& table, const SettingsFile& settingsFi
       settingsFile_(settingsFile),
       messageBoxes_(messageBoxes) {
   setWindowTitle(QStringLiteral("Настройки"));
+  setWindowIcon(WindowIcon());
   setFont(WindowFont());
   setFixedSize(TwipsSize(7230, 6870));
   CreateFrame();

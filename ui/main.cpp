@@ -54,6 +54,8 @@ int main(int argc, char* argv[]) {
   qInstallMessageHandler(defaultHandler);
   lettermorph::InstallAccessibility();
   lettermorph::LoadQtRussianTexts(app);
+  // Tells a Wayland desktop which menu entry, and so which icon, the windows belong to.
+  QGuiApplication::setDesktopFileName(QStringLiteral("org.lettermorph.Lettermorph"));
 
   lettermorph::QtClipboard clipboard;
   lettermorph::DesktopShell shell;

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -93,6 +94,19 @@ class Form1Test : public QObject {
     // Enter right after start recodes the initial text itself.
     QTest::keyClick(Input(), Qt::Key_Return);
     QCOMPARE(Output()->toPlainText(), QStringLiteral("BBeguTe TekcT"));
+  }
+
+  // All three windows carry the program's icon, at every size the build renders.
+  void windowsCarryTheProgramIcon() {
+    Start();
+    Trigger("About");
+    const QWidgetList windows{window_.get(), TopLevel<frmSettings>().value(0),
+                              TopLevel<frmHelp>().value(0)};
+    for (QWidget* window : windows) {
+      QList<QSize> sizes = window->windowIcon().availableSizes();
+      std::sort(sizes.begin(), sizes.end(), [](QSize a, QSize b) { return a.width() < b.width(); });
+      QCOMPARE(sizes, (QList<QSize>{QSize(48, 48), QSize(128, 128), QSize(256, 256)}));
+    }
   }
 
   // Sizes in pixels, 15 twips each. The offscreen platform's frame adds 4 pixels each way.
