@@ -6,7 +6,7 @@ JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: all bootstrap build run test bench test-sanitize test-windows screenshots package \
-        test-package format clean
+        package-windows test-package format clean
 
 all: build
 
@@ -50,6 +50,10 @@ package:
 	cmake --build $(PACKAGE) -j $(JOBS)
 	cd $(PACKAGE) && cpack
 
+# lettermorph-cli for Windows, cross-built with MinGW-w64, in a zip with its license and README.
+package-windows:
+	JOBS=$(JOBS) scripts/package-windows build-windows-package
+
 # Installs the package on a clean Debian 12 root and checks it there; takes minutes.
 test-package: package
 	@scripts/test-package $(PACKAGE)
@@ -58,4 +62,4 @@ format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(PACKAGE) build-windows
+	rm -rf $(BUILD) $(SANITIZE) $(PACKAGE) build-windows build-windows-package
