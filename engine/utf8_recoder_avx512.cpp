@@ -1,0 +1,132 @@
+#include "engine/utf8_recoder_paths.h"
+
+#ifdef LETTERMORPH_X86_64
+#include <immintrin.h>
+
+#include <bit>
+
+namespace lettermorph::utf8_recoding {
+namespace {
+
+// VBMI brings the 128-entry byte lookup (vpermi2b), VBMI2 the byte compress (vpcompressb).
+#define LETTERMORPH_AVX512 \
+  LETTERMORPH_TARGET("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,popcnt")
+
+LETTERMORPH_AVX512 __mmask64 LeadBytes(__m512i bytes) {
+  return _mm512_cmpeq_epi8_mask(_mm512_and_si512(bytes, _mm512_set1_epi8(static_cast<char>(0xFE))),
+                                _mm512_set1_epi8(static_cast<char>(0xD0)));
+}
+
+// A continuation byte is below C0 when read as a signed byte, and nothing else is.
+LETTERMORPH_AVX512 __mmask64 PairStarts(__m512i here, __m512i next) {
+  return _mm512_mask_cmplt_epi8_mask(LeadBytes(here), next,
+                                     _mm512_set1_epi8(static_cast<char>(0xC0)));
+}
+
+// Bit 0 of the lead moves to bit 6 and the low six bits come from the next byte; vpermi2b
+// reads only the low seven bits of an index, so bit 7 may stay set.
+LETTERMORPH_AVX512 __m512i PairIndexes(__m512i here, __m512i next) {
+  return _mm512_ternarylogic_epi32(_mm512_set1_epi8(0x40), _mm512_slli_epi16(here, 6), next, 0xCA);
+}
+
+LETTERMORPH_AVX512 __m512i Load(const void* at) {
+  return _mm512_loadu_si512(at);
+}
+
+// Byte `index` of a 128-byte table held in two registers.
+LETTERMORPH_AVX512 __m512i LookUp(const __m512i (&table)[2], __m512i index) {
+  return _mm512_permutex2var_epi8(table[0], index, table[1]);
+}
+
+LETTERMORPH_AVX512 const char* FindLead(const char* from, const char* end) {
+  for (; end - from >= 64; from += 64) {
+    const __mmask64 leads = LeadBytes(Load(from));
+    if (leads != 0) {
+      return from + std::countr_zero(static_cast<std::uint64_t>(leads));
+    }
+  }
+  const __mmask64 rest = from == end ? 0 : ~0ull >> (64 - (end - from));
+  const __mmask64 leads = LeadBytes(_mm512_maskz_loadu_epi8(rest, from)) & rest;
+  return leads != 0 ? from + std::countr_zero(static_cast<std::uint64_t>(leads)) : end;
+}
+
+LETTERMORPH_AVX512 std::uint64_t FindPairs(const unsigned char* p, unsigned char* index) {
+  const __m512i here = Load(p);
+  const __m512i next = Load(p + 1);
+  _mm512_storeu_si512(index, _mm512_and_si512(PairIndexes(here, next), _mm512_set1_epi8(0x7F)));
+  return PairStarts(here, next);
+}
+
+// Every input byte gets two output slots. A pair's lead takes the first two bytes of its
+// replacement and its continuation the next two; any other byte keeps itself and drops its
+// second slot. Slots holding 0xFF are dropped, and compressing the rest leaves the output.
+LETTERMORPH_AVX512 BlockProgress RecodeBlocks(const PairBytes& pairs, const char* in,
+                                              const char* end, char* out, const char* outLimit) {
+  __m512i table[PairBytes::kFastLength][2];
+  for (std::size_t i = 0; i < PairBytes::kFastLength; ++i) {
+    table[i][0] = Load(pairs.bytes[i]);
+    table[i][1] = Load(pairs.bytes[i] + 64);
+  }
+  const __m512i tooLong[2] = {Load(pairs.tooLong), Load(pairs.tooLong + 64)};
+  const __m512i none = _mm512_set1_epi8(static_cast<char>(PairBytes::kNone));
+  alignas(64) static constexpr unsigned char kPrevious[64] = {
+      0,  0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
+      21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
+      43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
+  // Slot 2k takes byte k of the first-slot vector, slot 2k + 1 byte k of the second (64 + k).
+  alignas(64) static constexpr unsigned char kInterleave[2][64] = {
+      {0,  64, 1,  65, 2,  66, 3,  67, 4,  68, 5,  69, 6,  70, 7,  71, 8,  72, 9,  73, 10, 74,
+       11, 75, 12, 76, 13, 77, 14, 78, 15, 79, 16, 80, 17, 81, 18, 82, 19, 83, 20, 84, 21, 85,
+       22, 86, 23, 87, 24, 88, 25, 89, 26, 90, 27, 91, 28, 92, 29, 93, 30, 94, 31, 95},
+      {32, 96,  33, 97,  34, 98,  35, 99,  36, 100, 37, 101, 38, 102, 39, 103,
+       40, 104, 41, 105, 42, 106, 43, 107, 44, 108, 45, 109, 46, 110, 47, 111,
+       48, 112, 49, 113, 50, 114, 51, 115, 52, 116, 53, 117, 54, 118, 55, 119,
+       56, 120, 57, 121, 58, 122, 59, 123, 60, 124, 61, 125, 62, 126, 63, 127}};
+  const __m512i previous = Load(kPrevious);
+  const __m512i interleaveLow = Load(kInterleave[0]);
+  const __m512i interleaveHigh = Load(kInterleave[1]);
+
+  while (end - in > kBlock && out < outLimit) {
+    const __m512i here = Load(in);
+    const __m512i next = Load(in + 1);
+    const __mmask64 starts = PairStarts(here, next);
+    if (starts == 0 || _mm512_cmpeq_epi8_mask(here, none) != 0) {
+      break;
+    }
+    const __m512i index = PairIndexes(here, next);
+    if (pairs.anyTooLong && _mm512_mask_test_epi8_mask(starts, LookUp(tooLong, index), none) != 0) {
+      break;
+    }
+    // The index of the pair a continuation byte ends sits one place to its left.
+    const __mmask64 continuations = starts << 1;
+    const __m512i leadIndex = _mm512_maskz_permutexvar_epi8(continuations, previous, index);
+    __m512i first = _mm512_mask_mov_epi8(here, starts, LookUp(table[0], index));
+    first = _mm512_mask_mov_epi8(first, continuations, LookUp(table[2], leadIndex));
+    __m512i second = _mm512_mask_mov_epi8(none, starts, LookUp(table[1], index));
+    second = _mm512_mask_mov_epi8(second, continuations, LookUp(table[3], leadIndex));
+
+    const __m512i low = _mm512_permutex2var_epi8(first, interleaveLow, second);
+    const __m512i high = _mm512_permutex2var_epi8(first, interleaveHigh, second);
+    // A pair that starts in the last byte ends in the next block, which recodes it whole.
+    const unsigned straddles = static_cast<unsigned>(static_cast<std::uint64_t>(starts) >> 63);
+    const __mmask64 keepLow = _mm512_cmpneq_epi8_mask(low, none);
+    const __mmask64 keepHigh = _mm512_cmpneq_epi8_mask(high, none) & (~0ull >> (2 * straddles));
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keepLow, low));
+    out += std::popcount(static_cast<std::uint64_t>(keepLow));
+    _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keepHigh, high));
+    out += std::popcount(static_cast<std::uint64_t>(keepHigh));
+    in += kBlock - straddles;
+  }
+  return {in, out};
+}
+
+}  // namespace
+
+const PathFunctions& Avx512Functions() {
+  static constexpr PathFunctions functions{FindLead, FindPairs, RecodeBlocks};
+  return functions;
+}
+
+}  // namespace lettermorph::utf8_recoding
+
+#endif
