@@ -60,8 +60,10 @@ LETTERMORPH_AVX512 std::uint64_t FindPairs(const unsigned char* p, unsigned char
 // Every input byte gets two output slots. A pair's lead takes the first two bytes of its
 // replacement and its continuation the next two; any other byte keeps itself and drops its
 // second slot. Slots holding 0xFF are dropped, and compressing the rest leaves the output.
-LETTERMORPH_AVX512 BlockProgress RecodeBlocks(const PairBytes& pairs, const char* in,
-                                              const char* end, char* out, const char* outLimit) {
+// Only the first `kBytes` bytes of every replacement are looked up; the rest are all 0xFF.
+template <std::size_t kBytes>
+LETTERMORPH_AVX512 BlockProgress RecodeBlocksOf(const PairBytes& pairs, const char* in,
+                                                const char* end, char* out, const char* outLimit) {
   __m512i table[PairBytes::kFastLength][2];
   for (std::size_t i = 0; i < PairBytes::kFastLength; ++i) {
     table[i][0] = Load(pairs.bytes[i]);
@@ -69,10 +71,6 @@ LETTERMORPH_AVX512 BlockProgress RecodeBlocks(const PairBytes& pairs, const char
   }
   const __m512i tooLong[2] = {Load(pairs.tooLong), Load(pairs.tooLong + 64)};
   const __m512i none = _mm512_set1_epi8(static_cast<char>(PairBytes::kNone));
-  alignas(64) static constexpr unsigned char kPrevious[64] = {
-      0,  0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20,
-      21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 41, 42,
-      43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 53, 54, 55, 56, 57, 58, 59, 60, 61, 62};
   // Slot 2k takes byte k of the first-slot vector, slot 2k + 1 byte k of the second (64 + k).
   alignas(64) static constexpr unsigned char kInterleave[2][64] = {
       {0,  64, 1,  65, 2,  66, 3,  67, 4,  68, 5,  69, 6,  70, 7,  71, 8,  72, 9,  73, 10, 74,
@@ -82,42 +80,74 @@ LETTERMORPH_AVX512 BlockProgress RecodeBlocks(const PairBytes& pairs, const char
        40, 104, 41, 105, 42, 106, 43, 107, 44, 108, 45, 109, 46, 110, 47, 111,
        48, 112, 49, 113, 50, 114, 51, 115, 52, 116, 53, 117, 54, 118, 55, 119,
        56, 120, 57, 121, 58, 122, 59, 123, 60, 124, 61, 125, 62, 126, 63, 127}};
-  const __m512i previous = Load(kPrevious);
   const __m512i interleaveLow = Load(kInterleave[0]);
   const __m512i interleaveHigh = Load(kInterleave[1]);
 
+  // Blocks always advance by 64 bytes, so that where the next one starts never waits for the
+  // last one's result. A pair that starts in the last byte of a block is finished by the next:
+  // its lead takes the first two bytes there, and its continuation the rest here.
+  std::uint64_t carried = 0;
   while (end - in > kBlock && out < outLimit) {
     const __m512i here = Load(in);
     const __m512i next = Load(in + 1);
     const __mmask64 starts = PairStarts(here, next);
-    if (starts == 0 || _mm512_cmpeq_epi8_mask(here, none) != 0) {
+    if ((starts | carried) == 0 || _mm512_cmpeq_epi8_mask(here, none) != 0) {
       break;
     }
     const __m512i index = PairIndexes(here, next);
     if (pairs.anyTooLong && _mm512_mask_test_epi8_mask(starts, LookUp(tooLong, index), none) != 0) {
       break;
     }
-    // The index of the pair a continuation byte ends sits one place to its left.
-    const __mmask64 continuations = starts << 1;
-    const __m512i leadIndex = _mm512_maskz_permutexvar_epi8(continuations, previous, index);
+    // The pair a continuation byte ends starts one place to its left. The byte before the
+    // block is read only when a pair carried over from it.
+    const __mmask64 continuations = starts << 1 | carried;
+    const __m512i leadIndex = PairIndexes(_mm512_maskz_loadu_epi8(~1ull | carried, in - 1), here);
     __m512i first = _mm512_mask_mov_epi8(here, starts, LookUp(table[0], index));
-    first = _mm512_mask_mov_epi8(first, continuations, LookUp(table[2], leadIndex));
     __m512i second = _mm512_mask_mov_epi8(none, starts, LookUp(table[1], index));
-    second = _mm512_mask_mov_epi8(second, continuations, LookUp(table[3], leadIndex));
+    if constexpr (kBytes > 2) {
+      first = _mm512_mask_mov_epi8(first, continuations, LookUp(table[2], leadIndex));
+    } else {
+      first = _mm512_mask_mov_epi8(first, continuations, none);
+    }
+    if constexpr (kBytes > 3) {
+      second = _mm512_mask_mov_epi8(second, continuations, LookUp(table[3], leadIndex));
+    }
 
     const __m512i low = _mm512_permutex2var_epi8(first, interleaveLow, second);
     const __m512i high = _mm512_permutex2var_epi8(first, interleaveHigh, second);
-    // A pair that starts in the last byte ends in the next block, which recodes it whole.
-    const unsigned straddles = static_cast<unsigned>(static_cast<std::uint64_t>(starts) >> 63);
     const __mmask64 keepLow = _mm512_cmpneq_epi8_mask(low, none);
-    const __mmask64 keepHigh = _mm512_cmpneq_epi8_mask(high, none) & (~0ull >> (2 * straddles));
+    const __mmask64 keepHigh = _mm512_cmpneq_epi8_mask(high, none);
     _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keepLow, low));
     out += std::popcount(static_cast<std::uint64_t>(keepLow));
     _mm512_storeu_si512(out, _mm512_maskz_compress_epi8(keepHigh, high));
     out += std::popcount(static_cast<std::uint64_t>(keepHigh));
-    in += kBlock - straddles;
+    in += kBlock;
+    carried = static_cast<std::uint64_t>(starts) >> 63;
+  }
+  // A block left for the caller must not begin inside a pair: finish the carried one here.
+  if (carried != 0) {
+    const unsigned index =
+        PairIndex(static_cast<unsigned char>(in[-1]), static_cast<unsigned char>(in[0]));
+    for (std::size_t byte = 2; byte < PairBytes::kFastLength; ++byte) {
+      if (pairs.bytes[byte][index] != PairBytes::kNone) {
+        *out++ = static_cast<char>(pairs.bytes[byte][index]);
+      }
+    }
+    ++in;
   }
   return {in, out};
+}
+
+LETTERMORPH_AVX512 BlockProgress RecodeBlocks(const PairBytes& pairs, const char* in,
+                                              const char* end, char* out, const char* outLimit) {
+  switch (pairs.lookedUp) {
+    case 4:
+      return RecodeBlocksOf<4>(pairs, in, end, out, outLimit);
+    case 3:
+      return RecodeBlocksOf<3>(pairs, in, end, out, outLimit);
+    default:
+      return RecodeBlocksOf<2>(pairs, in, end, out, outLimit);
+  }
 }
 
 }  // namespace

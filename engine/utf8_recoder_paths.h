@@ -43,13 +43,14 @@ inline unsigned PairIndex(unsigned char lead, unsigned char continuation) {
 
 // What the vector path looks up by pair index: the first four bytes of the replacement, with
 // 0xFF past its end (0xFF never occurs in UTF-8), and 0xFF in `tooLong` where the replacement
-// is longer than four bytes.
+// is longer than four bytes. `lookedUp` is 2, 3 or 4: how many of the four hold any byte.
 struct PairBytes {
   static constexpr std::size_t kFastLength = 4;
   static constexpr unsigned char kNone = 0xFF;
   alignas(64) unsigned char bytes[kFastLength][128];
   alignas(64) unsigned char tooLong[128];
   bool anyTooLong;
+  std::size_t lookedUp;
 };
 
 struct BlockProgress {

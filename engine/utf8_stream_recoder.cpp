@@ -74,6 +74,7 @@ Utf8StreamRecoder::Utf8StreamRecoder(const ReplacementTable& table, Path path)
   }
   PairBytes& pairs = *pairBytes_;
   pairs.anyTooLong = false;
+  pairs.lookedUp = 2;  // every two-byte sequence that is no letter
   for (unsigned index = 0; index < pieces_.size(); ++index) {
     const Piece& piece = pieces_[index];
     const std::string_view bytes = piece.length == kLong
@@ -86,6 +87,7 @@ Utf8StreamRecoder::Utf8StreamRecoder(const ReplacementTable& table, Path path)
     const bool tooLong = bytes.size() > PairBytes::kFastLength;
     pairs.tooLong[index] = tooLong ? PairBytes::kNone : 0;
     pairs.anyTooLong |= tooLong;
+    pairs.lookedUp = std::max(pairs.lookedUp, std::min(bytes.size(), PairBytes::kFastLength));
   }
 }
 

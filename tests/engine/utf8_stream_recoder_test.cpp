@@ -90,10 +90,14 @@ TEST_P(Utf8StreamRecoderPaths, MatchesRecodeTextInPiecesOfAnySize) {
   }
 }
 
-// Arbitrary bytes, dense in lead, continuation and 0xFF bytes, give what the scalar path gives.
+// Arbitrary bytes, dense in lead, continuation and 0xFF bytes, give what the scalar path gives,
+// under tables whose longest replacement has two, three, or more bytes.
 TEST_P(Utf8StreamRecoderPaths, MatchesTheScalarPathOnAnyBytes) {
-  ReplacementTable design, edited;
+  ReplacementTable design, edited, twoBytes;
   EditForEveryLength(edited);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    ASSERT_TRUE(twoBytes.SetReplacement(slot, slot % 2 ? u"" : u"ю"));
+  }
   const std::string pool[] = {"\xD0",
                               "\xD1",
                               "\x80",
@@ -110,7 +114,7 @@ TEST_P(Utf8StreamRecoderPaths, MatchesTheScalarPathOnAnyBytes) {
                               std::string(1, '\0'),
                               std::string(70, '.')};
   std::mt19937 random(11);
-  for (const ReplacementTable* table : {&design, &edited}) {
+  for (const ReplacementTable* table : {&design, &edited, &twoBytes}) {
     for (int round = 0; round < 60; ++round) {
       std::string input;
       const std::size_t length = random() % 5000;
