@@ -14,15 +14,13 @@
 #include "cli/table_source.h"
 #include "engine/utf8_stream_recoder.h"
 #include "system/file_handle.h"
+#include "system/piece_reader.h"
 #include "version.h"
 
 namespace lettermorph {
 namespace {
 
 constexpr const char* kProgram = "lettermorph-cli";
-
-// Large enough that system calls cost little, small enough to stay in the processor's cache.
-constexpr std::size_t kReadSize = 256 * 1024;
 
 enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
@@ -33,20 +31,19 @@ void Complain(const std::string& name, const std::string& reason) {
 // Recodes one input to the end. False when the output failed, which ends the whole run;
 // a failure to read is reported here and sets `status`.
 bool RecodeInput(const std::string& name, Utf8StreamRecoder& recoder, OutputFile& output,
-                 std::vector<char>& buffer, ExitStatus& status) {
+                 PieceReader& reader, ExitStatus& status) {
   const bool standard = name == "-";
   const std::string shownName = standard ? "standard input" : name;
   std::error_code error;
   FileHandle input =
       standard ? FileHandle::StandardInput() : FileHandle::OpenForReading(name, error);
-  while (!error) {
-    const auto got = input.Read(buffer, error);
-    if (!got || *got == 0) {
-      break;
-    }
-    if (!recoder.Recode(std::string_view(buffer.data(), *got), output)) {
-      return false;
-    }
+  bool written = true;
+  if (!error) {
+    error = reader.ReadAll(
+        input, [&](std::string_view piece) { return written = recoder.Recode(piece, output); });
+  }
+  if (!written) {
+    return false;
   }
   if (error) {
     Complain(shownName, error.message());
@@ -72,11 +69,11 @@ int Run(const CommandLine& commandLine) {
   }
 
   Utf8StreamRecoder recoder(table);
-  std::vector<char> buffer(kReadSize);
+  PieceReader reader;
   const std::vector<std::string> standardInput{"-"};
   ExitStatus status = kSuccess;
   for (const std::string& name : commandLine.inputs.empty() ? standardInput : commandLine.inputs) {
-    if (!RecodeInput(name, recoder, output, buffer, status)) {
+    if (!RecodeInput(name, recoder, output, reader, status)) {
       Complain(output.Name(), output.Error().message());
       return kFailure;
     }
