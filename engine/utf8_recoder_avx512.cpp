@@ -3,6 +3,7 @@
 #ifdef LETTERMORPH_X86_64
 #include <immintrin.h>
 
+#include <array>
 #include <bit>
 
 namespace lettermorph::utf8_recoding {
@@ -28,6 +29,18 @@ LETTERMORPH_AVX512 __mmask64 PairStarts(__m512i here, __m512i next) {
 LETTERMORPH_AVX512 __m512i PairIndexes(__m512i here, __m512i next) {
   return _mm512_ternarylogic_epi32(_mm512_set1_epi8(0x40), _mm512_slli_epi16(here, 6), next, 0xCA);
 }
+
+// Slot 2k of a half takes byte k of the first-slot vector, slot 2k + 1 byte k of the second
+// (index 64 + k); the first half covers input bytes 0..31, the second 32..63.
+constexpr auto kInterleave = [] {
+  std::array<std::array<unsigned char, 64>, 2> table{};
+  for (int half = 0; half < 2; ++half) {
+    for (int slot = 0; slot < 64; ++slot) {
+      table[half][slot] = static_cast<unsigned char>(32 * half + slot / 2 + slot % 2 * 64);
+    }
+  }
+  return table;
+}();
 
 LETTERMORPH_AVX512 __m512i Load(const void* at) {
   return _mm512_loadu_si512(at);
@@ -71,17 +84,8 @@ LETTERMORPH_AVX512 BlockProgress RecodeBlocksOf(const PairBytes& pairs, const ch
   }
   const __m512i tooLong[2] = {Load(pairs.tooLong), Load(pairs.tooLong + 64)};
   const __m512i none = _mm512_set1_epi8(static_cast<char>(PairBytes::kNone));
-  // Slot 2k takes byte k of the first-slot vector, slot 2k + 1 byte k of the second (64 + k).
-  alignas(64) static constexpr unsigned char kInterleave[2][64] = {
-      {0,  64, 1,  65, 2,  66, 3,  67, 4,  68, 5,  69, 6,  70, 7,  71, 8,  72, 9,  73, 10, 74,
-       11, 75, 12, 76, 13, 77, 14, 78, 15, 79, 16, 80, 17, 81, 18, 82, 19, 83, 20, 84, 21, 85,
-       22, 86, 23, 87, 24, 88, 25, 89, 26, 90, 27, 91, 28, 92, 29, 93, 30, 94, 31, 95},
-      {32, 96,  33, 97,  34, 98,  35, 99,  36, 100, 37, 101, 38, 102, 39, 103,
-       40, 104, 41, 105, 42, 106, 43, 107, 44, 108, 45, 109, 46, 110, 47, 111,
-       48, 112, 49, 113, 50, 114, 51, 115, 52, 116, 53, 117, 54, 118, 55, 119,
-       56, 120, 57, 121, 58, 122, 59, 123, 60, 124, 61, 125, 62, 126, 63, 127}};
-  const __m512i interleaveLow = Load(kInterleave[0]);
-  const __m512i interleaveHigh = Load(kInterleave[1]);
+  const __m512i interleaveLow = Load(kInterleave[0].data());
+  const __m512i interleaveHigh = Load(kInterleave[1].data());
 
   // Blocks always advance by 64 bytes, so that where the next one starts never waits for the
   // last one's result. A pair that starts in the last byte of a block is finished by the next:

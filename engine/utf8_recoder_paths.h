@@ -53,6 +53,9 @@ struct PairBytes {
   std::size_t lookedUp;
 };
 
+// How far past its output limit a path's block lookup may write.
+inline constexpr std::size_t kBlockOverrun = 192;
+
 struct BlockProgress {
   const char* in;
   char* out;
@@ -67,7 +70,7 @@ struct PathFunctions {
   // Recodes 64-byte blocks from `in` to `out` while at least 65 bytes remain, `out` is below
   // `outLimit`, and each block holds a pair that the lookup can finish alone. It stops before
   // a block without pairs, or with a byte 0xFF or a replacement longer than four bytes. Writes
-  // at most 192 bytes past `outLimit`. Null where a path has none.
+  // at most kBlockOverrun bytes past `outLimit`. Null where a path has none.
   BlockProgress (*recodeBlocks)(const PairBytes& pairs, const char* in, const char* end, char* out,
                                 const char* outLimit);
 };

@@ -30,7 +30,7 @@ constexpr std::size_t kBlockOutput = kBlock + 32 * 7 + 16;
 // Output is written to the sink in pieces of about this size.
 constexpr std::size_t kBufferSize = 256 * 1024;
 constexpr std::size_t kSlack = 512;
-static_assert(kSlack >= kBlockOutput && kSlack >= 192);
+static_assert(kSlack >= kBlockOutput && kSlack >= utf8_recoding::kBlockOverrun);
 
 // A run without letters at least this long is written to the sink straight from the input,
 // as one write costs less than copying it.
