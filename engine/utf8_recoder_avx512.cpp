@@ -129,17 +129,7 @@ LETTERMORPH_AVX512 BlockProgress RecodeBlocksOf(const PairBytes& pairs, const ch
     carried = static_cast<std::uint64_t>(starts) >> 63;
   }
   // A block left for the caller must not begin inside a pair: finish the carried one here.
-  if (carried != 0) {
-    const unsigned index =
-        PairIndex(static_cast<unsigned char>(in[-1]), static_cast<unsigned char>(in[0]));
-    for (std::size_t byte = 2; byte < PairBytes::kFastLength; ++byte) {
-      if (pairs.bytes[byte][index] != PairBytes::kNone) {
-        *out++ = static_cast<char>(pairs.bytes[byte][index]);
-      }
-    }
-    ++in;
-  }
-  return {in, out};
+  return carried != 0 ? FinishCarriedPair(pairs, in, out) : BlockProgress{in, out};
 }
 
 LETTERMORPH_AVX512 BlockProgress RecodeBlocks(const PairBytes& pairs, const char* in,

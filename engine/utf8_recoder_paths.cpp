@@ -28,7 +28,8 @@ bool HasSse2() {
 #if defined(__GNUC__) || defined(__clang__)
 bool HasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi");
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+         __builtin_cpu_supports("popcnt");
 }
 
 bool HasAvx512() {
@@ -57,9 +58,10 @@ bool HasFeatures(bool zmm) {
   }
   __cpuidex(extended, 7, 0);
   const auto bit = [](int word, int n) { return (word >> n & 1) != 0; };
-  const bool avx2 = bit(extended[1], 5) && bit(extended[1], 3);  // AVX2, BMI1
+  // AVX2, BMI1 and POPCNT; AVX-512 F, BW, VL, VBMI and VBMI2.
+  const bool avx2 = bit(extended[1], 5) && bit(extended[1], 3) && bit(basic[2], 23);
   const bool avx512 = bit(extended[1], 16) && bit(extended[1], 30) && bit(extended[1], 31) &&
-                      bit(extended[2], 1) && bit(extended[2], 6) && bit(basic[2], 23);
+                      bit(extended[2], 1) && bit(extended[2], 6);
   return zmm ? avx2 && avx512 : avx2;
 }
 

@@ -61,16 +61,29 @@ struct BlockProgress {
   char* out;
 };
 
+// Writes the rest of a pair whose lead, at in[-1], already gave the first two bytes of its
+// replacement, and steps past its continuation byte at in[0].
+inline BlockProgress FinishCarriedPair(const PairBytes& pairs, const char* in, char* out) {
+  const unsigned index =
+      PairIndex(static_cast<unsigned char>(in[-1]), static_cast<unsigned char>(in[0]));
+  for (std::size_t byte = 2; byte < PairBytes::kFastLength; ++byte) {
+    if (pairs.bytes[byte][index] != PairBytes::kNone) {
+      *out++ = static_cast<char>(pairs.bytes[byte][index]);
+    }
+  }
+  return {in + 1, out};
+}
+
 struct PathFunctions {
   // The first D0 or D1 byte in [from, end), or end.
   const char* (*findLead)(const char* from, const char* end);
   // Sets bit i where p[i], p[i + 1] is D0 or D1 followed by a continuation byte, for i in
   // 0..63, and stores the pair index of every p[i], p[i + 1] in index[i]. Reads p[0..64].
   std::uint64_t (*findPairs)(const unsigned char* p, unsigned char* index);
-  // Recodes 64-byte blocks from `in` to `out` while at least 65 bytes remain, `out` is below
-  // `outLimit`, and each block holds a pair that the lookup can finish alone. It stops before
-  // a block without pairs, or with a byte 0xFF or a replacement longer than four bytes. Writes
-  // at most kBlockOverrun bytes past `outLimit`. Null where a path has none.
+  // Recodes blocks of 64 bytes (or 32) from `in` to `out` while more than a block remains,
+  // `out` is below `outLimit`, and each block holds a pair that the lookup can finish alone.
+  // It stops before a block without pairs, or with a byte 0xFF or a replacement longer than
+  // four bytes. Writes at most kBlockOverrun bytes past `outLimit`. Null where a path has none.
   BlockProgress (*recodeBlocks)(const PairBytes& pairs, const char* in, const char* end, char* out,
                                 const char* outLimit);
 };
