@@ -110,8 +110,10 @@ std::error_code PieceReader::ReadAll(FileHandle& input, const Consumer& consume)
     return error;
   }
 #endif
+  // Left unfilled, so that the pages cost nothing until a read fills them: after a mapped
+  // file, the read that finds nothing more is the usual case.
   if (!buffer_) {
-    buffer_ = std::make_unique<char[]>(kReadSize);
+    buffer_ = std::make_unique_for_overwrite<char[]>(kReadSize);
   }
   std::error_code error;
   for (;;) {

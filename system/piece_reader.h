@@ -12,7 +12,8 @@ namespace lettermorph {
 // Hands an open input to a consumer piece by piece. A regular file is mapped into memory a
 // window of a few MiB at a time, which spares copying it, and only the window in use counts
 // toward the program's memory; anything else (a pipe, a terminal, a file that cannot be
-// mapped, a system without mapping) is read into a buffer.
+// mapped, a system without mapping) is read into a buffer. Faults in a mapped file are caught
+// by a handler for the whole process, so only one ReadAll may run at a time.
 class PieceReader {
  public:
   using Consumer = std::function<bool(std::string_view piece)>;
