@@ -3,8 +3,11 @@
 #ifdef LETTERMORPH_X86_64
 #include <immintrin.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
+
+#include "engine/slot_letters.h"
 
 namespace lettermorph::utf8_recoding {
 namespace {
@@ -54,9 +57,14 @@ LETTERMORPH_AVX2 std::uint64_t FindPairs(const unsigned char* p, unsigned char* 
 // The 64 letters U+0410..U+044F have the indexes 0x10..0x4F, so index - 0x10 picks one of 64
 // table bytes, which pshufb looks up 16 at a time. Ё (0x01) and ё (0x51) are put in apart.
 // Every other two-byte sequence is written back as it came, so it passes as two plain bytes.
-constexpr unsigned kFirstLetter = 0x10;
-constexpr unsigned kCapitalYo = 0x01;
-constexpr unsigned kSmallYo = 0x51;
+constexpr int kFirstLetter = 0x10;
+constexpr int kCapitalYo = 0x01;
+constexpr int kSmallYo = 0x51;
+static_assert(std::ranges::all_of(kSlotLetters,
+                                  [](char16_t c) {
+                                    return (c >= 0x410 && c <= 0x44F) || c == 0x401 || c == 0x451;
+                                  }),
+              "the letters must be U+0410..U+044F, Ё and ё");
 
 // One byte of every letter's replacement. pshufb gives 0 for an index with bit 7 set and reads
 // only the low four bits of any other, so with each part XORed with the one before, the parts
@@ -159,12 +167,14 @@ LETTERMORPH_AVX2 BlockProgress RecodeBlocksOf(const PairBytes& pairs, const char
         _mm256_or_si256(_mm256_slli_epi16(_mm256_and_si256(here, _mm256_set1_epi8(1)), 6),
                         _mm256_and_si256(next, _mm256_set1_epi8(0x3F)));
     LetterIndex index;
-    index.shifted[0] = _mm256_sub_epi8(pairIndex, _mm256_set1_epi8(kFirstLetter));
+    index.shifted[0] =
+        _mm256_sub_epi8(pairIndex, _mm256_set1_epi8(static_cast<char>(kFirstLetter)));
     for (int part = 1; part < 4; ++part) {
-      index.shifted[part] = _mm256_sub_epi8(index.shifted[0], _mm256_set1_epi8(16 * part));
+      index.shifted[part] =
+          _mm256_sub_epi8(index.shifted[0], _mm256_set1_epi8(static_cast<char>(16 * part)));
     }
-    index.capitalYo = _mm256_cmpeq_epi8(pairIndex, _mm256_set1_epi8(kCapitalYo));
-    index.smallYo = _mm256_cmpeq_epi8(pairIndex, _mm256_set1_epi8(kSmallYo));
+    index.capitalYo = _mm256_cmpeq_epi8(pairIndex, _mm256_set1_epi8(static_cast<char>(kCapitalYo)));
+    index.smallYo = _mm256_cmpeq_epi8(pairIndex, _mm256_set1_epi8(static_cast<char>(kSmallYo)));
     const __m256i isLetter =
         _mm256_or_si256(_mm256_and_si256(_mm256_cmpgt_epi8(index.shifted[0], _mm256_set1_epi8(-1)),
                                          _mm256_cmpgt_epi8(_mm256_set1_epi8(64), index.shifted[0])),
