@@ -137,7 +137,7 @@ LETTERMORPH_AVX2 char* StoreKept(__m128i slots, unsigned keep, char* out) {
   const __m128i packed = _mm_shuffle_epi8(slots, shuffle);
   _mm_storel_epi64(reinterpret_cast<__m128i*>(out), packed);
   out += std::popcount(low);
-  _mm_storeh_pd(reinterpret_cast<double*>(out), _mm_castsi128_pd(packed));
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_unpackhi_epi64(packed, packed));
   return out + std::popcount(high);
 }
 
