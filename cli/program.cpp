@@ -13,6 +13,7 @@
 #include "system/console.h"
 #include "system/error_text.h"
 #include "system/file_handle.h"
+#include "system/piece_reader.h"
 #include "system/program_arguments.h"
 #include "version.h"
 
@@ -20,9 +21,6 @@ namespace lettermorph {
 namespace {
 
 constexpr std::string_view kProgram = "lettermorph-cli";
-
-// Large enough that system calls cost little, small enough to stay in the processor's cache.
-constexpr std::size_t kReadSize = 256 * 1024;
 
 enum ExitStatus { kSuccess = 0, kFailure = 1, kUsage = 2 };
 
@@ -39,24 +37,26 @@ void Complain(std::string_view subject, std::string_view reason) {
 struct TextPass {
   std::function<bool(std::string_view, ByteSink&)> feed;
   std::function<bool(ByteSink&)> finish;
+  // Whether the pass may read a file straight from its mapping, which a fault in the file ends
+  // without running destructors: the recoder holds nothing that needs them, the decoder does.
+  bool mapFiles;
 };
 
 // Passes one input through to its end. False when the output failed, which ends the whole
 // run; a failure to read is reported here and sets `inputFailed`.
 bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output,
-               std::vector<char>& buffer, bool& inputFailed) {
+               PieceReader& reader, bool& inputFailed) {
   const bool standard = name == "-";
   std::error_code error;
   FileHandle input = standard ? FileHandle::StandardInput()
                               : FileHandle::OpenForReading(PathFromArgument(name), error);
-  while (!error) {
-    const auto got = input.Read(buffer, error);
-    if (!got || *got == 0) {
-      break;
-    }
-    if (!pass.feed(std::string_view(buffer.data(), *got), output)) {
-      return false;
-    }
+  bool written = true;
+  if (!error) {
+    error = reader.ReadAll(
+        input, [&](std::string_view piece) { return written = pass.feed(piece, output); });
+  }
+  if (!written) {
+    return false;
   }
   if (error) {
     Complain(standard ? "standard input" : name, ErrorText(error));
@@ -68,11 +68,11 @@ bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output
 }
 
 int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile& output) {
-  std::vector<char> buffer(kReadSize);
+  PieceReader reader(pass.mapFiles);
   const std::vector<std::string> standardInput{"-"};
   bool inputFailed = false;
   for (const std::string& name : commandLine.inputs.empty() ? standardInput : commandLine.inputs) {
-    if (!PassInput(name, pass, output, buffer, inputFailed)) {
+    if (!PassInput(name, pass, output, reader, inputFailed)) {
       Complain(output.Name(), ErrorText(output.Error()));
       return kFailure;
     }
@@ -93,7 +93,7 @@ int Recode(const CommandLine& commandLine, OutputFile& output, const Replacement
   Utf8StreamRecoder recoder(table);
   return PassInputs(commandLine,
                     {[&](std::string_view in, ByteSink& sink) { return recoder.Recode(in, sink); },
-                     [&](ByteSink& sink) { return recoder.Finish(sink); }},
+                     [&](ByteSink& sink) { return recoder.Finish(sink); }, true},
                     output);
 }
 
@@ -108,7 +108,7 @@ int Decode(const CommandLine& commandLine, OutputFile& output, const Replacement
   Utf8StreamDecoder decoder(table, dictionary.get());
   return PassInputs(commandLine,
                     {[&](std::string_view in, ByteSink& sink) { return decoder.Decode(in, sink); },
-                     [&](ByteSink& sink) { return decoder.Finish(sink); }},
+                     [&](ByteSink& sink) { return decoder.Finish(sink); }, false},
                     output);
 }
 

@@ -3,81 +3,55 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
 #include "engine/slot_letters.h"
 #include "engine/utf8.h"
-
-#if defined(__SSE2__) || defined(_M_X64) || (defined(_M_IX86_FP) && _M_IX86_FP >= 2)
-#include <emmintrin.h>
-#define LETTERMORPH_SSE2 1
-#endif
+#include "engine/utf8_recoder_paths.h"
 
 namespace lettermorph {
 namespace {
 
+using utf8_recoding::IsContinuation;
+using utf8_recoding::IsLead;
+using utf8_recoding::kBlock;
+using utf8_recoding::PairBytes;
+using utf8_recoding::PairIndex;
+
 static_assert(std::ranges::all_of(kSlotLetters, [](char16_t c) { return c >= 0x400 && c < 0x480; }),
               "every letter must be a two-byte sequence D0 xx or D1 xx");
 
-// The fast path works on blocks of 64 bytes, one bit per byte. It reads 16 bytes past the
-// block, and writes at most this much per block: the 64 bytes between letters, 32 letters of
-// up to seven bytes each, and the overhang of the fixed-size copies.
-constexpr std::ptrdiff_t kBlock = 64;
+// The block loop reads 16 bytes past a block, and writes at most this much per block: the 64
+// bytes between letters, 32 letters of up to seven bytes each, and the overhang of the
+// fixed-size copies.
 constexpr std::ptrdiff_t kBlockInput = kBlock + 16;
 constexpr std::size_t kBlockOutput = kBlock + 32 * 7 + 16;
 
 // Output is written to the sink in pieces of about this size.
 constexpr std::size_t kBufferSize = 256 * 1024;
 constexpr std::size_t kSlack = 512;
-static_assert(kSlack >= kBlockOutput);
+static_assert(kSlack >= kBlockOutput && kSlack >= utf8_recoding::kBlockOverrun);
 
-bool IsLead(unsigned char byte) {
-  return (byte & 0xFE) == 0xD0;
-}
-
-bool IsContinuation(unsigned char byte) {
-  return (byte & 0xC0) == 0x80;
-}
-
-// Sets bit i where p[i], p[i + 1] is D0 or D1 followed by a continuation byte, for i in
-// 0..63, and stores the pair index of every p[i], p[i + 1] in index[i]. Reads p[0..64].
-std::uint64_t FindPairs(const unsigned char* p, unsigned char* index) {
-#ifdef LETTERMORPH_SSE2
-  const __m128i leadMask = _mm_set1_epi8(static_cast<char>(0xFE));
-  const __m128i lead = _mm_set1_epi8(static_cast<char>(0xD0));
-  const __m128i continuationMask = _mm_set1_epi8(static_cast<char>(0xC0));
-  const __m128i continuation = _mm_set1_epi8(static_cast<char>(0x80));
-  const __m128i lowBit = _mm_set1_epi8(1);
-  const __m128i lowSix = _mm_set1_epi8(0x3F);
-  std::uint64_t starts = 0;
-  for (int i = 0; i < kBlock; i += 16) {
-    const __m128i here = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i + 1));
-    const __m128i isLead = _mm_cmpeq_epi8(_mm_and_si128(here, leadMask), lead);
-    const __m128i isContinuation =
-        _mm_cmpeq_epi8(_mm_and_si128(next, continuationMask), continuation);
-    const auto bits =
-        static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_and_si128(isLead, isContinuation)));
-    starts |= static_cast<std::uint64_t>(bits) << i;
-    // Bit 0 of the lead moves to bit 6; a 16-bit shift keeps it inside its byte.
-    const __m128i pair =
-        _mm_or_si128(_mm_slli_epi16(_mm_and_si128(here, lowBit), 6), _mm_and_si128(next, lowSix));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(index + i), pair);
-  }
-  return starts;
-#else
-  std::uint64_t starts = 0;
-  for (int i = 0; i < kBlock; ++i) {
-    starts |= static_cast<std::uint64_t>(IsLead(p[i]) && IsContinuation(p[i + 1])) << i;
-    index[i] = static_cast<unsigned char>(((p[i] & 1u) << 6) | (p[i + 1] & 0x3Fu));
-  }
-  return starts;
-#endif
-}
+// A run without letters at least this long is written to the sink straight from the input,
+// as one write costs less than copying it.
+constexpr std::size_t kDirectRun = 16 * 1024;
 
 }  // namespace
 
 Utf8StreamRecoder::Utf8StreamRecoder(const ReplacementTable& table)
-    : buffer_(new char[kBufferSize + kSlack]), out_(buffer_.get()) {
+    : Utf8StreamRecoder(table, SupportedPaths().back()) {}
+
+Utf8StreamRecoder::Utf8StreamRecoder(const ReplacementTable& table, Path path)
+    : path_(path),
+      functions_(&FunctionsFor(path)),
+      pairBytes_(std::make_unique<PairBytes>()),
+      buffer_(new char[kBufferSize + kSlack]),
+      out_(buffer_.get()) {
+  const std::vector<Path> supported = SupportedPaths();
+  if (std::ranges::find(supported, path) == supported.end()) {
+    throw std::invalid_argument("this processor cannot run the recoder's " +
+                                std::string(PathName(path)) + " path");
+  }
   // Two-byte sequences that are no letter are written back as they came.
   for (unsigned index = 0; index < pieces_.size(); ++index) {
     pieces_[index].bytes[0] = static_cast<char>(0xD0 | (index >> 6));
@@ -98,7 +72,26 @@ Utf8StreamRecoder::Utf8StreamRecoder(const ReplacementTable& table)
       long_[index] = std::move(bytes);
     }
   }
+  PairBytes& pairs = *pairBytes_;
+  pairs.anyTooLong = false;
+  pairs.lookedUp = 2;  // every two-byte sequence that is no letter
+  for (unsigned index = 0; index < pieces_.size(); ++index) {
+    const Piece& piece = pieces_[index];
+    const std::string_view bytes = piece.length == kLong
+                                       ? std::string_view(long_[index])
+                                       : std::string_view(piece.bytes, piece.length);
+    for (std::size_t at = 0; at < PairBytes::kFastLength; ++at) {
+      pairs.bytes[at][index] =
+          at < bytes.size() ? static_cast<unsigned char>(bytes[at]) : PairBytes::kNone;
+    }
+    const bool tooLong = bytes.size() > PairBytes::kFastLength;
+    pairs.tooLong[index] = tooLong ? PairBytes::kNone : 0;
+    pairs.anyTooLong |= tooLong;
+    pairs.lookedUp = std::max(pairs.lookedUp, std::min(bytes.size(), PairBytes::kFastLength));
+  }
 }
+
+Utf8StreamRecoder::~Utf8StreamRecoder() = default;
 
 bool Utf8StreamRecoder::Recode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
@@ -113,7 +106,7 @@ bool Utf8StreamRecoder::Recode(std::string_view input, ByteSink& sink) {
       EmitByte(static_cast<char>(lead));
     }
   }
-  in = anyLong_ ? RecodeBlocks<true>(in, end) : RecodeBlocks<false>(in, end);
+  in = RecodeBlocks(in, end);
   RecodeTail(in, end);
   Flush();
   return !failed_;
@@ -129,51 +122,87 @@ bool Utf8StreamRecoder::Finish(ByteSink& sink) {
   return !failed_;
 }
 
-// The hot loop. Text is copied in fixed-size pieces between the pairs a block holds, and each
-// pair is written as its eight-byte Piece; both copies are longer than needed, and the output
-// pointer advances only by the real length. The check for long replacements is compiled out
-// for tables that have none.
-template <bool kMayBeLong>
+// The hot loop. The path's block lookup, where it has one, takes blocks as long as it can;
+// a block it leaves is either free of letters, and starts a run that is copied whole, or is
+// recoded here one letter at a time.
 const char* Utf8StreamRecoder::RecodeBlocks(const char* in, const char* end) {
   const char* const flushAt = buffer_.get() + kBufferSize;
-  char* dst = out_;
   unsigned char index[kBlock];
   while (end - in >= kBlockInput) {
-    if (dst >= flushAt) {
-      out_ = dst;
+    if (out_ >= flushAt) {
       Flush();
+    }
+    if (functions_->recodeBlocks != nullptr) {
+      const utf8_recoding::BlockProgress progress =
+          functions_->recodeBlocks(*pairBytes_, in, end, out_, flushAt);
+      in = progress.in;
+      out_ = progress.out;
+      if (end - in < kBlockInput || out_ >= flushAt) {
+        continue;
+      }
+    }
+    const std::uint64_t starts =
+        functions_->findPairs(reinterpret_cast<const unsigned char*>(in), index);
+    if (starts == 0) {
+      in = CopyRun(in, functions_->findLead(in + kBlock, end));
+    } else {
+      in = anyLong_ ? RecodeBlock<true>(in, starts, index) : RecodeBlock<false>(in, starts, index);
+    }
+  }
+  return in;
+}
+
+// One block, the pairs given by `starts` and `index`. Text is copied in fixed-size pieces
+// between the pairs, and each pair is written as its eight-byte Piece; both copies are longer
+// than needed, and the output pointer advances only by the real length. The check for long
+// replacements is compiled out for tables that have none.
+template <bool kMayBeLong>
+const char* Utf8StreamRecoder::RecodeBlock(const char* in, std::uint64_t starts,
+                                           const unsigned char* index) {
+  char* dst = out_;
+  std::ptrdiff_t pos = 0;
+  while (starts != 0) {
+    const std::ptrdiff_t at = std::countr_zero(starts);
+    std::memcpy(dst, in + pos, 16);
+    if (at - pos > 16) [[unlikely]] {
+      std::memcpy(dst, in + pos, at - pos);
+    }
+    dst += at - pos;
+    const Piece piece = pieces_[index[at]];
+    if (kMayBeLong && piece.length == kLong) [[unlikely]] {
+      out_ = dst;
+      EmitLong(index[at]);
       dst = out_;
+    } else {
+      std::memcpy(dst, &piece, sizeof piece);
+      dst += piece.length;
     }
-    std::uint64_t starts = FindPairs(reinterpret_cast<const unsigned char*>(in), index);
-    std::ptrdiff_t pos = 0;
-    while (starts != 0) {
-      const std::ptrdiff_t at = std::countr_zero(starts);
-      std::memcpy(dst, in + pos, 16);
-      if (at - pos > 16) [[unlikely]] {
-        std::memcpy(dst, in + pos, at - pos);
-      }
-      dst += at - pos;
-      const Piece piece = pieces_[index[at]];
-      if (kMayBeLong && piece.length == kLong) [[unlikely]] {
-        out_ = dst;
-        EmitLong(index[at]);
-        dst = out_;
-      } else {
-        std::memcpy(dst, &piece, sizeof piece);
-        dst += piece.length;
-      }
-      pos = at + 2;
-      starts &= starts - 1;
-    }
-    if (pos < kBlock) {
-      std::memcpy(dst, in + pos, kBlock - pos);
-      dst += kBlock - pos;
-      pos = kBlock;
-    }
-    in += pos;  // past a pair that ended one byte into the next block
+    pos = at + 2;
+    starts &= starts - 1;
+  }
+  if (pos < kBlock) {
+    std::memcpy(dst, in + pos, kBlock - pos);
+    dst += kBlock - pos;
+    pos = kBlock;
   }
   out_ = dst;
-  return in;
+  return in + pos;  // past a pair that ended one byte into the next block
+}
+
+// Copies text without letters: short runs into the buffer, long ones straight to the sink.
+const char* Utf8StreamRecoder::CopyRun(const char* from, const char* to) {
+  const auto size = static_cast<std::size_t>(to - from);
+  if (size >= kDirectRun) {
+    Flush();
+    if (!failed_ && !sink_->Write(std::string_view(from, size))) {
+      failed_ = true;
+    }
+  } else {
+    Reserve(size);
+    std::memcpy(out_, from, size);
+    out_ += size;
+  }
+  return to;
 }
 
 // The same recoding a byte at a time, for the end of a piece, where the fast path would read

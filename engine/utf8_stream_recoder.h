@@ -6,11 +6,17 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/byte_sink.h"
 #include "engine/replacement_table.h"
 
 namespace lettermorph {
+
+namespace utf8_recoding {
+struct PairBytes;
+struct PathFunctions;
+}  // namespace utf8_recoding
 
 // Recodes UTF-8 text that arrives in pieces of any size, in constant memory. Every table
 // letter becomes its replacement in UTF-8; every other byte, malformed sequences included, is
@@ -21,8 +27,25 @@ namespace lettermorph {
 // be part of another sequence.
 class Utf8StreamRecoder {
  public:
-  // Takes a copy of the table's replacements; later changes to the table are not seen.
+  // The instruction sets the recoder can be built on. Every path gives the same bytes; they
+  // differ only in speed.
+  enum class Path { kScalar, kSse2, kAvx2, kAvx512 };
+
+  // The paths this processor and system can run, slowest first. The last one is the default.
+  static std::vector<Path> SupportedPaths();
+  static std::string_view PathName(Path path);
+
+  // Takes a copy of the table's replacements; later changes to the table are not seen. Runs
+  // on the fastest supported path.
   explicit Utf8StreamRecoder(const ReplacementTable& table);
+  // Runs on `path`, which must be one of SupportedPaths(); throws std::invalid_argument
+  // otherwise, so that a request for a missing instruction set cannot crash.
+  Utf8StreamRecoder(const ReplacementTable& table, Path path);
+  ~Utf8StreamRecoder();
+  Utf8StreamRecoder(const Utf8StreamRecoder&) = delete;
+  Utf8StreamRecoder& operator=(const Utf8StreamRecoder&) = delete;
+
+  Path ActivePath() const { return path_; }
 
   // Recodes the next piece of the input and writes everything it can to `sink`. A lead byte
   // at the very end is held back until the next piece shows what follows it. False once the
@@ -33,11 +56,6 @@ class Utf8StreamRecoder {
   bool Finish(ByteSink& sink);
 
  private:
-  // A two-byte sequence D0 xx or D1 xx as an index 0..127: the code point minus U+0400.
-  static unsigned PairIndex(unsigned char lead, unsigned char continuation) {
-    return ((lead & 1u) << 6) | (continuation & 0x3Fu);
-  }
-
   // What the two bytes of one index become. Short replacements are copied as all eight bytes
   // at once, and the bytes past `length` are overwritten by what follows.
   struct Piece {
@@ -46,8 +64,12 @@ class Utf8StreamRecoder {
   };
   static constexpr std::uint8_t kLong = 0xFF;  // the replacement is in long_ instead
 
-  template <bool kMayBeLong>
+  static const utf8_recoding::PathFunctions& FunctionsFor(Path path);
+
   const char* RecodeBlocks(const char* in, const char* end);
+  template <bool kMayBeLong>
+  const char* RecodeBlock(const char* in, std::uint64_t starts, const unsigned char* index);
+  const char* CopyRun(const char* from, const char* to);
   void RecodeTail(const char* in, const char* end);
   void EmitPair(unsigned index);
   void EmitLong(unsigned index);
@@ -55,9 +77,12 @@ class Utf8StreamRecoder {
   void Reserve(std::size_t bytes);
   void Flush();
 
+  Path path_;
+  const utf8_recoding::PathFunctions* functions_;
   std::array<Piece, 128> pieces_{};
   std::array<std::string, 128> long_;
   bool anyLong_ = false;
+  std::unique_ptr<utf8_recoding::PairBytes> pairBytes_;  // for paths with a block lookup
 
   std::unique_ptr<char[]> buffer_;
   char* out_;  // the next free byte of buffer_

@@ -36,6 +36,8 @@ class FileHandle {
   static FileHandle CreateTemporary(const std::filesystem::path& name, std::error_code& error);
 
   bool IsOpen() const { return fd_ >= 0; }
+  // The descriptor, for calls the handle does not make itself; it stays owned by the handle.
+  int Descriptor() const { return fd_; }
 
   // Waits for some input and reads what there is, up to the buffer's size: the count, 0 at
   // the end, or nothing on failure.

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stdexcept>
 #include <string>
 
 #include "engine/recode_text.h"
@@ -10,6 +11,8 @@
 
 namespace lettermorph {
 namespace {
+
+using Path = Utf8StreamRecoder::Path;
 
 struct StringSink final : ByteSink {
   bool Write(std::string_view bytes) override {
@@ -25,9 +28,10 @@ std::string Utf8(std::u16string_view text) {
   return bytes;
 }
 
-// Feeds `input` to a new recoder in pieces of `piece` bytes.
-std::string Recode(const ReplacementTable& table, std::string_view input, std::size_t piece) {
-  Utf8StreamRecoder recoder(table);
+// Feeds `input` to a new recoder on `path` in pieces of `piece` bytes.
+std::string Recode(const ReplacementTable& table, std::string_view input, std::size_t piece,
+                   Path path) {
+  Utf8StreamRecoder recoder(table, path);
   StringSink sink;
   for (std::size_t at = 0; at < input.size(); at += piece) {
     EXPECT_TRUE(recoder.Recode(input.substr(at, piece), sink));
@@ -36,17 +40,28 @@ std::string Recode(const ReplacementTable& table, std::string_view input, std::s
   return sink.text;
 }
 
+// Replacements of every length from 0 to 8 bytes, around the four bytes that the vector path
+// looks up and the seven a Piece holds, plus Cyrillic, supplementary and very long ones.
+void EditForEveryLength(ReplacementTable& table) {
+  const std::u16string lengths[] = {u"",      u"a",      u"ab",      u"abc",     u"abcd",
+                                    u"abcde", u"abcdef", u"abcdefg", u"abcdefgh"};
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    ASSERT_TRUE(table.SetReplacement(slot, lengths[slot % 9]));
+  }
+  ASSERT_TRUE(table.SetReplacement(7, u"ЖЖ\U0001F41E"));
+  ASSERT_TRUE(table.SetReplacement(32, std::u16string(140'000, u'я')));
+  ASSERT_TRUE(table.SetReplacement(40, u"ю"));
+}
+
+class Utf8StreamRecoderPaths : public testing::TestWithParam<Path> {};
+
 // Random texts of Russian and other Cyrillic, Latin, digits, punctuation, line breaks and
 // characters of up to four bytes, recoded in pieces of many sizes, equal the UTF-16 pass.
-// The tables: both built-in sets, and one with replacements that are empty, Cyrillic,
-// supplementary, longer than the fast path holds inline, and longer than the output buffer.
-TEST(Utf8StreamRecoder, MatchesRecodeTextInPiecesOfAnySize) {
+// Some texts hold runs of Latin long enough to be written straight from the input.
+TEST_P(Utf8StreamRecoderPaths, MatchesRecodeTextInPiecesOfAnySize) {
   ReplacementTable design, reset, edited;
   reset.ApplyResetDefaults();
-  ASSERT_TRUE(edited.SetReplacement(7, u"ЖЖ\U0001F41E"));
-  ASSERT_TRUE(edited.SetReplacement(38, u""));
-  ASSERT_TRUE(edited.SetReplacement(48, u"eight+chars"));
-  ASSERT_TRUE(edited.SetReplacement(32, std::u16string(300'000, u'я')));
+  EditForEveryLength(edited);
   const std::u16string pool =
       std::u16string(kSlotLetters) + u"ЀЂЄІЇЎѐђєіїўѠѿ abcXYZ0189 .,;!?«»—\n\r\téß€\uFFFD\U0001F600";
   std::mt19937 random(7);
@@ -55,14 +70,61 @@ TEST(Utf8StreamRecoder, MatchesRecodeTextInPiecesOfAnySize) {
       std::u16string text;
       const std::size_t length = random() % 3000;
       while (text.size() < length) {
+        if (round % 8 == 7 && random() % 500 == 0) {
+          text += std::u16string(20'000 + random() % 5000, u'x');
+        }
         const std::size_t at = random() % (pool.size() - 1);
         text += pool.substr(at, pool[at] >= 0xD800 && pool[at] <= 0xDBFF ? 2 : 1);
       }
       const std::string input = Utf8(text);
       const std::string expected = Utf8(RecodeText(text, *table));
       for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{79}, std::size_t{81},
-                                std::size_t{1000} + random() % 1000}) {
-        ASSERT_EQ(Recode(*table, input, piece), expected) << "round " << round << " " << piece;
+                                std::size_t{1000} + random() % 1000, std::size_t{1} << 20}) {
+        if (piece < 64 && input.size() > 10'000) {
+          continue;  // the long runs take long in tiny pieces, and add nothing there
+        }
+        ASSERT_EQ(Recode(*table, input, piece, GetParam()), expected)
+            << "round " << round << " " << piece;
+      }
+    }
+  }
+}
+
+// Arbitrary bytes, dense in lead, continuation and 0xFF bytes, give what the scalar path gives,
+// under tables whose longest replacement has two, three, or more bytes.
+TEST_P(Utf8StreamRecoderPaths, MatchesTheScalarPathOnAnyBytes) {
+  ReplacementTable design, edited, twoBytes;
+  EditForEveryLength(edited);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    ASSERT_TRUE(twoBytes.SetReplacement(slot, slot % 2 ? u"" : u"ю"));
+  }
+  const std::string pool[] = {"\xD0",
+                              "\xD1",
+                              "\x80",
+                              "\x96",
+                              "\xBF",
+                              "\xC0",
+                              "\xFF",
+                              "\xD0\x96",
+                              "\xD1\x8F",
+                              "\xD0\x81",
+                              "\xD1\x91",
+                              " ",
+                              "a",
+                              std::string(1, '\0'),
+                              std::string(70, '.')};
+  std::mt19937 random(11);
+  for (const ReplacementTable* table : {&design, &edited, &twoBytes}) {
+    for (int round = 0; round < 60; ++round) {
+      std::string input;
+      const std::size_t length = random() % 5000;
+      while (input.size() < length) {
+        input += pool[random() % std::size(pool)];
+      }
+      for (std::size_t piece : {std::size_t{2}, std::size_t{65}, std::size_t{1} << 20}) {
+        ASSERT_EQ(Recode(*table, input, piece, GetParam()),
+                  Recode(*table, input, piece, Path::kScalar))
+            << "round " << round << " " << piece;
       }
     }
   }
@@ -71,7 +133,7 @@ TEST(Utf8StreamRecoder, MatchesRecodeTextInPiecesOfAnySize) {
 // Replacements of 100 to 600 bytes, for every letter of a long text: the output buffer fills
 // up again and again, and at each time it is nearly full a write past its end would show
 // under AddressSanitizer.
-TEST(Utf8StreamRecoder, LongReplacementsFillTheBufferExactly) {
+TEST_P(Utf8StreamRecoderPaths, LongReplacementsFillTheBufferExactly) {
   ReplacementTable table;
   std::vector<std::string> replacements;
   for (int slot = 0; slot < kSlotCount; ++slot) {
@@ -88,13 +150,13 @@ TEST(Utf8StreamRecoder, LongReplacementsFillTheBufferExactly) {
     expected += replacements[slot];
   }
   const std::string input = Utf8(text);
-  EXPECT_EQ(Recode(table, input, input.size()), expected);
-  EXPECT_EQ(Recode(table, input, 65536), expected);
+  EXPECT_EQ(Recode(table, input, input.size(), GetParam()), expected);
+  EXPECT_EQ(Recode(table, input, 65536, GetParam()), expected);
 }
 
 // Every letter split between two pieces, with an empty piece between, at every offset in and
 // around the 64-byte blocks of the fast path.
-TEST(Utf8StreamRecoder, LetterSplitAnywhereIsRecodedWhole) {
+TEST_P(Utf8StreamRecoderPaths, LetterSplitAnywhereIsRecodedWhole) {
   ReplacementTable table;
   table.ApplyResetDefaults();
   std::u16string text = u"ab ";
@@ -105,7 +167,7 @@ TEST(Utf8StreamRecoder, LetterSplitAnywhereIsRecodedWhole) {
   const std::string input = Utf8(text + text);
   const std::string expected = Utf8(RecodeText(text + text, table));
   for (std::size_t split = 0; split <= input.size(); ++split) {
-    Utf8StreamRecoder recoder(table);
+    Utf8StreamRecoder recoder(table, GetParam());
     StringSink sink;
     recoder.Recode(std::string_view(input).substr(0, split), sink);
     recoder.Recode({}, sink);
@@ -116,7 +178,7 @@ TEST(Utf8StreamRecoder, LetterSplitAnywhereIsRecodedWhole) {
 }
 
 // Malformed UTF-8 passes byte for byte, alone and inside text long enough for the fast path.
-TEST(Utf8StreamRecoder, MalformedBytesPassUnchanged) {
+TEST_P(Utf8StreamRecoderPaths, MalformedBytesPassUnchanged) {
   ReplacementTable table;
   table.ApplyResetDefaults();
   const std::pair<std::string, std::string> cases[] = {
@@ -128,26 +190,50 @@ TEST(Utf8StreamRecoder, MalformedBytesPassUnchanged) {
        "9I"},                                                     // cut-short sequences
       {std::string("\0\xD0\x90\0", 4), std::string("\0A\0", 3)},  // NUL bytes
       {"\xD0\x80\xD1\x96", "\xD0\x80\xD1\x96"},                   // other Cyrillic letters
+      {"\xFF\xD0\x96\xFE\xFF", "\xFF>I<\xFE\xFF"},                // bytes UTF-8 never uses
   };
   const std::string padding(100, '.');
   for (const auto& [input, expected] : cases) {
     for (const std::string& around : {std::string(), padding}) {
-      EXPECT_EQ(Recode(table, around + input + around, 1), around + expected + around);
-      EXPECT_EQ(Recode(table, around + input + around, 4096), around + expected + around);
+      EXPECT_EQ(Recode(table, around + input + around, 1, GetParam()), around + expected + around);
+      EXPECT_EQ(Recode(table, around + input + around, 4096, GetParam()),
+                around + expected + around);
     }
   }
 }
 
-TEST(Utf8StreamRecoder, StopsWritingOnceTheSinkFails) {
+// Letters go through the buffer and long runs without them straight to the sink; either way
+// the second write fails and is the last.
+TEST_P(Utf8StreamRecoderPaths, StopsWritingOnceTheSinkFails) {
   struct FailingSink final : ByteSink {
     bool Write(std::string_view) override { return ++writes == 1; }
     int writes = 0;
-  } sink;
-  Utf8StreamRecoder recoder{ReplacementTable()};
-  EXPECT_FALSE(recoder.Recode(Utf8(std::u16string(400'000, u'ж')), sink));
-  EXPECT_FALSE(recoder.Recode("more", sink));
-  EXPECT_FALSE(recoder.Finish(sink));
-  EXPECT_EQ(sink.writes, 2);
+  };
+  const ReplacementTable table;
+  for (const std::string& input :
+       {Utf8(std::u16string(400'000, u'ж')), std::string(400'000, 'x')}) {
+    FailingSink sink;
+    Utf8StreamRecoder recoder(table, GetParam());
+    recoder.Recode(input, sink);
+    EXPECT_FALSE(recoder.Recode(input, sink));
+    EXPECT_FALSE(recoder.Recode("more", sink));
+    EXPECT_FALSE(recoder.Finish(sink));
+    EXPECT_EQ(sink.writes, 2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Supported, Utf8StreamRecoderPaths,
+                         testing::ValuesIn(Utf8StreamRecoder::SupportedPaths()),
+                         [](const testing::TestParamInfo<Path>& info) {
+                           return std::string(Utf8StreamRecoder::PathName(info.param));
+                         });
+
+// The scalar path runs everywhere, and a path the processor lacks is refused rather than run.
+TEST(Utf8StreamRecoder, RefusesAPathThatIsNotSupported) {
+  EXPECT_EQ(Utf8StreamRecoder::SupportedPaths().front(), Path::kScalar);
+  const ReplacementTable table;
+  EXPECT_EQ(Utf8StreamRecoder(table).ActivePath(), Utf8StreamRecoder::SupportedPaths().back());
+  EXPECT_THROW(Utf8StreamRecoder(table, static_cast<Path>(99)), std::invalid_argument);
 }
 
 }  // namespace
