@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/utf8_text.h"
 #include "engine/utf8.h"
 #include "engine/utf8_stream_decoder.h"
 #include "word_list.h"
@@ -111,20 +112,6 @@ INSTANTIATE_TEST_SUITE_P(FixedPreference, DecodeWithoutDictionary,
                                               u"И мой ето лексей иод сел, have 42"},
                                          Case{"reset", true, u"Wu oTeu", u"Ши отей"}),
                          [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
-
-struct StringSink final : ByteSink {
-  bool Write(std::string_view bytes) override {
-    text.append(bytes);
-    return true;
-  }
-  std::string text;
-};
-
-std::string Utf8(std::u16string_view text) {
-  std::string bytes;
-  AppendUtf8(text, bytes);
-  return bytes;
-}
 
 // Pieces of every size cut words, multi-byte characters ("а" of the design set, "«", "—")
 // and the look-back of the English-shaped words anywhere.

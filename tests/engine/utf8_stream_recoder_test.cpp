@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "../support/utf8_text.h"
 #include "engine/recode_text.h"
 #include "engine/utf8.h"
 
@@ -13,20 +14,6 @@ namespace lettermorph {
 namespace {
 
 using Path = Utf8StreamRecoder::Path;
-
-struct StringSink final : ByteSink {
-  bool Write(std::string_view bytes) override {
-    text.append(bytes);
-    return true;
-  }
-  std::string text;
-};
-
-std::string Utf8(std::u16string_view text) {
-  std::string bytes;
-  AppendUtf8(text, bytes);
-  return bytes;
-}
 
 // Feeds `input` to a new recoder on `path` in pieces of `piece` bytes.
 std::string Recode(const ReplacementTable& table, std::string_view input, std::size_t piece,
