@@ -2,19 +2,14 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <filesystem>
 
-#include "fakes.h"
-#include "settings/settings_file.h"
+#include "main_window_harness.h"
 #include "ui/accessibility.h"
-#include "ui/form1.h"
-#include "ui/frmhelp.h"
 #include "ui/frmsettings.h"
 #include "ui/qt_message_boxes.h"
-#include "window_checks.h"
 
 namespace lettermorph {
 
@@ -29,12 +24,7 @@ class AccessibilityTest : public QObject {
   }
   template <typename T>
   static T* Window() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      if (auto* match = qobject_cast<T*>(widget)) {
-        return match;
-      }
-    }
-    return nullptr;
+    return TopLevel<T>().value(0);
   }
   // The object names of a container's children, in the order a screen reader walks them;
   // each child must also know its own place, which is how a reader steps to its neighbours.
@@ -58,28 +48,12 @@ class AccessibilityTest : public QObject {
     return names;
   }
 
-  QTemporaryDir directory_;
-  FakeClipboard clipboard_;
-  RecordingShell shell_;
-  RecordingMessageBoxes boxes_;
-  std::unique_ptr<Form1> window_;
+  MainWindowHarness main_;
 
  private Q_SLOTS:
   void initTestCase() { InstallAccessibility(); }
-
-  void init() {
-    const Platform platform{clipboard_, shell_, boxes_};
-    const auto ini = directory_.filePath(QStringLiteral("settings.ini")).toStdString();
-    window_ = std::make_unique<Form1>(platform, SettingsFile(CodePage::Named("UTF-8"), ini));
-  }
-
-  void cleanup() {
-    window_.reset();
-    if (frmHelp* about = Window<frmHelp>()) {
-      about->close();
-    }
-    VerifyNoWindowsLeft();
-  }
+  void init() { main_.Start(); }
+  void cleanup() { main_.Stop(); }
 
   void everyTextBoxIsNamed_data() {
     QTest::addColumn<QString>("box");
@@ -107,7 +81,7 @@ class AccessibilityTest : public QObject {
     QFETCH(QString, box);
     QFETCH(QString, name);
     QFETCH(QString, description);
-    QWidget* found = window_->findChild<QWidget*>(box);
+    QWidget* found = main_.window->findChild<QWidget*>(box);
     if (found == nullptr) {
       found = Window<frmSettings>()->findChild<QLineEdit*>(box);
     }
@@ -118,8 +92,8 @@ class AccessibilityTest : public QObject {
   }
 
   void windowsAreWindowsWithTheirTitles() {
-    window_->findChild<QAction*>(QStringLiteral("About"))->trigger();
-    const std::pair<QWidget*, QString> windows[] = {{window_.get(), "Lettermorph"},
+    main_.window->findChild<QAction*>(QStringLiteral("About"))->trigger();
+    const std::pair<QWidget*, QString> windows[] = {{main_.window.get(), "Lettermorph"},
                                                     {Window<frmSettings>(), "Настройки"},
                                                     {Window<frmHelp>(), "О программе"}};
     for (const auto& [window, title] : windows) {
@@ -154,8 +128,8 @@ class AccessibilityTest : public QObject {
   }
 
   void readingOrderIsTabOrderWithEachLabelFirst() {
-    window_->findChild<QAction*>(QStringLiteral("About"))->trigger();
-    QCOMPARE(ReadingOrder(window_->centralWidget()),
+    main_.window->findChild<QAction*>(QStringLiteral("About"))->trigger();
+    QCOMPARE(ReadingOrder(main_.window->centralWidget()),
              (QStringList{"Label2", "txtText", "Label3", "txtOut", "cmdOptions", "cmdClear",
                           "cmdClCopy", "cmdDo", "cmdClPaste"}));
     QCOMPARE(ReadingOrder(Window<frmHelp>()),

@@ -2,20 +2,15 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 
-#include "fakes.h"
-#include "settings/settings_file.h"
-#include "ui/form1.h"
-#include "ui/frmhelp.h"
+#include "main_window_harness.h"
 #include "ui/frmsettings.h"
 #include "ui/qt_translation.h"
 #include "version.h"
-#include "window_checks.h"
 
 namespace lettermorph {
 
@@ -25,7 +20,7 @@ class Form1Test : public QObject {
  private:
   template <typename T = QPushButton>
   T* Child(const char* name) {
-    return window_->findChild<T*>(QString::fromLatin1(name));
+    return main_.Child<T>(name);
   }
   QLineEdit* Input() { return Child<QLineEdit>("txtText"); }
   QPlainTextEdit* Output() { return Child<QPlainTextEdit>("txtOut"); }
@@ -35,54 +30,17 @@ class Form1Test : public QObject {
     Input()->setText(text);
     Click("cmdDo");
   }
-  template <typename T>
-  static QList<T*> TopLevel() {
-    QList<T*> found;
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      if (auto* match = qobject_cast<T*>(widget)) {
-        found << match;
-      }
-    }
-    return found;
-  }
 
-  std::filesystem::path IniPath() const {
-    return directory_.filePath(QStringLiteral("settings.ini")).toStdString();
-  }
-  void Start() {
-    const Platform platform{clipboard_, shell_, boxes_};
-    window_ = std::make_unique<Form1>(platform, SettingsFile(CodePage::Named("UTF-8"), IniPath()));
-    window_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
-  }
-
-  QTemporaryDir directory_;
-  FakeClipboard clipboard_;
-  RecordingShell shell_;
-  RecordingMessageBoxes boxes_;
-  std::unique_ptr<Form1> window_;
+  MainWindowHarness main_;
 
  private Q_SLOTS:
   void initTestCase() { LoadQtRussianTexts(*QCoreApplication::instance()); }
 
-  void init() {
-    std::filesystem::remove_all(IniPath());
-    clipboard_ = {};
-    shell_.opened.clear();
-    boxes_.shown.clear();
-  }
-
-  void cleanup() {
-    window_.reset();
-    for (frmHelp* about : TopLevel<frmHelp>()) {
-      about->close();
-    }
-    VerifyNoWindowsLeft();
-  }
+  void cleanup() { main_.Stop(); }
 
   void startsWithFocusInTheInputAndCaptionsThatFit() {
-    Start();
-    QCOMPARE(window_->focusWidget(), Input());
+    main_.Start();
+    QCOMPARE(main_.window->focusWidget(), Input());
     for (const char* name : {"cmdDo", "cmdClPaste", "cmdClCopy", "cmdClear", "cmdOptions"}) {
       QVERIFY2(Child(name)->fontMetrics().horizontalAdvance(Child(name)->text()) <
                    Child(name)->width() - 4,
@@ -98,9 +56,9 @@ class Form1Test : public QObject {
 
   // All three windows carry the program's icon, at every size the build renders.
   void windowsCarryTheProgramIcon() {
-    Start();
+    main_.Start();
     Trigger("About");
-    const QWidgetList windows{window_.get(), TopLevel<frmSettings>().value(0),
+    const QWidgetList windows{main_.window.get(), TopLevel<frmSettings>().value(0),
                               TopLevel<frmHelp>().value(0)};
     for (QWidget* window : windows) {
       QList<QSize> sizes = window->windowIcon().availableSizes();
@@ -128,9 +86,9 @@ class Form1Test : public QObject {
 
   void layoutRule() {
     QFETCH(QSize, requested);
-    Start();
-    window_->resize(requested - QSize(4, 4));
-    QTEST(window_->frameGeometry().size(), "outer");
+    main_.Start();
+    main_.window->resize(requested - QSize(4, 4));
+    QTEST(main_.window->frameGeometry().size(), "outer");
     for (const char* name : {"cmdDo", "cmdClPaste", "cmdClCopy", "cmdClear", "cmdOptions"}) {
       QTEST(Child(name)->x(), "buttonsLeft");
     }
@@ -146,7 +104,7 @@ class Form1Test : public QObject {
 
   // Input of any length is taken whole, and recoding uses edits that were never saved.
   void recodeByEnterOrButtonWithUnsavedEdits() {
-    Start();
+    main_.Start();
     Click("cmdOptions");
     auto* field =
         TopLevel<frmSettings>().value(0)->findChild<QLineEdit*>(QStringLiteral("txtSym(0)"));
@@ -156,9 +114,9 @@ class Form1Test : public QObject {
     Output()->clear();
     QTest::keyClick(Input(), Qt::Key_Enter);
     QCOMPARE(Output()->toPlainText(), QStringLiteral("}|{yk\tu 4\u0430E}|{"));
-    QVERIFY(!std::filesystem::exists(IniPath()));
+    QVERIFY(!std::filesystem::exists(main_.IniPath()));
 
-    clipboard_.text = QString(40000, u'ы');
+    main_.clipboard.text = QString(40000, u'ы');
     Click("cmdClPaste");
     QCOMPARE(Input()->text().size(), 40000);
     QTest::keyClick(Input(), Qt::Key_Return);
@@ -166,25 +124,25 @@ class Form1Test : public QObject {
   }
 
   void startReadsSettingsSilently() {
-    std::ofstream(IniPath(), std::ios::binary) << "first\r\n\r\nthird\r\n";
-    Start();
+    std::ofstream(main_.IniPath(), std::ios::binary) << "first\r\n\r\nthird\r\n";
+    main_.Start();
     Recode(QStringLiteral("АБВГ"));
     QCOMPARE(Output()->toPlainText(), QStringLiteral("firstthirdr"));
-    QVERIFY(boxes_.shown.empty());
+    QVERIFY(main_.boxes.shown.empty());
   }
 
   void pasteCopyAndClear() {
-    Start();
+    main_.Start();
     Click("cmdClPaste");
-    QCOMPARE(boxes_.shown.size(), 1u);
-    QCOMPARE(boxes_.shown[0].title, QStringLiteral("Ошибка"));
-    QCOMPARE(boxes_.shown[0].text, QStringLiteral("В буфере обмена нет текста"));
-    QVERIFY(!boxes_.shown[0].warning);
+    QCOMPARE(main_.boxes.shown.size(), 1u);
+    QCOMPARE(main_.boxes.shown[0].title, QStringLiteral("Ошибка"));
+    QCOMPARE(main_.boxes.shown[0].text, QStringLiteral("В буфере обмена нет текста"));
+    QVERIFY(!main_.boxes.shown[0].warning);
     QCOMPARE(Input()->text(), QStringLiteral("Введите текст"));
 
     Output()->setPlainText(QStringLiteral("old result"));
     Input()->setSelection(0, 3);
-    clipboard_.text = QStringLiteral("строка 1\r\nстрока 2");
+    main_.clipboard.text = QStringLiteral("строка 1\r\nстрока 2");
     Click("cmdClPaste");
     QCOMPARE(Input()->text(), QStringLiteral("строка 1\r\nстрока 2"));
     QCOMPARE(Output()->toPlainText(), QStringLiteral("old result"));
@@ -192,23 +150,23 @@ class Form1Test : public QObject {
     // Non-breaking and line separators survive, which the plain-text view would flatten.
     Output()->setPlainText(QStringLiteral("a\u00A0b\nc\u2028d"));
     Click("cmdClCopy");
-    QCOMPARE(clipboard_.events, (QStringList{"clear", "set"}));
-    QCOMPARE(clipboard_.text, QStringLiteral("a\u00A0b\nc\u2028d"));
+    QCOMPARE(main_.clipboard.events, (QStringList{"clear", "set"}));
+    QCOMPARE(main_.clipboard.text, QStringLiteral("a\u00A0b\nc\u2028d"));
     Output()->clear();
     Click("cmdClCopy");
-    QCOMPARE(clipboard_.text, QString());
+    QCOMPARE(main_.clipboard.text, QString());
 
     Input()->setFocus();
     Child("cmdClear")->click();
     QCOMPARE(Input()->text(), QString());
     QCOMPARE(Output()->toPlainText(), QString());
-    QCOMPARE(window_->focusWidget(), Input());
+    QCOMPARE(main_.window->focusWidget(), Input());
   }
 
   // Enter presses the button that has the focus; Alt never types, while AltGr, which Windows
   // reports as Ctrl+Alt, does; Qt's own texts are Russian.
   void keysAndQtTexts() {
-    Start();
+    main_.Start();
     QTest::keyClick(Child("cmdClear"), Qt::Key_Return);
     QCOMPARE(Input()->text(), QString());
     QTest::keyClick(Input(), Qt::Key_F, Qt::AltModifier);
@@ -225,7 +183,7 @@ class Form1Test : public QObject {
   }
 
   void settingsWindowIsOneAndGoesWithTheMainWindow() {
-    Start();
+    main_.Start();
     Click("cmdOptions");
     Trigger("Options");
     QCOMPARE(TopLevel<frmSettings>().size(), 1);
@@ -233,12 +191,12 @@ class Form1Test : public QObject {
     QVERIFY(settings->isVisible());
     Trigger("Exit");
     QVERIFY(settings.isNull());
-    QVERIFY(!std::filesystem::exists(IniPath()));
+    QVERIFY(!std::filesystem::exists(main_.IniPath()));
   }
 
   // One about window at a time; each press of its button is one request to the shell.
   void aboutWindowIsOneAndOutlivesTheMainWindow() {
-    Start();
+    main_.Start();
     Trigger("About");
     Trigger("About");
     QCOMPARE(TopLevel<frmHelp>().size(), 1);
@@ -249,15 +207,15 @@ class Form1Test : public QObject {
     QTest::mouseClick(site, Qt::LeftButton);
     QTest::keyClick(site, Qt::Key_Return);
     QTest::keyClick(site, Qt::Key_Space);
-    QCOMPARE(shell_.opened, QStringList(3, QStringLiteral(LETTERMORPH_SITE_URL)));
+    QCOMPARE(main_.shell.opened, QStringList(3, QStringLiteral(LETTERMORPH_SITE_URL)));
 
     about->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(about.isNull());
     Trigger("About");
     about = TopLevel<frmHelp>().value(0);
-    window_->close();
-    window_.reset();
+    main_.window->close();
+    main_.window.reset();
     QVERIFY(!about.isNull() && about->isVisible());
   }
 };

@@ -16,6 +16,18 @@ inline void VerifyNoWindowsLeft() {
   QVERIFY(left.isEmpty());
 }
 
+// The top-level windows of one kind.
+template <typename T>
+QList<T*> TopLevel() {
+  QList<T*> found;
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    if (auto* match = qobject_cast<T*>(widget)) {
+      found << match;
+    }
+  }
+  return found;
+}
+
 // The widgets the Tab key visits after `start`, in order, until it comes back round.
 inline QWidgetList TabStopsFrom(QWidget* start) {
   QWidgetList stops{start};

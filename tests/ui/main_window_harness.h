@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <filesystem>
+#include <memory>
+
+#include "fakes.h"
+#include "settings/settings_file.h"
+#include "ui/form1.h"
+#include "ui/frmhelp.h"
+#include "window_checks.h"
+
+namespace lettermorph {
+
+// The main window on the offscreen platform, with a fake clipboard, shell and message boxes,
+// and its settings.ini in a folder of its own.
+struct MainWindowHarness {
+  std::filesystem::path IniPath() const {
+    return directory.filePath(QStringLiteral("settings.ini")).toStdString();
+  }
+  void Start() {
+    const Platform platform{clipboard, shell, boxes};
+    window = std::make_unique<Form1>(platform, SettingsFile(CodePage::Named("UTF-8"), IniPath()));
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+  }
+  template <typename T = QPushButton>
+  T* Child(const char* name) const {
+    return window->findChild<T*>(QString::fromLatin1(name));
+  }
+  // Closes every window and checks that none is left for the next test.
+  void Stop() {
+    window.reset();
+    for (frmHelp* about : TopLevel<frmHelp>()) {
+      about->close();
+    }
+    VerifyNoWindowsLeft();
+    std::filesystem::remove_all(IniPath());
+    clipboard = {};
+    shell.opened.clear();
+    boxes.shown.clear();
+  }
+
+  QTemporaryDir directory;
+  FakeClipboard clipboard;
+  RecordingShell shell;
+  RecordingMessageBoxes boxes;
+  std::unique_ptr<Form1> window;
+};
+
+}  // namespace lettermorph
