@@ -36,37 +36,33 @@ std::string SettingsWithZhe(const std::string& zhe) {
   return "A\r\n6\r\nB\r\nr\r\nD\r\nE\r\nE\r\n" + zhe + "\r\n";
 }
 
-TEST(LettermorphCli, TableComesFromSettingsIniAFileOrAPreset) {
-  ScratchDirectory directory;
-  EXPECT_EQ(RunCli({}, "Жук").out, "}|{yk") << "the design set when there is no settings.ini";
-  ScratchDirectory::Write("settings.ini", SettingsWithZhe("ZH"));
-  ScratchDirectory::Write("other.ini", SettingsWithZhe("Q"));
-  EXPECT_EQ(RunCli({}, "Жук").out, "ZHyk");
-  EXPECT_EQ(RunCli({"--preset", "reset", "--settings=other.ini"}, "Жук").out, "QyK");
-}
-
-// Every form of every option that --help shows, each with what it must do.
+// Every form of every option that --help shows, each with what it must do. Without options
+// the design set applies, with settings.ini read over it when there is one.
 TEST(LettermorphCli, EveryFormTheHelpShows) {
   ScratchDirectory directory;
+  EXPECT_EQ(RunCli({}, "Жук").out, "}|{yk");
+  ScratchDirectory::Write("settings.ini", SettingsWithZhe("ZH"));
   ScratchDirectory::Write("other.ini", SettingsWithZhe("Q"));
   ScratchDirectory::Write("-dash.txt", "ё");
   const std::pair<Names, std::string> toStandardOutput[] = {
+      {{}, "ZHyk"},
+      {{"--preset", "reset", "--settings=other.ini"}, "QyK"},
       {{"--preset", "reset"}, ">I<yK"},
       {{"--preset=design"}, "}|{yk"},
       {{"--settings", "other.ini"}, "Qyk"},
       {{"--settings=other.ini"}, "Qyk"},
-      {{"-o", "-"}, "}|{yk"},
-      {{"-", "--", "-dash.txt"}, "}|{yke"},
+      {{"-o", "-"}, "ZHyk"},
+      {{"-", "--", "-dash.txt"}, "ZHyke"},
   };
   for (const auto& [arguments, expected] : toStandardOutput) {
-    EXPECT_EQ(RunCli(arguments, "Жук").out, expected) << arguments[0];
+    EXPECT_EQ(RunCli(arguments, "Жук").out, expected) << arguments.size();
   }
   for (const Names& toFile : {Names{"-o", "out.txt"}, Names{"-oout.txt"},
                               Names{"--output", "out.txt"}, Names{"--output=out.txt"}}) {
     fs::remove("out.txt");
     const ChildProcess::Outcome outcome = RunCli(toFile, "Жук");
     EXPECT_EQ(outcome.out, "") << toFile[0];
-    EXPECT_EQ(ScratchDirectory::Read("out.txt"), "}|{yk") << toFile[0];
+    EXPECT_EQ(ScratchDirectory::Read("out.txt"), "ZHyk") << toFile[0];
   }
   EXPECT_TRUE(RunCli({"-h"}).out.starts_with("Usage: lettermorph-cli"));
   EXPECT_EQ(RunCli({"--help"}).out, RunCli({"-h"}).out);
@@ -81,6 +77,7 @@ TEST(LettermorphCli, WrongCommandLinesExitWithTwo) {
       {{"-o"}, "option -o needs a value"},
       {{"--preset", "other"}, "unknown preset 'other'"},
       {{"--settings", "missing.ini"}, "missing.ini"},
+      {{"--dictionary", "ru", "a.txt"}, "option --dictionary works only with --decode"},
   };
   for (const auto& [arguments, message] : refused) {
     const ChildProcess::Outcome outcome = RunCli(arguments, "Жук");

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "../support/faults.h"
 #include "../support/scratch_directory.h"
 #include "settings/settings_file.h"
 
@@ -53,17 +52,6 @@ TEST_F(SettingsSave, RoundTripInWindows1251) {
   EXPECT_EQ(outcome.inexactSlots, (std::vector<int>{7, 40}));
   EXPECT_NE(ScratchDirectory::Read("settings.ini").find("\r\n?\r\n3\r\n"), std::string::npos);
   EXPECT_EQ(*table_.ReplacementAt(7), u"中") << "the table keeps what the file could not";
-}
-
-TEST_F(SettingsSave, FailureIsReportedAndKeepsTheOldFile) {
-  ScratchDirectory::Write("settings.ini", kResetImage);
-  const SettingsFile failing(CodePage::Named("CP1251"), "settings.ini",
-                             FailAt(FileStep::Replace, std::errc::no_space_on_device));
-  const SaveOutcome outcome = failing.SaveSettings(table_);
-  ASSERT_FALSE(outcome.saved());
-  EXPECT_EQ(outcome.failure->step, FileStep::Replace);
-  EXPECT_EQ(outcome.failure->reason, std::errc::no_space_on_device);
-  EXPECT_EQ(ScratchDirectory::Read("settings.ini"), kResetImage);
 }
 
 }  // namespace

@@ -41,10 +41,12 @@ class ChildProcess {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = read;
-    startup.hStdOutput = CreateFileW(L".out", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    startup.hStdError = CreateFileW(L".err", GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const auto create = [&inherit](const wchar_t* name) {
+      return CreateFileW(name, GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    startup.hStdOutput = create(L".out");
+    startup.hStdError = create(L".err");
     CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                    &process_);
     for (HANDLE handle : {read, startup.hStdOutput, startup.hStdError, process_.hThread}) {
@@ -86,14 +88,15 @@ class ChildProcess {
 
   // Closes standard input and waits for the program to end.
   Outcome Finish() {
-    CloseInput();
 #ifdef _WIN32
+    CloseHandle(input_);
     WaitForSingleObject(process_.hProcess, INFINITE);
     DWORD code = 0;
     GetExitCodeProcess(process_.hProcess, &code);
     CloseHandle(process_.hProcess);
     const int status = static_cast<int>(code);
 #else
+    close(input_);
     int wait = 0;
     waitpid(child_, &wait, 0);
     const int status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
@@ -123,30 +126,16 @@ class ChildProcess {
   }
 
  private:
-  void CloseInput() {
-#ifdef _WIN32
-    if (input_ != nullptr) {
-      CloseHandle(input_);
-      input_ = nullptr;
-    }
-#else
-    if (input_ >= 0) {
-      close(input_);
-      input_ = -1;
-    }
-#endif
-  }
-
 #ifdef _WIN32
   static std::wstring Quoted(const std::string& utf8) {
     const std::filesystem::path wide = Utf8Path(utf8);
     return L"\"" + wide.native() + L"\"";
   }
 
-  HANDLE input_ = nullptr;
+  HANDLE input_ = nullptr;  // the program's standard input
   PROCESS_INFORMATION process_{};
 #else
-  int input_ = -1;
+  int input_ = -1;  // the program's standard input
   pid_t child_ = -1;
 #endif
 };

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <string>
-#include <thread>
 #include <utility>
 
 #include "../support/scratch_directory.h"
@@ -100,48 +99,6 @@ TEST(PieceReader, AFileCutShortWhileReadIsAnError) {
   });
   EXPECT_EQ(collected.error, std::errc::io_error);
   EXPECT_EQ(calls, 1u);
-}
-
-// A pipe is read to its end; a consumer that says stop hears of nothing more.
-TEST(PieceReader, ReadsAPipeAndStopsWhenTold) {
-  const std::string contents = Contents();
-  for (bool stop : {false, true}) {
-    int ends[2];
-    ASSERT_EQ(pipe(ends), 0);
-    std::thread writer([&] {
-      for (std::string_view rest = contents; !rest.empty();) {
-        const ssize_t written = write(ends[1], rest.data(), rest.size());
-        ASSERT_GT(written, 0);
-        rest.remove_prefix(static_cast<std::size_t>(written));
-      }
-      close(ends[1]);
-    });
-    std::string bytes;
-    std::size_t pieces = 0;
-    {
-      FileHandle input = FileHandle::StandardInput();
-      const int saved = dup(0);
-      dup2(ends[0], 0);
-      close(ends[0]);
-      PieceReader reader;
-      EXPECT_FALSE(reader.ReadAll(input, [&](std::string_view piece) {
-        bytes.append(piece);
-        ++pieces;
-        return !stop;
-      }));
-      char rest[4096];
-      while (read(0, rest, sizeof rest) > 0) {
-      }
-      dup2(saved, 0);
-      close(saved);
-    }
-    writer.join();
-    if (stop) {
-      EXPECT_EQ(pieces, 1u);
-    } else {
-      EXPECT_TRUE(bytes == contents) << "not the same bytes";
-    }
-  }
 }
 
 }  // namespace

@@ -38,16 +38,15 @@ class RecordingShell final : public Shell {
 class RecordingMessageBoxes final : public MessageBoxes {
  public:
   struct Box {
-    QWidget* owner;
     QString title;
     QString text;
     bool warning;
   };
-  void Inform(QWidget* owner, const QString& title, const QString& text) override {
-    shown.push_back({owner, title, text, false});
+  void Inform(QWidget*, const QString& title, const QString& text) override {
+    shown.push_back({title, text, false});
   }
-  void Warn(QWidget* owner, const QString& title, const QString& text) override {
-    shown.push_back({owner, title, text, true});
+  void Warn(QWidget*, const QString& title, const QString& text) override {
+    shown.push_back({title, text, true});
   }
   std::vector<Box> shown;
 };

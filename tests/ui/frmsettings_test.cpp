@@ -118,15 +118,10 @@ class FrmSettingsTest : public QObject {
     QCOMPARE(Table(1), QStringLiteral("xaby"));
   }
 
-  // A field never locks: a long paste is edited like any other text, and a value too long to
-  // show whole, from a hand-made file, can still be replaced or cleared whole from the keys.
+  // A field never locks: a value of a million characters is edited like any other (a long
+  // paste is tried with real keys end to end), and one too long to show whole, which only a
+  // hand-made file can hold, can still be replaced or cleared whole from the keys.
   void longValuesStayEditable() {
-    QGuiApplication::clipboard()->setText(QString(40000, u'x'));
-    Field(4)->selectAll();
-    Field(4)->paste();
-    QTest::keyClick(Field(4), Qt::Key_Backspace);
-    QCOMPARE(table_->ReplacementAt(4)->size(), 39999u);
-
     QVERIFY(table_->SetReplacement(5, std::u16string(1 << 20, u'y')));
     QCOMPARE(Field(5)->text().size(), 1 << 20);
     QVERIFY(table_->SetReplacement(5, std::u16string((1 << 20) + 1, u'y')));
@@ -169,8 +164,14 @@ class FrmSettingsTest : public QObject {
     QVERIFY2(boxes_.shown[2].text.contains(QStringLiteral("букв Ж, ж:")),
              qPrintable(boxes_.shown[2].text));
 
+    // Close, and the close box, only hide the window, which shows again as it was.
+    QTest::keyClicks(Field(20), QStringLiteral("!"));
     QTest::keyClick(Button("Command2"), Qt::Key_Return);
     QVERIFY(window_->isHidden());
+    window_->ShowInFront();
+    QVERIFY(!window_->close());
+    QVERIFY(window_->isHidden());
+    QCOMPARE(Field(20)->text(), QStringLiteral("Y!"));
   }
 
   void failedSaveSaysWhatAndWhy_data() {
@@ -210,17 +211,6 @@ class FrmSettingsTest : public QObject {
              QStringLiteral("Настройки не сохранены: %1. Прежний файл настроек не изменён.")
                  .arg(says.arg(QDir::toNativeSeparators(directory_.filePath("settings.ini")))));
     QCOMPARE(Table(3), QStringLiteral("edited"));
-  }
-
-  void closeOnlyHides() {
-    window_->ShowInFront();
-    QTest::keyClicks(Field(20), QStringLiteral("!"));
-    QTest::mouseClick(Button("Command2"), Qt::LeftButton);
-    QVERIFY(window_->isHidden());
-    window_->ShowInFront();
-    QVERIFY(!window_->close());
-    QVERIFY(window_->isHidden());
-    QCOMPARE(Field(20)->text(), QStringLiteral("Y!"));
   }
 };
 
