@@ -1,0 +1,134 @@
+// The streaming UTF-8 recoder of lettermorph-cli against three others that must agree with it:
+// itself fed the same text in random pieces, a byte-at-a-time reference, and, for well-formed
+// UTF-8, the window's path through UTF-16 and RecodeText.
+
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "engine/byte_sink.h"
+#include "engine/recode_text.h"
+#include "engine/utf8.h"
+#include "engine/utf8_stream_recoder.h"
+#include "fuzz/fuzzed_table.h"
+#include "fuzz/reference_text.h"
+#include "fuzz/require.h"
+
+namespace lettermorph::fuzz {
+namespace {
+
+constexpr std::size_t kMaxText = 16 * 1024;
+
+class StringSink final : public ByteSink {
+ public:
+  bool Write(std::string_view bytes) override {
+    text.append(bytes);
+    return true;
+  }
+  std::string text;
+};
+
+// The slot whose letter is `code`, scanning every slot as the plain recoding pass does.
+std::optional<int> SlotOf(const ReplacementTable& table, char32_t code) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (*table.LetterAt(slot) == code) {
+      return slot;
+    }
+  }
+  return std::nullopt;
+}
+
+// A byte at a time: a D0 or D1 followed by a continuation byte is a code point of
+// U+0400..U+047F, replaced when it is a table letter; every other byte is copied, malformed
+// ones included.
+std::string RecodeByBytes(const ReplacementTable& table, std::string_view text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(text[i]);
+    const auto next = i + 1 < text.size() ? static_cast<unsigned char>(text[i + 1]) : 0;
+    if ((lead == 0xD0 || lead == 0xD1) && next >= 0x80 && next <= 0xBF) {
+      const char32_t code = ((lead & 0x1Fu) << 6) | (next & 0x3Fu);
+      if (const std::optional<int> slot = SlotOf(table, code)) {
+        out += EncodeUtf8Reference(*table.ReplacementAt(*slot));
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+// Cuts a text into pieces of random sizes, many of them empty or a byte or two long so that
+// letters fall across the cuts, and some long enough for the recoder's block-wise path.
+class PieceSizes {
+ public:
+  explicit PieceSizes(std::uint32_t seed) : random_(seed) {}
+  std::size_t Next() { return random_() % 2 == 0 ? random_() % 4 : random_() % 300; }
+
+ private:
+  std::minstd_rand random_;
+};
+
+std::string RecodeInPieces(const ReplacementTable& table, std::string_view text,
+                           PieceSizes* sizes) {
+  Utf8StreamRecoder recoder(table);
+  StringSink sink;
+  while (!text.empty()) {
+    const std::size_t size = sizes ? std::min(sizes->Next(), text.size()) : text.size();
+    Require(recoder.Recode(text.substr(0, size), sink),
+            "Recode succeeds into a sink that never fails");
+    text.remove_prefix(size);
+  }
+  Require(recoder.Finish(sink), "Finish succeeds into a sink that never fails");
+  return sink.text;
+}
+
+// The rest of the input, now and then repeated so that a short input can make more output
+// than the recoder buffers; the cap keeps each run quick.
+std::string ConsumeText(FuzzedDataProvider& data) {
+  const int copies =
+      data.ConsumeIntegralInRange(0, 15) == 0 ? data.ConsumeIntegralInRange(2, 200) : 1;
+  const std::string once = data.ConsumeRemainingBytesAsString();
+  std::string text;
+  for (int i = 0; i < copies && text.size() < kMaxText; ++i) {
+    text += once;
+  }
+  return text;
+}
+
+void CheckRecoder(const ReplacementTable& table, std::string_view text, std::uint32_t cutSeed) {
+  const std::string expected = RecodeByBytes(table, text);
+  PieceSizes sizes(cutSeed);
+  Require(RecodeInPieces(table, text, nullptr) == expected,
+          "the whole text recodes as the byte-at-a-time reference does");
+  Require(RecodeInPieces(table, text, &sizes) == expected,
+          "the text in random pieces recodes as the whole text does");
+
+  if (IsWellFormedUtf8(text)) {
+    std::string viaUtf16;
+    AppendUtf8(RecodeText(DecodeUtf8(text), table), viaUtf16);
+    Require(viaUtf16 == expected, "well-formed UTF-8 recodes as its UTF-16 form does");
+  }
+}
+
+}  // namespace
+}  // namespace lettermorph::fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  using namespace lettermorph;
+  FuzzedDataProvider data(bytes, size);
+  ReplacementTable table;
+  for (int edits = data.ConsumeIntegralInRange(0, 12); edits > 0; --edits) {
+    fuzz::ConsumeTableEdit(data, table);
+  }
+  const auto cutSeed = data.ConsumeIntegral<std::uint32_t>();
+  const std::string text = fuzz::ConsumeText(data);
+  fuzz::CheckRecoder(table, text, cutSeed);
+  return 0;
+}
