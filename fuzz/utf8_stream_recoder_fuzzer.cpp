@@ -1,16 +1,19 @@
-// The streaming UTF-8 recoder of lettermorph-cli against three others that must agree with it:
-// itself fed the same text in random pieces, a byte-at-a-time reference, and, for well-formed
-// UTF-8, the window's path through UTF-16 and RecodeText.
+// The streaming UTF-8 recoder of lettermorph-cli, on every instruction set path the processor
+// runs, against what must agree with it: a byte-at-a-time reference, itself fed the same text
+// in random pieces, and, for well-formed UTF-8, the window's path through UTF-16 and RecodeText.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
+#include <memory>
 #include <optional>
 #include <random>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/byte_sink.h"
 #include "engine/recode_text.h"
@@ -90,18 +93,30 @@ class PieceSizes {
   std::minstd_rand random_;
 };
 
-std::string RecodeInPieces(const ReplacementTable& table, std::string_view text,
-                           PieceSizes* sizes) {
-  Utf8StreamRecoder recoder(table);
+std::string RecodeInPieces(const ReplacementTable& table, Utf8StreamRecoder::Path path,
+                           std::string_view text, PieceSizes* sizes) {
+  Utf8StreamRecoder recoder(table, path);
   StringSink sink;
   while (!text.empty()) {
+    // Each piece in a heap buffer of its own size, so that AddressSanitizer reports a read of
+    // even one byte past it, as the vector paths read ahead.
     const std::size_t size = sizes ? std::min(sizes->Next(), text.size()) : text.size();
-    Require(recoder.Recode(text.substr(0, size), sink),
+    const std::unique_ptr<char[]> piece(new char[size]);
+    std::copy_n(text.data(), size, piece.get());
+    Require(recoder.Recode({piece.get(), size}, sink),
             "Recode succeeds into a sink that never fails");
     text.remove_prefix(size);
   }
   Require(recoder.Finish(sink), "Finish succeeds into a sink that never fails");
   return sink.text;
+}
+
+void RequireOfPath(bool holds, std::string_view what, Utf8StreamRecoder::Path path) {
+  if (!holds) {
+    const std::string_view name = Utf8StreamRecoder::PathName(path);
+    std::fprintf(stderr, "on the %.*s path\n", static_cast<int>(name.size()), name.data());
+    Require(false, what);
+  }
 }
 
 // The rest of the input, now and then repeated so that a short input can make more output
@@ -117,13 +132,17 @@ std::string ConsumeText(FuzzedDataProvider& data) {
   return text;
 }
 
+// Every path the processor can run must give the same bytes.
 void CheckRecoder(const ReplacementTable& table, std::string_view text, std::uint32_t cutSeed) {
+  static const std::vector<Utf8StreamRecoder::Path> kPaths = Utf8StreamRecoder::SupportedPaths();
   const std::string expected = RecodeByBytes(table, text);
-  PieceSizes sizes(cutSeed);
-  Require(RecodeInPieces(table, text, nullptr) == expected,
-          "the whole text recodes as the byte-at-a-time reference does");
-  Require(RecodeInPieces(table, text, &sizes) == expected,
-          "the text in random pieces recodes as the whole text does");
+  for (const Utf8StreamRecoder::Path path : kPaths) {
+    PieceSizes sizes(cutSeed);
+    RequireOfPath(RecodeInPieces(table, path, text, nullptr) == expected,
+                  "the whole text recodes as the byte-at-a-time reference does", path);
+    RequireOfPath(RecodeInPieces(table, path, text, &sizes) == expected,
+                  "the text in random pieces recodes as the whole text does", path);
+  }
 
   // The recoder writes each replacement's UTF-8 on its own, so a lone surrogate becomes "?"
   // even where the UTF-16 text would pair it with one from the next letter's replacement.
@@ -136,6 +155,18 @@ void CheckRecoder(const ReplacementTable& table, std::string_view text, std::uin
 
 }  // namespace
 }  // namespace lettermorph::fuzz
+
+// The log says which paths this run checks, as that depends on the processor.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  std::fprintf(stderr, "recoder paths:");
+  for (const lettermorph::Utf8StreamRecoder::Path path :
+       lettermorph::Utf8StreamRecoder::SupportedPaths()) {
+    const std::string_view name = lettermorph::Utf8StreamRecoder::PathName(path);
+    std::fprintf(stderr, " %.*s", static_cast<int>(name.size()), name.data());
+  }
+  std::fprintf(stderr, "\n");
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   using namespace lettermorph;
