@@ -2,10 +2,12 @@
 BUILD      ?= build
 SANITIZE   ?= build-sanitize
 PACKAGE    ?= build-package
+FUZZ       ?= build-fuzz
+FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
 
-.PHONY: all bootstrap build run test bench test-sanitize test-windows screenshots package \
+.PHONY: all bootstrap build run test bench test-sanitize test-windows fuzz screenshots package \
         package-windows test-package format clean
 
 all: build
@@ -37,6 +39,10 @@ test-sanitize: bootstrap
 test-windows:
 	JOBS=$(JOBS) scripts/test-windows build-windows
 
+# Each libFuzzer target of fuzz/ for FUZZ_SECONDS, built with clang and the sanitizers.
+fuzz:
+	JOBS=$(JOBS) scripts/fuzz $(FUZZ) $(FUZZ_SECONDS)
+
 screenshots: bootstrap build
 	@scripts/screenshots $(BUILD) docs
 
@@ -62,4 +68,4 @@ format:
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(PACKAGE) build-windows build-windows-package
+	rm -rf $(BUILD) $(SANITIZE) $(PACKAGE) $(FUZZ) build-windows build-windows-package

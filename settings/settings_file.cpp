@@ -121,6 +121,20 @@ void ReadUtf16Lines(PieceReader& reader, std::string_view start, std::size_t exp
   }
 }
 
+// Appends the 66 replacements, each followed by CR LF; returns the slots that `codePage` could
+// not write exactly.
+std::vector<int> AppendLines(const ReplacementTable& table, const CodePage& codePage,
+                             std::string& bytes) {
+  std::vector<int> inexactSlots;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (!codePage.Encode(*table.ReplacementAt(slot), bytes)) {
+      inexactSlots.push_back(slot);
+    }
+    bytes += "\r\n";
+  }
+  return inexactSlots;
+}
+
 }  // namespace
 
 SettingsFile::SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::path path,
@@ -165,11 +179,13 @@ void SettingsFile::LoadSettings(ReplacementTable& table) const noexcept {
 SaveOutcome SettingsFile::SaveSettings(const ReplacementTable& table) const {
   SaveOutcome outcome;
   std::string bytes;
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (!codePage_->Encode(*table.ReplacementAt(slot), bytes)) {
-      outcome.inexactSlots.push_back(slot);
-    }
-    bytes += "\r\n";
+  outcome.inexactSlots = AppendLines(table, *codePage_, bytes);
+  // A first replacement whose bytes happen to be a byte order mark, such as "яю" (FF FE) in
+  // Windows-1251, would make the whole file read back in another encoding. Such a file is
+  // written in UTF-8 after a mark instead, which reads back as it was.
+  if (bytes.starts_with(kUtf8Mark) || bytes.starts_with(kUtf16LittleEndianMark)) {
+    bytes = kUtf8Mark;
+    outcome.inexactSlots = AppendLines(table, Utf8CodePage(), bytes);
   }
   outcome.failure = ReplaceFileContents(path_, bytes, faults_);
   return outcome;

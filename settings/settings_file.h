@@ -23,7 +23,8 @@ struct SaveOutcome {
 // settings.ini: the 66 replacements, one per line in slot order, each line ending in CR LF,
 // in the system's narrow code page. A relative path is resolved against the current
 // directory at each call, as any relative file name is. A file that starts with a UTF-8 or
-// UTF-16 (little-endian) byte order mark is read in that encoding instead.
+// UTF-16 (little-endian) byte order mark is read in that encoding instead; a save whose first
+// bytes in the code page would look like such a mark is written in UTF-8 after its mark.
 class SettingsFile {
  public:
   static constexpr const char* kFileName = "settings.ini";

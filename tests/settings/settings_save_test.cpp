@@ -54,5 +54,34 @@ TEST_F(SettingsSave, RoundTripInWindows1251) {
   EXPECT_EQ(*table_.ReplacementAt(7), u"中") << "the table keeps what the file could not";
 }
 
+// A first replacement whose bytes in the code page are a byte order mark would make the file
+// read back in another encoding, so that file is written in UTF-8 after a mark.
+TEST_F(SettingsSave, FirstLineThatLooksLikeAByteOrderMarkIsSavedInUtf8) {
+  const struct {
+    const char* codePage;
+    std::u16string first;
+    std::string fileStart;
+  } cases[] = {
+      {"CP1251", u"яю", "\xEF\xBB\xBF\xD1\x8F\xD1\x8E\r\n6\r\n"},
+      {"CP1251", u"п»ї!", "\xEF\xBB\xBF\xD0\xBF\xC2\xBB\xD1\x97!\r\n6\r\n"},
+      {"UTF-8", u"\uFEFFx", "\xEF\xBB\xBF\xEF\xBB\xBFx\r\n6\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.codePage);
+    const SettingsFile file(CodePage::Named(c.codePage));
+    ASSERT_TRUE(table_.SetReplacement(0, c.first));
+    const SaveOutcome outcome = file.SaveSettings(table_);
+    ASSERT_TRUE(outcome.saved());
+    EXPECT_TRUE(outcome.inexactSlots.empty());
+    EXPECT_TRUE(ScratchDirectory::Read("settings.ini").starts_with(c.fileStart));
+    ReplacementTable reloaded;
+    reloaded.ApplyResetDefaults();
+    file.LoadSettings(reloaded);
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      EXPECT_EQ(*reloaded.ReplacementAt(slot), *table_.ReplacementAt(slot)) << "slot " << slot;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lettermorph
