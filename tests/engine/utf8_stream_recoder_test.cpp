@@ -77,34 +77,6 @@ TEST_P(Utf8StreamRecoderPaths, MatchesRecodeTextInPiecesOfAnySize) {
   }
 }
 
-// Arbitrary bytes, dense in lead, continuation and 0xFF bytes, give what the scalar path gives,
-// under tables whose longest replacement has two, three, or more bytes.
-TEST_P(Utf8StreamRecoderPaths, MatchesTheScalarPathOnAnyBytes) {
-  ReplacementTable design, edited, twoBytes;
-  EditForEveryLength(edited);
-  for (int slot = 0; slot < kSlotCount; ++slot) {
-    ASSERT_TRUE(twoBytes.SetReplacement(slot, slot % 2 ? u"" : u"ю"));
-  }
-  const std::string pool[] = {"\xD0",     "\xD1", "\x80",     "\x96",     "\xBF",
-                              "\xC0",     "\xFF", "\xD0\x96", "\xD1\x8F", "\xD0\x81",
-                              "\xD1\x91", " ",    "a",        {"\0", 1},  std::string(70, '.')};
-  std::mt19937 random(11);
-  for (const ReplacementTable* table : {&design, &edited, &twoBytes}) {
-    for (int round = 0; round < 60; ++round) {
-      std::string input;
-      const std::size_t length = random() % 5000;
-      while (input.size() < length) {
-        input += pool[random() % std::size(pool)];
-      }
-      for (std::size_t piece : {std::size_t{2}, std::size_t{65}, std::size_t{1} << 20}) {
-        ASSERT_EQ(Recode(*table, input, piece, GetParam()),
-                  Recode(*table, input, piece, Path::kScalar))
-            << "round " << round << " " << piece;
-      }
-    }
-  }
-}
-
 // Replacements of 100 to 600 bytes, for every letter of a long text: the output buffer fills
 // up again and again, and at each time it is nearly full a write past its end would show
 // under AddressSanitizer.
