@@ -23,8 +23,10 @@ ChildProcess::Outcome RunCli(const std::vector<std::string>& arguments,
 // Text the program writes through the C library: Windows ends its lines with CR LF.
 #ifdef _WIN32
 constexpr const char* kLineEnd = "\r\n";
+constexpr const char* kNullDevice = "NUL";
 #else
 constexpr const char* kLineEnd = "\n";
+constexpr const char* kNullDevice = "/dev/null";
 #endif
 
 bool Contains(const std::string& text, const std::string& part) {
@@ -129,6 +131,9 @@ TEST(LettermorphCli, OutputThatCannotBeWritten) {
             1)
       << "a read-only file is not replaced";
   EXPECT_EQ(ScratchDirectory::Read("out.txt"), "OLD\n");
+  // A device is written as it is, never replaced through a temporary file beside it.
+  EXPECT_EQ(RunCli({"-o", kNullDevice, "in.txt"}).status, 0);
+  EXPECT_EQ(ScratchDirectory::Entries(), (Names{"in.txt", "out.txt"}));
 #ifndef _WIN32
   const ChildProcess::Outcome full = RunCli({"-o", "/dev/full", "in.txt"});
   EXPECT_EQ(full.status, 1);
