@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QVariant>
 
 #include "ui/form1.h"
@@ -84,6 +85,11 @@ class FocusOrderedContainer final : public QAccessibleWidget {
 QAccessibleInterface* CreateInterface(const QString&, QObject* object) {
   if (qobject_cast<frmSettings*>(object) != nullptr || qobject_cast<frmHelp*>(object) != nullptr) {
     return new FocusOrderedContainer(static_cast<QWidget*>(object), QAccessible::Window);
+  }
+  // Qt presents a message box as an alert; like the program's other windows, it is announced
+  // as a window of its own, a dialog, with its text in a label a reader reads as it opens.
+  if (qobject_cast<QMessageBox*>(object) != nullptr) {
+    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
   }
   if (const auto* main = qobject_cast<Form1*>(object->parent());
       main != nullptr && main->centralWidget() == object) {

@@ -161,7 +161,7 @@ def main():
         keys("shift+Tab", "shift+Tab", "shift+Tab", "space")
         box = wait_for(
             "the message box after saving",
-            lambda: window(("alert", "dialog"), "Настройки сохранены"),
+            lambda: window(("dialog",), "Настройки сохранены"),
         )
         print_tree(box)
         if ("label", "Настройки программы сохранены", "") not in children(box):
