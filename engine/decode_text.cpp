@@ -4,18 +4,6 @@
 #include "engine/utf8_stream_decoder.h"
 
 namespace lettermorph {
-namespace {
-
-class StringSink final : public ByteSink {
- public:
-  bool Write(std::string_view bytes) override {
-    text.append(bytes);
-    return true;
-  }
-  std::string text;
-};
-
-}  // namespace
 
 std::u16string DecodeText(std::u16string_view text, const ReplacementTable& table,
                           const Dictionary* dictionary) {

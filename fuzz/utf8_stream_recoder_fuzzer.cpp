@@ -28,15 +28,6 @@ namespace {
 
 constexpr std::size_t kMaxText = 16 * 1024;
 
-class StringSink final : public ByteSink {
- public:
-  bool Write(std::string_view bytes) override {
-    text.append(bytes);
-    return true;
-  }
-  std::string text;
-};
-
 // What each code point of U+0400..U+047F becomes in UTF-8: the replacement of the slot whose
 // letter it is, or nothing when it is no letter.
 using PairReplacements = std::array<std::optional<std::string>, 0x80>;
