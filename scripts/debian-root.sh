@@ -49,10 +49,13 @@ debian_base_tarball() {
 }
 
 # Unpacks the bare root into ROOT, a folder that must not exist yet, and makes it usable:
-# network names from the host, and the kept .deb files where apt looks for them first.
+# network names from the host, and the kept .deb files where apt looks for them first. With
+# IN_MEMORY set, ROOT is a tmpfs, where installing and removing thousands of files takes seconds
+# rather than the minutes a slow disk may take.
 debian_root_unpack() {
-  local root=$1
+  local root=$1 in_memory=${2:-}
   mkdir "$root"
+  [ -n "$in_memory" ] && mount -t tmpfs -o mode=755,size="$in_memory" debian-root "$root"
   tar -C "$root" --numeric-owner -xzf "$debian_base"
   cp /etc/resolv.conf "$root/etc/resolv.conf"
   debian_debs_copy "$debian_debs" "$root/var/cache/apt/archives"
