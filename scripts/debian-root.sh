@@ -149,7 +149,8 @@ debian_debs_keep() {
   debian_debs_copy "$archives" "$debian_debs"
   for deb in "$debian_debs"/*.deb; do
     name=${deb##*/}
-    if [ -f "$deb" ] && [ ! -e "$archives/$name" ] && compgen -G "$archives/${name%%_*}_*.deb" >/dev/null; then
+    if [ -f "$deb" ] && [ ! -e "$archives/$name" ] &&
+        compgen -G "$archives/${name%%_*}_*.deb" >/dev/null; then
       rm -f "$deb"
     fi
   done
