@@ -3,12 +3,13 @@ BUILD      ?= build
 SANITIZE   ?= build-sanitize
 PACKAGE    ?= build-package
 FUZZ       ?= build-fuzz
+FRESH      ?= build-fresh
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
 CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
 
 .PHONY: all bootstrap build run test bench test-sanitize test-windows fuzz screenshots package \
-        package-windows test-package format clean
+        package-windows test-package test-fresh format clean
 
 all: build
 
@@ -28,6 +29,7 @@ test: bootstrap build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 bench: bootstrap build
+	@scripts/install-packages time
 	@scripts/bench $(BUILD)
 
 test-sanitize: bootstrap
@@ -44,6 +46,7 @@ fuzz:
 	JOBS=$(JOBS) scripts/fuzz $(FUZZ) $(FUZZ_SECONDS)
 
 screenshots: bootstrap build
+	@scripts/install-packages x11-xserver-utils imagemagick
 	@scripts/screenshots $(BUILD) docs
 
 # A Release build of the programs alone, with all of Debian's hardening flags, packed by CPack.
@@ -64,8 +67,16 @@ package-windows:
 test-package: package
 	@scripts/test-package $(PACKAGE)
 
+# The quick start as a newcomer meets it: `make test` on a bare Debian 12 root with nothing but
+# make and git, from the last commit; needs root.
+test-fresh:
+	@scripts/test-fresh $(FRESH)
+
 format:
+	@scripts/install-packages clang-format git
 	git ls-files --cached --others --exclude-standard '*.cpp' '*.h' | xargs clang-format -i
 
+# Never across into another file system, such as one mounted in a test's Debian root.
 clean:
-	rm -rf $(BUILD) $(SANITIZE) $(PACKAGE) $(FUZZ) build-windows build-windows-package
+	rm -rf --one-file-system $(BUILD) $(SANITIZE) $(PACKAGE) $(FUZZ) $(FRESH) build-windows \
+	  build-windows-package

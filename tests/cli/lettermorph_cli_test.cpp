@@ -126,7 +126,7 @@ TEST(LettermorphCli, OutputThatCannotBeWritten) {
   }
   fs::permissions("out.txt", fs::perms::owner_read | fs::perms::others_read);
   EXPECT_EQ(RunUnprivileged([] {
-              return RunCli({"-o", "out.txt", "in.txt"}).status;
+              return RunProgram({"-o", "out.txt", "in.txt"});
             }),
             1)
       << "a read-only file is not replaced";

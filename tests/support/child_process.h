@@ -1,5 +1,9 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -19,10 +23,14 @@ namespace lettermorph {
 // A program run as a process in the current directory, its standard input a pipe the test
 // writes, and its output and errors caught in files. Arguments are UTF-8; on Windows they
 // travel as the wide command line, as they would from a shell. The C locale on POSIX systems.
+// A program that cannot be started fails the test with the reason, rather than showing as a
+// program that ran and exited with some status.
 class ChildProcess {
  public:
   struct Outcome {
-    int status = -1;  // the exit status; on POSIX systems 128 + the signal that ended it
+    // The exit status; on POSIX systems 128 + the signal that ended it; -1 for a program that
+    // could not be started.
+    int status = -1;
     std::string out;
     std::string err;
   };
@@ -47,19 +55,27 @@ class ChildProcess {
     };
     startup.hStdOutput = create(L".out");
     startup.hStdError = create(L".err");
-    CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                   &process_);
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                        &process_)) {
+      startFailure_ = "Windows error " + std::to_string(GetLastError());
+    }
     for (HANDLE handle : {read, startup.hStdOutput, startup.hStdError, process_.hThread}) {
-      CloseHandle(handle);
+      if (handle != nullptr) {
+        CloseHandle(handle);
+      }
     }
 #else
     signal(SIGPIPE, SIG_IGN);  // a program that ends early must not end the test with it
     int pipeEnds[2];
     (void)!pipe(pipeEnds);
     input_ = pipeEnds[1];
+    // Closed by a successful exec; otherwise the child writes why it failed.
+    int report[2];
+    (void)!pipe2(report, O_CLOEXEC);
     child_ = fork();
     if (child_ == 0) {
       close(pipeEnds[1]);
+      close(report[0]);
       dup2(pipeEnds[0], 0);
       dup2(open(".out", O_WRONLY | O_CREAT | O_TRUNC, 0666), 1);
       dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
@@ -70,10 +86,21 @@ class ChildProcess {
       }
       argv.push_back(nullptr);
       execv(program.c_str(), argv.data());
+      const char* reason = std::strerror(errno);
+      (void)!write(report[1], reason, std::strlen(reason));
       _exit(127);
     }
     close(pipeEnds[0]);
+    close(report[1]);
+    char buffer[256];
+    for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;) {
+      startFailure_.append(buffer, static_cast<size_t>(got));
+    }
+    close(report[0]);
 #endif
+    if (!startFailure_.empty()) {
+      ADD_FAILURE() << "could not start " << program << ": " << startFailure_;
+    }
   }
 
   // Writes to the program's standard input, waiting while the pipe is full.
@@ -88,18 +115,23 @@ class ChildProcess {
 
   // Closes standard input and waits for the program to end.
   Outcome Finish() {
+    int status = -1;
 #ifdef _WIN32
     CloseHandle(input_);
-    WaitForSingleObject(process_.hProcess, INFINITE);
-    DWORD code = 0;
-    GetExitCodeProcess(process_.hProcess, &code);
-    CloseHandle(process_.hProcess);
-    const int status = static_cast<int>(code);
+    if (startFailure_.empty()) {
+      WaitForSingleObject(process_.hProcess, INFINITE);
+      DWORD code = 0;
+      GetExitCodeProcess(process_.hProcess, &code);
+      CloseHandle(process_.hProcess);
+      status = static_cast<int>(code);
+    }
 #else
     close(input_);
     int wait = 0;
     waitpid(child_, &wait, 0);
-    const int status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+    if (startFailure_.empty()) {
+      status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
+    }
 #endif
     Outcome outcome{status, ScratchDirectory::Read(".out"), ScratchDirectory::Read(".err")};
     std::filesystem::remove(".out");
@@ -138,6 +170,7 @@ class ChildProcess {
   int input_ = -1;  // the program's standard input
   pid_t child_ = -1;
 #endif
+  std::string startFailure_;  // why the program could not be started; empty once it was
 };
 
 }  // namespace lettermorph

@@ -81,7 +81,7 @@ TEST(AtomicFile, ReadOnlyFileIsNotReplaced) {
   ScratchDirectory::Write("settings.ini", "old");
   fs::permissions("settings.ini",
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  const int result = RunUnprivileged([] {
+  const std::optional<int> result = RunUnprivileged([] {
     const std::optional<FileFailure> failure = ReplaceFileContents("settings.ini", "new");
     return failure && failure->step == FileStep::Replace &&
                    failure->reason == std::errc::permission_denied
@@ -152,7 +152,7 @@ TEST(AtomicFile, UnwritableFolderRewritesAWritableFileInPlace) {
   ScratchDirectory::Write("locked/settings.ini", "old, and longer than the new contents");
   chmod("locked/settings.ini", 0666);
   chmod("locked", 0555);
-  const int result = RunUnprivileged([] {
+  const std::optional<int> result = RunUnprivileged([] {
     if (ReplaceFileContents("locked/settings.ini", "new").has_value() ||
         ScratchDirectory::Read("locked/settings.ini") != "new") {
       return 1;
