@@ -50,6 +50,11 @@ bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output
   std::error_code error;
   FileHandle input = standard ? FileHandle::StandardInput()
                               : FileHandle::OpenForReading(PathFromArgument(name), error);
+  if (!error && output.IsInput(input)) {
+    Complain(standard ? "standard input" : name, "input file is output file");
+    inputFailed = true;
+    return true;
+  }
   bool written = true;
   if (!error) {
     error = reader.ReadAll(
@@ -67,14 +72,19 @@ bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output
   return pass.finish(output);
 }
 
+// Says why the output failed, and what is left of a file it was to replace.
+int OutputFailed(const OutputFile& output) {
+  Complain(output.Name(), output.FailureText());
+  return kFailure;
+}
+
 int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile& output) {
   PieceReader reader(pass.mapFiles);
   const std::vector<std::string> standardInput{"-"};
   bool inputFailed = false;
   for (const std::string& name : commandLine.inputs.empty() ? standardInput : commandLine.inputs) {
     if (!PassInput(name, pass, output, reader, inputFailed)) {
-      Complain(output.Name(), ErrorText(output.Error()));
-      return kFailure;
+      return OutputFailed(output);
     }
   }
   // A file that is replaced keeps its old contents rather than take a text with a part missing.
@@ -83,8 +93,7 @@ int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile&
     return kFailure;
   }
   if (!output.Commit()) {
-    Complain(output.Name(), ErrorText(output.Error()));
-    return kFailure;
+    return OutputFailed(output);
   }
   return inputFailed ? kFailure : kSuccess;
 }
@@ -122,8 +131,7 @@ int Run(const CommandLine& commandLine, const FaultHook& outputFaults) {
                           ? OutputFile(*commandLine.output, outputFaults)
                           : OutputFile();
   if (output.Error()) {
-    Complain(output.Name(), ErrorText(output.Error()));
-    return kFailure;
+    return OutputFailed(output);
   }
   return commandLine.decode ? Decode(commandLine, output, table)
                             : Recode(commandLine, output, table);
