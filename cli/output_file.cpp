@@ -62,4 +62,8 @@ std::string OutputFile::FailureText() const {
   return reason;
 }
 
+bool OutputFile::ReaderGone() const {
+  return !replaced_ && directError_ == std::errc::broken_pipe;
+}
+
 }  // namespace lettermorph

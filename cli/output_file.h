@@ -38,6 +38,8 @@ class OutputFile final : public ByteSink {
   const std::string& Name() const { return name_; }
   // The reason for the failure, and what it left of a replaced file.
   std::string FailureText() const;
+  // Whether writing failed because the reader of a pipe went away.
+  bool ReaderGone() const;
 
  private:
   std::string name_;

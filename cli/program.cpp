@@ -72,8 +72,11 @@ bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output
   return pass.finish(output);
 }
 
-// Says why the output failed, and what is left of a file it was to replace.
+// Says why the output failed, unless its reader went away, which ends the program quietly.
 int OutputFailed(const OutputFile& output) {
+  if (output.ReaderGone()) {
+    return kReaderGoneStatus;
+  }
   Complain(output.Name(), output.FailureText());
   return kFailure;
 }
