@@ -111,13 +111,18 @@ int Recode(const CommandLine& commandLine, OutputFile& output, const Replacement
 
 int Decode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table) {
   const std::string base = commandLine.dictionary.value_or(std::string(kDefaultDictionary));
-  const std::unique_ptr<Dictionary> dictionary = OpenDictionary(PathFromArgument(base));
-  if (!dictionary) {
-    Complain(base + ".dic",
-             "cannot read the dictionary; words are decoded by a fixed preference, less "
-             "accurately");
+  const OpenedDictionary opened = OpenDictionary(PathFromArgument(base));
+  if (!opened.dictionary) {
+    const std::string fallback = "; words are decoded by a fixed preference, less accurately";
+    if (opened.knowsNoWord) {
+      Complain(base,
+               "the dictionary knows no Russian word (its .aff or .dic is empty or cut short)" +
+                   fallback);
+    } else {
+      Complain(base + ".dic", "cannot read the dictionary" + fallback);
+    }
   }
-  Utf8StreamDecoder decoder(table, dictionary.get());
+  Utf8StreamDecoder decoder(table, opened.dictionary.get());
   return PassInputs(commandLine,
                     {[&](std::string_view in, ByteSink& sink) { return decoder.Decode(in, sink); },
                      [&](ByteSink& sink) { return decoder.Finish(sink); }, false},

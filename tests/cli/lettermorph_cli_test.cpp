@@ -308,5 +308,37 @@ TEST(LettermorphCli, StandardOutputAppendedToAnInput) {
 }
 #endif
 
+#ifdef LETTERMORPH_DICTIONARY
+// A dictionary that knows no Russian word, its .aff or .dic empty or cut short, would leave
+// every word undecoded without a word of warning: it is set aside, once, as a missing one is.
+TEST(LettermorphCli, DictionaryThatKnowsNoWordIsSetAside) {
+  ScratchDirectory directory;
+  const std::string words = "2\nмост\nготов\n";
+  const std::pair<const char*, std::string> dictionaries[] = {
+      {"empty-aff", ""}, {"cut-dic", "SET UTF-8\n"}, {"empty-both", ""}};
+  for (const auto& [base, affix] : dictionaries) {
+    ScratchDirectory::Write(std::string(base) + ".aff", affix);
+  }
+  ScratchDirectory::Write("empty-aff.dic", words);
+  ScratchDirectory::Write("cut-dic.dic", "2\n");
+  ScratchDirectory::Write("empty-both.dic", "");
+  for (const auto& [base, affix] : dictionaries) {
+    const ChildProcess::Outcome outcome =
+        RunCli({"-d", "--preset", "design", "--dictionary", base}, "mocT");
+    EXPECT_EQ(outcome.status, 0) << base;
+    EXPECT_EQ(outcome.out, "мост") << base;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    EXPECT_TRUE(Contains(outcome.err, std::string(base) + ": the dictionary knows no Russian word"))
+        << outcome.err;
+  }
+  ScratchDirectory::Write("good.aff", "SET UTF-8\n");
+  ScratchDirectory::Write("good.dic", words);
+  const ChildProcess::Outcome good =
+      RunCli({"-d", "--preset", "design", "--dictionary", "good"}, "mocT roToB");
+  EXPECT_EQ(good.out, "мост готов");
+  EXPECT_EQ(good.err, "");
+}
+#endif
+
 }  // namespace
 }  // namespace lettermorph
