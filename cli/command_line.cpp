@@ -71,6 +71,8 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& arguments) {
       line.settings = std::string(*value);
     } else if (name == "--dictionary") {
       line.dictionary = std::string(*value);
+    } else if (value->empty()) {
+      return {std::nullopt, "option " + std::string(name) + ": the output file name is empty"};
     } else {
       line.output = std::string(*value);
     }

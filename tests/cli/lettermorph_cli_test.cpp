@@ -84,6 +84,7 @@ TEST(LettermorphCli, WrongCommandLinesExitWithTwo) {
   const std::pair<Names, std::string> refused[] = {
       {{"--frobnicate"}, "unknown option --frobnicate"},
       {{"-o"}, "option -o needs a value"},
+      {{"-o", "", "a.txt"}, "the output file name is empty"},
       {{"--preset", "other"}, "unknown preset 'other'"},
       {{"--settings", "missing.ini"}, "missing.ini"},
       {{"--dictionary", "ru", "a.txt"}, "option --dictionary works only with --decode"},
