@@ -147,7 +147,9 @@ TEST(AtomicFile, OnlyOwnStaleTemporariesGo) {
   ASSERT_FALSE(ReplaceFileContents("settings.ini", "new").has_value());
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(ScratchDirectory::Entries(), kept);
+#ifndef _WIN32
   EXPECT_EQ(ScratchDirectory::Read("victim.txt"), "someone's");
+#endif
 }
 
 // Property: faults at random steps, for each way of writing. Whatever fails, the file holds
