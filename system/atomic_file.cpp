@@ -238,7 +238,14 @@ bool AtomicFile::CommitInPlace() {
     return false;
   }
   bool touched = false;
-  if (auto error = Overwrite(touched)) {
+  std::error_code error;
+  {
+    // A signal that would end the program waits until the overwrite is over, so that Ctrl+C
+    // or a closed session never leaves the file with part of the new contents.
+    const InterruptsHeld held;
+    error = Overwrite(touched);
+  }
+  if (error) {
     // Zeros that made room past the old end go again; the old bytes were not touched.
     const bool kept = !touched && !rewritten_.Truncate(oldLength_);
     Fail(Step::Replace, error, kept ? FileLeft::Old : FileLeft::Damaged);

@@ -385,6 +385,32 @@ TEST(AtomicFile, SignalThatEndsTheProgramRemovesTheNewFile) {
   }
 }
 
+// A signal that arrives while a file is overwritten in place ends the program only once the
+// file holds the whole new contents, never part of them.
+TEST(AtomicFile, SignalDuringTheOverwriteInPlaceWaitsForItsEnd) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write("out.txt", std::string(600'000, 'o'));
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    // Asked before each piece is copied over the old file: the signal comes once one is.
+    const auto interruptPartWay = [asked = 0](FileStep step) mutable {
+      if (step == FileStep::Replace && ++asked == 3) {
+        raise(SIGTERM);
+      }
+      return std::error_code();
+    };
+    ReplaceFileContents("out.txt", std::string(600'000, 'n'),
+                        Forced(WriteWay::InPlace, interruptPartWay));
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_TRUE(ScratchDirectory::Read("out.txt") == std::string(600'000, 'n'))
+      << "not the new contents";
+}
+
 #endif
 
 }  // namespace
