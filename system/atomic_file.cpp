@@ -233,23 +233,21 @@ std::error_code AtomicFile::NameUnnamed() {
 }
 
 bool AtomicFile::CommitInPlace() {
-  if (auto error = Run(Step::Reserve, [this] { return rewritten_.Reserve(written_); })) {
-    Fail(Step::Reserve, error);
-    return false;
-  }
-  bool touched = false;
-  std::error_code error;
   {
-    // A signal that would end the program waits until the overwrite is over, so that Ctrl+C
-    // or a closed session never leaves the file with part of the new contents.
+    // Signals that would end the program wait until the file is whole again, so that neither
+    // zeros that made room past its end nor part of the new contents stay because of them.
     const InterruptsHeld held;
-    error = Overwrite(touched);
-  }
-  if (error) {
-    // Zeros that made room past the old end go again; the old bytes were not touched.
-    const bool kept = !touched && !rewritten_.Truncate(oldLength_);
-    Fail(Step::Replace, error, kept ? FileLeft::Old : FileLeft::Damaged);
-    return false;
+    if (auto error = Run(Step::Reserve, [this] { return rewritten_.Reserve(written_); })) {
+      Fail(Step::Reserve, error);
+      return false;
+    }
+    bool touched = false;
+    if (auto error = Overwrite(touched)) {
+      // Zeros that made room past the old end go again; the old bytes were not touched.
+      const bool kept = !touched && !rewritten_.Truncate(oldLength_);
+      Fail(Step::Replace, error, kept ? FileLeft::Old : FileLeft::Damaged);
+      return false;
+    }
   }
   if (auto error = Run(Step::Sync, [this] { return rewritten_.Sync(); })) {
     Fail(Step::Sync, error, FileLeft::NewUnsynced);

@@ -58,8 +58,8 @@ using FaultHook = std::function<std::error_code(FileStep)>;
 //   folder, the file is rewritten in place instead. The new contents are first made whole in a
 //   private file in the system's temporary folder, and room for them is made in the old file;
 //   any failure until then leaves the old file as it was. Signals that would end the program
-//   wait until the overwrite is over. Only a failure of the overwrite itself, such as a disk
-//   error, can leave part of the new contents over the old, and the failure then says so.
+//   wait while room is made and the file overwritten. Only a failure of the overwrite itself, such
+//   as a disk error, can leave part of the new contents over the old, and the failure then says so.
 // Without Commit the old file stays.
 class AtomicFile {
  public:
