@@ -295,7 +295,7 @@ TEST(LettermorphCli, FullDiskWhileRewritingInPlace) {
 }
 
 // Standard output appended to one of the inputs: reading that input would read back the
-// output without end, so it is refused, as cat refuses it, and the others are recoded.
+// output without end, so it is refused, and the others are recoded.
 TEST(LettermorphCli, StandardOutputAppendedToAnInput) {
   ScratchDirectory directory;
   ScratchDirectory::Write("a.txt", "old ");
