@@ -71,6 +71,8 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& arguments) {
       line.settings = std::string(*value);
     } else if (name == "--dictionary") {
       line.dictionary = std::string(*value);
+    } else if (value->empty()) {
+      return {std::nullopt, "option " + std::string(name) + ": the output file name is empty"};
     } else {
       line.output = std::string(*value);
     }
@@ -114,7 +116,8 @@ std::string Usage(std::string_view program) {
          "locale's character set.\n"
          "\n"
          "Exit status: 0 when all went well, 1 when an input could not be read or the output\n"
-         "could not be written, 2 for a wrong command line or an unreadable settings FILE.\n";
+         "could not be written, 2 for a wrong command line or an unreadable settings FILE,\n"
+         "141 when the reader of the output went away.\n";
 }
 
 }  // namespace lettermorph

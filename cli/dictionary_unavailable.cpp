@@ -4,8 +4,8 @@ namespace lettermorph {
 
 // Built where no Hunspell library is at hand, as in the cross-build for Windows: the decoder
 // then chooses by its fixed preference and says so.
-std::unique_ptr<Dictionary> OpenDictionary(const std::filesystem::path&) {
-  return nullptr;
+OpenedDictionary OpenDictionary(const std::filesystem::path&) {
+  return {};
 }
 
 }  // namespace lettermorph

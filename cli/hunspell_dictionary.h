@@ -23,6 +23,11 @@ class HunspellDictionary final : public Dictionary {
 
   bool Knows(std::u16string_view word) const override;
 
+  // Whether it knows a Russian word among the first that `words`, its .dic file, lists. An
+  // empty or cut-short .dic lists none, and an .aff cut short before it names the encoding
+  // turns every Russian word into one it cannot hold.
+  bool KnowsARussianWordOf(const std::filesystem::path& words) const;
+
  private:
   HunspellDictionary(std::unique_ptr<Hunspell> hunspell, std::unique_ptr<CodePage> encoding);
 

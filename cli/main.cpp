@@ -11,8 +11,17 @@ int main(int argc, char** argv) {
   // settings.ini is in the locale's character set, as the program itself reads it.
   std::setlocale(LC_ALL, "");
 #ifdef SIGPIPE
-  // A closed pipe then shows as a failed write, reported like any other.
+  // A closed pipe then shows as a failed write, so that an unfinished output file is removed
+  // before the program ends.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  return lettermorph::RunProgram(lettermorph::ProgramArguments(argc, argv));
+  const int status = lettermorph::RunProgram(lettermorph::ProgramArguments(argc, argv));
+#ifdef SIGPIPE
+  // The reader went away: end as the closed pipe would have ended the program.
+  if (status == lettermorph::kReaderGoneStatus) {
+    std::signal(SIGPIPE, SIG_DFL);
+    std::raise(SIGPIPE);
+  }
+#endif
+  return status;
 }

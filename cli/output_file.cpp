@@ -1,6 +1,6 @@
 #include "cli/output_file.h"
 
-#include "system/interrupt_cleanup.h"
+#include "system/error_text.h"
 #include "system/path_operations.h"
 #include "system/program_arguments.h"
 
@@ -15,11 +15,6 @@ OutputFile::OutputFile(const std::string& name, const FaultHook& faults) : name_
     return;
   }
   replaced_ = std::make_unique<AtomicFile>(path, faults);
-  RemoveOnInterrupt(replaced_->TemporaryPath());
-}
-
-OutputFile::~OutputFile() {
-  ForgetOnInterrupt();
 }
 
 bool OutputFile::Write(std::string_view bytes) {
@@ -33,9 +28,11 @@ bool OutputFile::Write(std::string_view bytes) {
 }
 
 bool OutputFile::Commit() {
-  const bool committed = replaced_ ? replaced_->Commit() : !directError_;
-  ForgetOnInterrupt();
-  return committed;
+  return replaced_ ? replaced_->Commit() : !directError_;
+}
+
+bool OutputFile::IsInput(const FileHandle& input) const {
+  return !replaced_ && direct_.IsSameNonEmptyFile(input);
 }
 
 std::error_code OutputFile::Error() const {
@@ -43,6 +40,30 @@ std::error_code OutputFile::Error() const {
     return replaced_->Failure() ? replaced_->Failure()->reason : std::error_code();
   }
   return directError_;
+}
+
+std::string OutputFile::FailureText() const {
+  const std::string reason = ErrorText(Error());
+  if (!replaced_ || !replaced_->Failure()) {
+    return reason;
+  }
+  switch (replaced_->Failure()->left) {
+    case FileLeft::Old:
+      return reason + "; left as it was";
+    case FileLeft::Damaged:
+      return reason +
+             "; the file was being rewritten in place and is damaged: it holds part of "
+             "the new text over the old";
+    case FileLeft::NewUnsynced:
+      return reason +
+             "; the file was rewritten in place, but the new text may not all have "
+             "reached the disk";
+  }
+  return reason;
+}
+
+bool OutputFile::ReaderGone() const {
+  return !replaced_ && directError_ == std::errc::broken_pipe;
 }
 
 }  // namespace lettermorph

@@ -21,7 +21,6 @@ class OutputFile final : public ByteSink {
   // The file the command line names; Error() tells whether it could be opened. `faults` is
   // for tests, as in AtomicFile.
   OutputFile(const std::string& name, const FaultHook& faults);
-  ~OutputFile() override;
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
@@ -30,10 +29,17 @@ class OutputFile final : public ByteSink {
   bool Commit();
   // Whether the output replaces a file, which can still be left as it was.
   bool Replaces() const { return replaced_ != nullptr; }
+  // Whether `input` is the file this output writes to directly, as standard output appended
+  // to an input is: reading it would read back what was written, without end.
+  bool IsInput(const FileHandle& input) const;
 
   // What failed first, and the name to report it under.
   std::error_code Error() const;
   const std::string& Name() const { return name_; }
+  // The reason for the failure, and what it left of a replaced file.
+  std::string FailureText() const;
+  // Whether writing failed because the reader of a pipe went away.
+  bool ReaderGone() const;
 
  private:
   std::string name_;

@@ -50,6 +50,11 @@ bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output
   std::error_code error;
   FileHandle input = standard ? FileHandle::StandardInput()
                               : FileHandle::OpenForReading(PathFromArgument(name), error);
+  if (!error && output.IsInput(input)) {
+    Complain(standard ? "standard input" : name, "input file is output file");
+    inputFailed = true;
+    return true;
+  }
   bool written = true;
   if (!error) {
     error = reader.ReadAll(
@@ -67,14 +72,22 @@ bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output
   return pass.finish(output);
 }
 
+// Says why the output failed, unless its reader went away, which ends the program quietly.
+int OutputFailed(const OutputFile& output) {
+  if (output.ReaderGone()) {
+    return kReaderGoneStatus;
+  }
+  Complain(output.Name(), output.FailureText());
+  return kFailure;
+}
+
 int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile& output) {
   PieceReader reader(pass.mapFiles);
   const std::vector<std::string> standardInput{"-"};
   bool inputFailed = false;
   for (const std::string& name : commandLine.inputs.empty() ? standardInput : commandLine.inputs) {
     if (!PassInput(name, pass, output, reader, inputFailed)) {
-      Complain(output.Name(), ErrorText(output.Error()));
-      return kFailure;
+      return OutputFailed(output);
     }
   }
   // A file that is replaced keeps its old contents rather than take a text with a part missing.
@@ -83,8 +96,7 @@ int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile&
     return kFailure;
   }
   if (!output.Commit()) {
-    Complain(output.Name(), ErrorText(output.Error()));
-    return kFailure;
+    return OutputFailed(output);
   }
   return inputFailed ? kFailure : kSuccess;
 }
@@ -99,13 +111,18 @@ int Recode(const CommandLine& commandLine, OutputFile& output, const Replacement
 
 int Decode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table) {
   const std::string base = commandLine.dictionary.value_or(std::string(kDefaultDictionary));
-  const std::unique_ptr<Dictionary> dictionary = OpenDictionary(PathFromArgument(base));
-  if (!dictionary) {
-    Complain(base + ".dic",
-             "cannot read the dictionary; words are decoded by a fixed preference, less "
-             "accurately");
+  const OpenedDictionary opened = OpenDictionary(PathFromArgument(base));
+  if (!opened.dictionary) {
+    const std::string fallback = "; words are decoded by a fixed preference, less accurately";
+    if (opened.knowsNoWord) {
+      Complain(base,
+               "the dictionary knows no Russian word (its .aff or .dic is empty or cut short)" +
+                   fallback);
+    } else {
+      Complain(base + ".dic", "cannot read the dictionary" + fallback);
+    }
   }
-  Utf8StreamDecoder decoder(table, dictionary.get());
+  Utf8StreamDecoder decoder(table, opened.dictionary.get());
   return PassInputs(commandLine,
                     {[&](std::string_view in, ByteSink& sink) { return decoder.Decode(in, sink); },
                      [&](ByteSink& sink) { return decoder.Finish(sink); }, false},
@@ -122,8 +139,7 @@ int Run(const CommandLine& commandLine, const FaultHook& outputFaults) {
                           ? OutputFile(*commandLine.output, outputFaults)
                           : OutputFile();
   if (output.Error()) {
-    Complain(output.Name(), ErrorText(output.Error()));
-    return kFailure;
+    return OutputFailed(output);
   }
   return commandLine.decode ? Decode(commandLine, output, table)
                             : Recode(commandLine, output, table);

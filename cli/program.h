@@ -7,8 +7,13 @@
 
 namespace lettermorph {
 
+// The status when the reader of standard output, or of an output pipe, went away: that of a
+// program the closed pipe's signal ended, as the shell reports it.
+inline constexpr int kReaderGoneStatus = 141;
+
 // lettermorph-cli as a whole, given its arguments after the program's name: it parses them,
-// recodes the inputs to the output and reports on standard error. Returns the exit status.
+// recodes the inputs to the output and reports on standard error. Returns the exit status;
+// kReaderGoneStatus, with nothing said, when the reader of the output went away.
 // `outputFaults` is for tests: it can make any step of writing an output file fail.
 int RunProgram(const std::vector<std::string>& arguments, const FaultHook& outputFaults = {});
 

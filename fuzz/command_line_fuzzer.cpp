@@ -52,8 +52,9 @@ Expected Refusal(std::string_view says, std::string_view subject) {
 
 // Options may stand before, between and after the files; "--" ends them and "-" is standard
 // input. A value comes from "--name=VALUE", "-oVALUE" or the next argument, whatever that
-// holds. A later option of the same kind overrides an earlier one. The first argument in error
-// is the one reported; --dictionary without --decode is found only after all were read.
+// holds; an empty OUTPUT is refused. A later option of the same kind overrides an earlier one.
+// The first argument in error is the one reported; --dictionary without --decode is found only
+// after all were read.
 Expected Interpret(const std::vector<std::string_view>& arguments) {
   CommandLine line;
   bool filesOnly = false;
@@ -68,10 +69,12 @@ Expected Interpret(const std::vector<std::string_view>& arguments) {
       continue;
     }
     const Option* option = OptionNamed(argument);
+    std::string_view typed = argument;  // the option's name as given
     std::optional<std::string_view> value;
     if (!option && argument.starts_with("--") && argument.find('=') != argument.npos) {
       const std::size_t equals = argument.find('=');
-      option = OptionNamed(argument.substr(0, equals));
+      typed = argument.substr(0, equals);
+      option = OptionNamed(typed);
       if (!option || option->takes == Takes::Nothing) {
         return Refusal("unknown option", argument);
       }
@@ -104,6 +107,9 @@ Expected Interpret(const std::vector<std::string_view>& arguments) {
     } else if (option->longName == "--settings") {
       line.settings = std::string(*value);
     } else if (option->longName == "--output") {
+      if (value->empty()) {
+        return Refusal("the output file name is empty", typed);
+      }
       line.output = std::string(*value);
     } else {
       line.dictionary = std::string(*value);

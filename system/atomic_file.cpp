@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <random>
+#include <span>
 #include <string>
 
+#include "system/interrupt_cleanup.h"
 #include "system/path_operations.h"
 
 namespace lettermorph {
@@ -13,13 +16,17 @@ namespace {
 namespace fs = std::filesystem;
 using Step = FileStep;
 
-// A temporary file is named after its target, "settings.ini.tmp-" and eight characters.
-constexpr std::string_view kTemporaryMark = ".tmp-";
+// A temporary file is named after its target with a mark no person or other program would
+// choose, "settings.ini.lettermorph-tmp-" and eight characters, so that a later save can tell
+// what a killed save left behind from anything else in the folder.
+constexpr std::string_view kTemporaryMark = ".lettermorph-tmp-";
 constexpr std::string_view kSuffixCharacters = "0123456789abcdefghijklmnopqrstuvwxyz";
 constexpr std::size_t kSuffixLength = 8;
 constexpr int kNameAttempts = 100;
 // A temporary file this old belongs to no save still running.
 constexpr auto kStaleAge = std::chrono::hours(24);
+// The piece in which the new contents are copied over a file rewritten in place.
+constexpr std::size_t kCopySize = 256 * 1024;
 
 fs::path TemporaryName(const fs::path& target) {
   static std::mt19937 random(std::random_device{}());
@@ -43,16 +50,18 @@ bool IsTemporaryOf(const fs::path& candidate, const fs::path& target) {
                      });
 }
 
-// Temporary files that a killed or crashed save left beside the target. Best effort: whatever
-// cannot be read or removed is left alone.
+// Temporary files that a killed save left beside the target: only regular files of the user's
+// own, never what a link points to. Best effort: whatever cannot be read or removed stays.
 void RemoveStaleTemporaries(const fs::path& target) {
   std::error_code error;
-  const auto now = fs::file_time_type::clock::now();
   for (fs::directory_iterator it(target.parent_path(), error), end; !error && it != end;
        it.increment(error)) {
-    std::error_code ignored;
-    if (IsTemporaryOf(it->path(), target) && it->is_regular_file(ignored) &&
-        now - it->last_write_time(ignored) > kStaleAge) {
+    if (!IsTemporaryOf(it->path(), target)) {
+      continue;
+    }
+    const auto age = AgeOfOwnRegularFile(it->path());
+    if (age && *age > kStaleAge) {
+      std::error_code ignored;
       fs::remove(it->path(), ignored);
     }
   }
@@ -77,7 +86,8 @@ AtomicFile::AtomicFile(const fs::path& path, FaultHook faults)
     Fail(Step::Replace, std::make_error_code(std::errc::is_a_directory));
     return;
   }
-  if (fs::exists(existing) && !IsWritable(target_)) {
+  existed_ = fs::exists(existing);
+  if (existed_ && !IsWritable(target_)) {
     Fail(Step::Replace, std::make_error_code(std::errc::permission_denied));
     return;
   }
@@ -90,45 +100,60 @@ AtomicFile::~AtomicFile() {
 }
 
 void AtomicFile::Create(const fs::file_status& existing) {
-  std::error_code error = Run(Step::Create, [this] {
-    std::error_code unnamed;
-    file_ = FileHandle::CreateUnnamed(target_.parent_path(), unnamed);
-    if (!unnamed) {
-      method_ = Method::Unnamed;
-      return unnamed;
-    }
-    return unnamed == std::errc::operation_not_supported ? CreateTemporary() : unnamed;
-  });
+  std::error_code error = Run(Step::Create, [this] { return CreateUnnamed(); });
+  if (error == std::errc::operation_not_supported) {
+    error = Run(Step::Create, [this] { return CreateTemporary(); });
+  }
   if (IsPermissionDenied(error) && fs::is_regular_file(existing)) {
-    error = Run(Step::Create, [this] {
-      std::error_code opened;
-      file_ = FileHandle::OpenForWriting(target_, opened);
-      if (!opened) {
-        method_ = Method::InPlace;
-      }
-      return opened;
-    });
+    error = Run(Step::Create, [this] { return OpenInPlace(); });
   }
   if (error) {
     Fail(Step::Create, error);
-  } else if (method_ != Method::InPlace && fs::exists(existing)) {
-    file_.TakePermissionsOf(target_);
   }
+}
+
+std::error_code AtomicFile::CreateUnnamed() {
+  std::error_code error;
+  file_ = FileHandle::CreateUnnamed(
+      target_.parent_path(), existed_ ? FileHandle::Access::Owner : FileHandle::Access::Default,
+      error);
+  if (!error) {
+    method_ = Method::Unnamed;
+  }
+  return error;
 }
 
 std::error_code AtomicFile::CreateTemporary() {
   std::error_code error;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const fs::path candidate = TemporaryName(target_);
-    file_ = FileHandle::CreateTemporary(candidate, error);
+    const InterruptsHeld held;
+    file_ = FileHandle::CreateTemporary(
+        candidate, existed_ ? FileHandle::Access::Owner : FileHandle::Access::Default, error);
     if (!error) {
       temporary_ = candidate;
+      RemoveOnInterrupt(temporary_);
       method_ = Method::Temporary;
       break;
     }
     if (error != std::errc::file_exists) {
       break;
     }
+  }
+  return error;
+}
+
+std::error_code AtomicFile::OpenInPlace() {
+  std::error_code error;
+  oldLength_ = fs::file_size(target_, error);
+  if (!error) {
+    rewritten_ = FileHandle::OpenForWriting(target_, error);
+  }
+  if (!error) {
+    file_ = FileHandle::CreateScratch(error);
+  }
+  if (!error) {
+    method_ = Method::InPlace;
   }
   return error;
 }
@@ -149,36 +174,17 @@ bool AtomicFile::Commit() {
   if (failure_) {
     return false;
   }
-  if (method_ == Method::InPlace) {
-    // The old contents may have been longer.
-    if (auto error = Run(Step::Write, [this] { return file_.Truncate(written_); })) {
-      Fail(Step::Write, error);
-      return false;
-    }
-  }
+  return method_ == Method::InPlace ? CommitInPlace() : CommitBeside();
+}
+
+bool AtomicFile::CommitBeside() {
+  file_.TakePermissionsOf(target_);
   if (auto error = Run(Step::Sync, [this] { return file_.Sync(); })) {
     Fail(Step::Sync, error);
     return false;
   }
   if (method_ == Method::Unnamed) {
-    // The unnamed file takes a temporary name first: it cannot take the old file's place
-    // directly, since linking never replaces an existing name.
-    auto error = Run(Step::Replace, [this] {
-      std::error_code linked;
-      for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const fs::path candidate = TemporaryName(target_);
-        linked = file_.LinkAs(candidate);
-        if (!linked) {
-          temporary_ = candidate;
-          break;
-        }
-        if (linked != std::errc::file_exists) {
-          break;
-        }
-      }
-      return linked;
-    });
-    if (error) {
+    if (auto error = Run(Step::Replace, [this] { return NameUnnamed(); })) {
       Fail(Step::Replace, error);
       return false;
     }
@@ -191,14 +197,93 @@ bool AtomicFile::Commit() {
     Fail(Step::Flush, error);
     return false;
   }
-  if (method_ != Method::InPlace) {
-    if (auto error = Run(Step::Replace, [this] { return MoveIntoPlace(temporary_, target_); })) {
-      Fail(Step::Replace, error);
-      return false;
-    }
-    temporary_.clear();
+  if (auto error = Run(Step::Replace, [this] {
+        const InterruptsHeld held;
+        const std::error_code moved = MoveIntoPlace(temporary_, target_);
+        if (!moved) {
+          temporary_.clear();
+          ForgetOnInterrupt();
+        }
+        return moved;
+      })) {
+    Fail(Step::Replace, error);
+    return false;
   }
   return true;
+}
+
+// The unnamed file takes a temporary name first: it cannot take the old file's place
+// directly, since linking never replaces an existing name.
+std::error_code AtomicFile::NameUnnamed() {
+  std::error_code linked;
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    const fs::path candidate = TemporaryName(target_);
+    const InterruptsHeld held;
+    linked = file_.LinkAs(candidate);
+    if (!linked) {
+      temporary_ = candidate;
+      RemoveOnInterrupt(temporary_);
+      break;
+    }
+    if (linked != std::errc::file_exists) {
+      break;
+    }
+  }
+  return linked;
+}
+
+bool AtomicFile::CommitInPlace() {
+  {
+    // Signals that would end the program wait until the file is whole again, so that neither
+    // zeros that made room past its end nor part of the new contents stay because of them.
+    const InterruptsHeld held;
+    if (auto error = Run(Step::Reserve, [this] { return rewritten_.Reserve(written_); })) {
+      Fail(Step::Reserve, error);
+      return false;
+    }
+    bool touched = false;
+    if (auto error = Overwrite(touched)) {
+      // Zeros that made room past the old end go again; the old bytes were not touched.
+      const bool kept = !touched && !rewritten_.Truncate(oldLength_);
+      Fail(Step::Replace, error, kept ? FileLeft::Old : FileLeft::Damaged);
+      return false;
+    }
+  }
+  if (auto error = Run(Step::Sync, [this] { return rewritten_.Sync(); })) {
+    Fail(Step::Sync, error, FileLeft::NewUnsynced);
+    return false;
+  }
+  if (auto error = Run(Step::Flush, [this] { return rewritten_.Close(); })) {
+    Fail(Step::Flush, error, FileLeft::NewUnsynced);
+    return false;
+  }
+  file_.Close();
+  return true;
+}
+
+// Copies the new contents from their private file over the old file, and cuts it to their
+// length. `touched` tells whether anything was written to the old file.
+std::error_code AtomicFile::Overwrite(bool& touched) {
+  if (auto error = Run(Step::Replace, [this] { return file_.Rewind(); })) {
+    return error;
+  }
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kCopySize);
+  for (std::uint64_t copied = 0; copied < written_;) {
+    const std::error_code error = Run(Step::Replace, [&] {
+      std::error_code failure;
+      const auto got = file_.Read(std::span<char>(buffer.get(), kCopySize), failure);
+      if (!got || *got == 0) {
+        return got ? std::make_error_code(std::errc::io_error) : failure;
+      }
+      touched = true;
+      copied += *got;
+      return rewritten_.WriteAll(std::string_view(buffer.get(), *got));
+    });
+    if (error) {
+      return error;
+    }
+  }
+  return Run(Step::Replace, [this] { return rewritten_.Truncate(written_); });
 }
 
 std::error_code AtomicFile::Run(Step step, const std::function<std::error_code()>& action) {
@@ -210,18 +295,20 @@ std::error_code AtomicFile::Run(Step step, const std::function<std::error_code()
   return action();
 }
 
-void AtomicFile::Fail(Step step, std::error_code reason) {
-  const bool rewriting = method_ == Method::InPlace && step != Step::Create;
-  failure_ = FileFailure{step, path_, reason, !rewriting};
+void AtomicFile::Fail(Step step, std::error_code reason, FileLeft left) {
+  failure_ = FileFailure{step, path_, reason, left};
   Discard();
 }
 
 void AtomicFile::Discard() {
   file_.Close();
+  rewritten_.Close();
   if (!temporary_.empty()) {
+    const InterruptsHeld held;
     std::error_code ignored;
     fs::remove(temporary_, ignored);
     temporary_.clear();
+    ForgetOnInterrupt();
   }
 }
 

@@ -3,9 +3,13 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
+#include <random>
 #include <string>
 #include <utility>
+
+#include "system/interrupt_cleanup.h"
 
 #ifdef _WIN32
 #include <windows.h>
@@ -46,6 +50,16 @@ int TruncateFile(int fd, std::uint64_t size) {
 int CloseFile(int fd) {
   return _close(fd);
 }
+std::int64_t SeekTo(int fd, std::uint64_t offset) {
+  return _lseeki64(fd, static_cast<__int64>(offset), SEEK_SET);
+}
+std::int64_t FileLength(int fd) {
+  return _filelengthi64(fd);
+}
+// Windows sets no blocks aside without extending the file: zeros are written instead.
+std::error_code SetBlocksAside(int, std::uint64_t) {
+  return std::make_error_code(std::errc::operation_not_supported);
+}
 std::error_code MarkForDeletion(int fd, bool deleteOnClose) {
   FILE_DISPOSITION_INFO disposition{static_cast<BOOLEAN>(deleteOnClose)};
   const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
@@ -74,11 +88,42 @@ int TruncateFile(int fd, std::uint64_t size) {
 int CloseFile(int fd) {
   return close(fd);
 }
+std::int64_t SeekTo(int fd, std::uint64_t offset) {
+  return lseek(fd, static_cast<off_t>(offset), SEEK_SET);
+}
+std::int64_t FileLength(int fd) {
+  struct stat info {};
+  return fstat(fd, &info) == 0 ? info.st_size : -1;
+}
+std::error_code SetBlocksAside([[maybe_unused]] int fd, [[maybe_unused]] std::uint64_t size) {
+#ifdef FALLOC_FL_KEEP_SIZE
+  for (;;) {
+    if (fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) {
+      return {};
+    }
+    if (errno != EINTR) {
+      return errno == EOPNOTSUPP || errno == ENOSYS
+                 ? std::make_error_code(std::errc::operation_not_supported)
+                 : LastError();
+    }
+  }
+#else
+  return std::make_error_code(std::errc::operation_not_supported);
+#endif
+}
 constexpr int kWriteOnly = O_WRONLY;
 constexpr int kReadOnly = O_RDONLY;
-// Read and write for all, less what the umask takes away, as for any new file.
-constexpr mode_t kNewFileMode = 0666;
+// Read and write for the owner alone, or for all less what the umask takes away.
+mode_t NewFileMode(FileHandle::Access access) {
+  return access == FileHandle::Access::Owner ? 0600 : 0666;
+}
 #endif
+
+// The name of a scratch file, unlikely to be taken.
+std::string ScratchName() {
+  static std::mt19937 random(std::random_device{}());
+  return "lettermorph-" + std::to_string(random()) + ".tmp";
+}
 
 }  // namespace
 
@@ -125,9 +170,10 @@ FileHandle FileHandle::OpenForWriting(const std::filesystem::path& path, std::er
 }
 
 FileHandle FileHandle::CreateUnnamed(const std::filesystem::path& directory,
-                                     std::error_code& error) {
+                                     [[maybe_unused]] Access access, std::error_code& error) {
 #ifdef O_TMPFILE
-  const int fd = OpenFile(directory.empty() ? "." : directory, O_TMPFILE | O_WRONLY, kNewFileMode);
+  const int fd =
+      OpenFile(directory.empty() ? "." : directory, O_TMPFILE | O_WRONLY, NewFileMode(access));
   if (fd >= 0) {
     error.clear();
     return FileHandle(fd, true);
@@ -143,7 +189,8 @@ FileHandle FileHandle::CreateUnnamed(const std::filesystem::path& directory,
   return {};
 }
 
-FileHandle FileHandle::CreateTemporary(const std::filesystem::path& name, std::error_code& error) {
+FileHandle FileHandle::CreateTemporary(const std::filesystem::path& name,
+                                       [[maybe_unused]] Access access, std::error_code& error) {
 #ifdef _WIN32
   const HANDLE handle =
       CreateFileW(name.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_DELETE,
@@ -168,9 +215,63 @@ FileHandle FileHandle::CreateTemporary(const std::filesystem::path& name, std::e
   }
   return file;
 #else
-  const int fd = OpenFile(name, O_WRONLY | O_CREAT | O_EXCL, kNewFileMode);
+  const int fd = OpenFile(name, O_WRONLY | O_CREAT | O_EXCL, NewFileMode(access));
   error = fd < 0 ? LastError() : std::error_code();
   return FileHandle(fd, true);
+#endif
+}
+
+FileHandle FileHandle::CreateScratch(std::error_code& error) {
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) {
+    return {};
+  }
+#ifdef _WIN32
+  for (;;) {
+    const std::filesystem::path name = folder / ScratchName();
+    const HANDLE handle =
+        CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      error = LastWindowsError();
+      if (error == std::errc::file_exists) {
+        continue;
+      }
+      return {};
+    }
+    const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+    if (fd < 0) {
+      error = LastError();
+      CloseHandle(handle);
+      return {};
+    }
+    error.clear();
+    return FileHandle(fd, true);
+  }
+#else
+#ifdef O_TMPFILE
+  const int unnamed = OpenFile(folder, O_TMPFILE | O_RDWR, 0600);
+  if (unnamed >= 0 || (errno != EISDIR && errno != EOPNOTSUPP && errno != EINVAL)) {
+    error = unnamed < 0 ? LastError() : std::error_code();
+    return FileHandle(unnamed, true);
+  }
+#endif
+  // Without unnamed files, a new private file is unlinked at once; signals wait meanwhile,
+  // so that none can leave it behind.
+  for (;;) {
+    const std::filesystem::path name = folder / ScratchName();
+    const InterruptsHeld held;
+    const int fd = OpenFile(name, O_RDWR | O_CREAT | O_EXCL, 0600);
+    if (fd >= 0) {
+      unlink(name.c_str());
+      error.clear();
+      return FileHandle(fd, true);
+    }
+    if (errno != EEXIST) {
+      error = LastError();
+      return {};
+    }
+  }
 #endif
 }
 
@@ -203,6 +304,61 @@ std::error_code FileHandle::WriteAll(std::string_view bytes) {
 
 std::error_code FileHandle::Truncate(std::uint64_t size) {
   return TruncateFile(fd_, size) == 0 ? std::error_code() : LastError();
+}
+
+std::error_code FileHandle::Reserve(std::uint64_t size) {
+  const std::error_code setAside = size > 0 ? SetBlocksAside(fd_, size) : std::error_code();
+  if (setAside == std::errc::operation_not_supported) {
+    if (auto error = ExtendWithZeros(size)) {
+      return error;
+    }
+  } else if (setAside) {
+    return setAside;
+  }
+  return Rewind();
+}
+
+std::error_code FileHandle::ExtendWithZeros(std::uint64_t size) {
+  const std::int64_t length = FileLength(fd_);
+  if (length < 0 || SeekTo(fd_, static_cast<std::uint64_t>(length)) < 0) {
+    return LastError();
+  }
+  static constexpr std::array<char, 64 * 1024> kZeros{};
+  std::error_code error;
+  for (auto left = size - std::min(size, static_cast<std::uint64_t>(length)); left > 0 && !error;) {
+    const auto piece = static_cast<std::size_t>(std::min<std::uint64_t>(left, kZeros.size()));
+    error = WriteAll(std::string_view(kZeros.data(), piece));
+    left -= piece;
+  }
+  if (error) {
+    // Whatever was added goes again, so that the file keeps its old length.
+    TruncateFile(fd_, static_cast<std::uint64_t>(length));
+  }
+  return error;
+}
+
+std::error_code FileHandle::Rewind() {
+  return SeekTo(fd_, 0) < 0 ? LastError() : std::error_code();
+}
+
+bool FileHandle::IsSameNonEmptyFile(const FileHandle& other) const {
+#ifdef _WIN32
+  const auto identify = [](int fd, BY_HANDLE_FILE_INFORMATION& info) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
+           GetFileInformationByHandle(handle, &info);
+  };
+  BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
+  return identify(fd_, mine) && identify(other.fd_, theirs) &&
+         mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
+         mine.nFileIndexHigh == theirs.nFileIndexHigh &&
+         mine.nFileIndexLow == theirs.nFileIndexLow && (mine.nFileSizeHigh | mine.nFileSizeLow);
+#else
+  struct stat mine {
+  }, theirs{};
+  return fstat(fd_, &mine) == 0 && fstat(other.fd_, &theirs) == 0 && S_ISREG(mine.st_mode) &&
+         mine.st_size > 0 && mine.st_dev == theirs.st_dev && mine.st_ino == theirs.st_ino;
+#endif
 }
 
 std::error_code FileHandle::Sync() {

@@ -2,13 +2,35 @@
 
 #include <filesystem>
 
+#ifndef _WIN32
+#include <signal.h>
+#endif
+
 namespace lettermorph {
 
-// Removes a temporary file if Ctrl+C or a terminated session ends the program while it is
-// written, so that no half-written file stays behind; one file at a time. Windows needs no
-// such help: the temporary files made there vanish by themselves when the program ends.
+// Removes a temporary file if a signal ends the program while the file has a name (Ctrl+C, a
+// terminated session, kill, a fault), so that no half-written file stays behind; one file at
+// a time. Handlers are in place only while a file is registered, and each passes its signal
+// on to what handled it before. A signal ignored from the start stays ignored. Windows needs
+// no such help: the temporary files made there vanish by themselves when the program ends.
 void RemoveOnInterrupt(const std::filesystem::path& temporary);
 // The file is finished or gone: an interruption from now on leaves it alone.
 void ForgetOnInterrupt();
+
+// While one of these lives, the signals that would end the program wait, so that a file can be
+// made or renamed and its registration above changed as one step, with no moment between in
+// which an interruption would leave the file behind or remove someone else's.
+class InterruptsHeld {
+ public:
+  InterruptsHeld();
+  ~InterruptsHeld();
+  InterruptsHeld(const InterruptsHeld&) = delete;
+  InterruptsHeld& operator=(const InterruptsHeld&) = delete;
+
+ private:
+#ifndef _WIN32
+  sigset_t previous_;
+#endif
+};
 
 }  // namespace lettermorph

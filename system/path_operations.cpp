@@ -8,6 +8,8 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
 #endif
 
 namespace lettermorph {
@@ -35,6 +37,20 @@ fs::path FinalTarget(fs::path path, std::error_code& error) {
 bool IsWritable(const fs::path& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+std::optional<std::chrono::seconds> AgeOfOwnRegularFile(const fs::path& path) {
+  // Files in a folder the user may write are the user's own, as far as Windows tells here.
+  std::error_code error;
+  if (!fs::is_regular_file(fs::symlink_status(path, error))) {
+    return std::nullopt;
+  }
+  const auto written = fs::last_write_time(path, error);
+  if (error) {
+    return std::nullopt;
+  }
+  return std::chrono::duration_cast<std::chrono::seconds>(fs::file_time_type::clock::now() -
+                                                          written);
 }
 
 bool IsDevice(const fs::path& path) {
@@ -74,7 +90,17 @@ std::error_code MoveIntoPlace(const fs::path& temporary, const fs::path& target)
 #else
 
 bool IsWritable(const fs::path& path) {
-  return faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+  struct stat info {};
+  return stat(path.c_str(), &info) == 0 && (info.st_mode & 0222) != 0 &&
+         faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+std::optional<std::chrono::seconds> AgeOfOwnRegularFile(const fs::path& path) {
+  struct stat info {};
+  if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != geteuid()) {
+    return std::nullopt;
+  }
+  return std::chrono::seconds(time(nullptr) - info.st_mtime);
 }
 
 bool IsDevice(const fs::path& path) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <optional>
+#include <string>
 
 #ifndef _WIN32
 #include <setjmp.h>
@@ -31,14 +32,16 @@ struct Guard {
   const char* end = nullptr;
 };
 Guard guard;
+// How SIGBUS was handled before ReadAll, such as by the removal of an unfinished output file.
+struct sigaction busActionBefore;
 
 extern "C" void OnBusError(int number, siginfo_t* info, void*) {
   const char* address = static_cast<const char*>(info->si_addr);
   if (guard.jump != nullptr && address >= guard.begin && address < guard.end) {
     siglongjmp(*guard.jump, 1);
   }
-  // Not the window's fault: the default action, once the instruction runs again.
-  signal(number, SIG_DFL);
+  // Not the window's fault: the previous handling, once the instruction runs again.
+  sigaction(number, &busActionBefore, nullptr);
 }
 
 // What `consume` returned, or nothing when a page of the window was gone.
@@ -64,12 +67,11 @@ std::error_code MapInWindows(int fd, const PieceReader::Consumer& consume, bool&
   if (position < 0 || fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     return {};
   }
-  struct sigaction action {
-  }, previous{};
+  struct sigaction action {};
   action.sa_sigaction = OnBusError;
   action.sa_flags = SA_SIGINFO;
   sigemptyset(&action.sa_mask);
-  sigaction(SIGBUS, &action, &previous);
+  sigaction(SIGBUS, &action, &busActionBefore);
 
   std::error_code error;
   while (position < status.st_size && !stopped) {
@@ -84,12 +86,12 @@ std::error_code MapInWindows(int fd, const PieceReader::Consumer& consume, bool&
                       static_cast<std::size_t>(position - start), consume);
     munmap(window, length);
     if (!more) {
-      error = std::make_error_code(std::errc::io_error);
+      error = FileShrankWhileRead();
     }
     stopped = !more || !*more;
     position = start + static_cast<off_t>(length);
   }
-  sigaction(SIGBUS, &previous, nullptr);
+  sigaction(SIGBUS, &busActionBefore, nullptr);
   if (!stopped && lseek(fd, position, SEEK_SET) < 0) {
     error = {errno, std::generic_category()};
     stopped = true;
@@ -98,7 +100,18 @@ std::error_code MapInWindows(int fd, const PieceReader::Consumer& consume, bool&
 }
 #endif
 
+class ReadCategory final : public std::error_category {
+ public:
+  const char* name() const noexcept override { return "read"; }
+  std::string message(int) const override { return "the file shrank while it was read"; }
+};
+
 }  // namespace
+
+std::error_code FileShrankWhileRead() {
+  static const ReadCategory category;
+  return {1, category};
+}
 
 PieceReader::PieceReader(bool mapFiles) : mapFiles_(mapFiles) {}
 PieceReader::~PieceReader() = default;

@@ -27,7 +27,7 @@ class PieceReader {
 
   // Gives `consume` the rest of `input`, from its current position to its end, until
   // `consume` returns false; returns the failure to read, if any. A mapped file that shrinks
-  // while it is read ends with an input/output error, not a crash: the consumer's read of the
+  // while it is read ends with FileShrankWhileRead(), not a crash: the consumer's read of the
   // lost part stops it where it is, without running destructors, so it must hold no objects
   // that need them while it reads a piece.
   std::error_code ReadAll(FileHandle& input, const Consumer& consume);
@@ -36,5 +36,8 @@ class PieceReader {
   bool mapFiles_;
   std::unique_ptr<char[]> buffer_;  // made on the first read that needs it
 };
+
+// The failure of a mapped file that lost part of itself while it was read.
+std::error_code FileShrankWhileRead();
 
 }  // namespace lettermorph

@@ -21,6 +21,8 @@ QString StepText(FileStep step) {
       return QStringLiteral("не удалось сохранить файл «%1» на диск");
     case FileStep::Flush:
       return QStringLiteral("не удалось закрыть файл «%1»");
+    case FileStep::Reserve:
+      return QStringLiteral("не удалось выделить место под файл «%1»");
     case FileStep::Replace:
       return QStringLiteral("не удалось заменить файл «%1»");
   }
@@ -52,9 +54,20 @@ QString ReasonText(const std::error_code& reason) {
 QString SaveFailureText(const FileFailure& failure) {
   const QString file = QDir::toNativeSeparators(
       QDir::current().absoluteFilePath(QString::fromStdU16String(failure.file.u16string())));
-  const QString outcome =
-      failure.oldFileKept ? QStringLiteral("Прежний файл настроек не изменён.")
-                          : QStringLiteral("Файл настроек мог остаться записанным не полностью.");
+  QString outcome;
+  switch (failure.left) {
+    case FileLeft::Old:
+      outcome = QStringLiteral("Прежний файл настроек не изменён.");
+      break;
+    case FileLeft::Damaged:
+      outcome =
+          QStringLiteral("Файл настроек повреждён: новые настройки записаны в него лишь частично.");
+      break;
+    case FileLeft::NewUnsynced:
+      outcome = QStringLiteral(
+          "Файл настроек перезаписан, но новые настройки могли не дойти до диска полностью.");
+      break;
+  }
   return QStringLiteral("Настройки не сохранены: %1 (%2). %3")
       .arg(StepText(failure.step).arg(file), ReasonText(failure.reason), outcome);
 }

@@ -2,9 +2,16 @@
 
 #include <algorithm>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#endif
+
 #include "../support/child_process.h"
 #include "../support/faults.h"
 #include "../support/scratch_directory.h"
+#include "../support/small_disk.h"
 #include "../support/unprivileged.h"
 #include "cli/program.h"
 #include "version.h"
@@ -77,6 +84,7 @@ TEST(LettermorphCli, WrongCommandLinesExitWithTwo) {
   const std::pair<Names, std::string> refused[] = {
       {{"--frobnicate"}, "unknown option --frobnicate"},
       {{"-o"}, "option -o needs a value"},
+      {{"-o", "", "a.txt"}, "the output file name is empty"},
       {{"--preset", "other"}, "unknown preset 'other'"},
       {{"--settings", "missing.ini"}, "missing.ini"},
       {{"--dictionary", "ru", "a.txt"}, "option --dictionary works only with --decode"},
@@ -124,12 +132,10 @@ TEST(LettermorphCli, OutputThatCannotBeWritten) {
     EXPECT_EQ(ScratchDirectory::Read("out.txt"), "OLD\n");
     EXPECT_EQ(ScratchDirectory::Entries(), (Names{"in.txt", "out.txt"}));
   }
+  // A read-only file is not replaced, whoever asks: not even root, who may write any file.
   fs::permissions("out.txt", fs::perms::owner_read | fs::perms::others_read);
-  EXPECT_EQ(RunUnprivileged([] {
-              return RunProgram({"-o", "out.txt", "in.txt"});
-            }),
-            1)
-      << "a read-only file is not replaced";
+  EXPECT_EQ(RunProgram({"-o", "out.txt", "in.txt"}), 1);
+  EXPECT_EQ(RunUnprivileged([] { return RunProgram({"-o", "out.txt", "in.txt"}); }), 1);
   EXPECT_EQ(ScratchDirectory::Read("out.txt"), "OLD\n");
   // A device is written as it is, never replaced through a temporary file beside it.
   EXPECT_EQ(RunCli({"-o", kNullDevice, "in.txt"}).status, 0);
@@ -196,13 +202,142 @@ TEST(LettermorphCli, DecodeWithAndWithoutTheDictionary) {
 }
 
 #ifndef _WIN32
-// A reader that goes away shows as a failed write, not as an endless run or a silent end.
-TEST(LettermorphCli, ClosedPipeEndsTheProgram) {
+// A reader that goes away ends the program quietly, as the closed pipe's signal ends other
+// programs (status 141), so that a pipeline such as `| head` is not taken for a failure.
+TEST(LettermorphCli, ClosedPipeEndsTheProgramQuietly) {
   ScratchDirectory directory;
   ChildProcess::Run("/bin/sh", {"-c", R"(("$0" </dev/zero 2>err.txt; echo $? >status.txt) | true)",
                                 LETTERMORPH_CLI});
+  EXPECT_EQ(ScratchDirectory::Read("status.txt"), "141\n");
+  EXPECT_EQ(ScratchDirectory::Read("err.txt"), "");
+}
+
+struct InProcess {
+  int status;
+  std::string err;
+};
+
+// The program run in a child of this process, as "nobody" when the test runs as root, its
+// messages caught. Files it writes are capped at 1 MiB, so that output that grows without end
+// ends the child instead of filling the disk.
+InProcess RunUnprivilegedInChild(const Names& arguments) {
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
+    const rlimit cap{1 << 20, 1 << 20};
+    setrlimit(RLIMIT_FSIZE, &cap);
+    _exit(RunUnprivileged([&] { return RunProgram(arguments); }).value_or(125));
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  InProcess outcome{WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+                    ScratchDirectory::Read("err.txt")};
+  fs::remove("err.txt");
+  return outcome;
+}
+
+// OUTPUT may be one of the inputs, even where it is rewritten in place because its folder is
+// locked and the file is not: the whole output is made before the file is touched, so the
+// program never reads back what it wrote, and a failure before then leaves the file whole.
+TEST(LettermorphCli, OutputThatIsAlsoAnInputRewrittenInPlace) {
+  ScratchDirectory directory;
+  fs::create_directory("locked");
+  ScratchDirectory::Write("locked/a.txt", "Hello ЖЖЖ\n");
+  chmod("locked/a.txt", 0666);
+  chmod("locked", 0555);
+  InProcess run =
+      RunUnprivilegedInChild({"--preset", "reset", "-o", "locked/a.txt", "locked/a.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ScratchDirectory::Read("locked/a.txt"), "Hello >I<>I<>I<\n");
+  // Decoding makes the text longer than it was.
+  ScratchDirectory::Write("locked/a.txt", "mocT roToB\n");
+  run = RunUnprivilegedInChild({"-d", "--preset", "design", "--dictionary", "missing/ru", "-o",
+                                "locked/a.txt", "locked/a.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ScratchDirectory::Read("locked/a.txt"), "мост готов\n");
+
+  run = RunUnprivilegedInChild({"-o", "locked/a.txt", "locked/a.txt", "missing.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_TRUE(Contains(run.err, "locked/a.txt: left as it was")) << run.err;
+  EXPECT_EQ(ScratchDirectory::Read("locked/a.txt"), "мост готов\n");
+  chmod("locked", 0755);
+  EXPECT_EQ(ScratchDirectory::Entries("locked"), Names{"a.txt"});
+}
+
+// On a full disk a file rewritten in place keeps every byte, as the message says: the room
+// for the new text, longer than the old, is made before any of it is written.
+TEST(LettermorphCli, FullDiskWhileRewritingInPlace) {
+  ScratchDirectory directory;
+  const std::optional<int> result = RunOnSmallDisk("disk", 128 * 1024, [] {
+    std::string old;
+    for (int i = 0; i < 10'000; ++i) {
+      old += "Ж";
+    }
+    fs::create_directory("disk/locked");
+    ScratchDirectory::Write("disk/locked/a.txt", old);
+    chmod("disk/locked/a.txt", 0666);
+    chmod("disk/locked", 0555);
+    FillDisk("disk/filler");
+    const InProcess run = RunUnprivilegedInChild(
+        {"--preset", "reset", "-o", "disk/locked/a.txt", "disk/locked/a.txt"});
+    std::fprintf(stderr, "%s", run.err.c_str());
+    return run.status == 1 && Contains(run.err, "No space left on device; left as it was") &&
+                   ScratchDirectory::Read("disk/locked/a.txt") == old &&
+                   ScratchDirectory::Entries("disk/locked") == Names{"a.txt"}
+               ? 0
+               : 1;
+  });
+  if (!result) {
+    GTEST_SKIP() << "no small file system can be mounted here: run the tests as root";
+  }
+  EXPECT_EQ(*result, 0);
+}
+
+// Standard output appended to one of the inputs: reading that input would read back the
+// output without end, so it is refused, and the others are recoded.
+TEST(LettermorphCli, StandardOutputAppendedToAnInput) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write("a.txt", "old ");
+  ScratchDirectory::Write("b.txt", "Жук");
+  ChildProcess::Run("/bin/sh", {"-c", R"(ulimit -f 2048
+                                         "$0" a.txt b.txt >>a.txt 2>err.txt; echo $? >status.txt)",
+                                LETTERMORPH_CLI});
   EXPECT_EQ(ScratchDirectory::Read("status.txt"), "1\n");
-  EXPECT_TRUE(Contains(ScratchDirectory::Read("err.txt"), "standard output"));
+  EXPECT_EQ(ScratchDirectory::Read("a.txt"), "old }|{yk");
+  EXPECT_TRUE(Contains(ScratchDirectory::Read("err.txt"), "a.txt: input file is output file"));
+}
+#endif
+
+#ifdef LETTERMORPH_DICTIONARY
+// A dictionary that knows no Russian word, its .aff or .dic empty or cut short, would leave
+// every word undecoded without a word of warning: it is set aside, once, as a missing one is.
+TEST(LettermorphCli, DictionaryThatKnowsNoWordIsSetAside) {
+  ScratchDirectory directory;
+  const std::string words = "2\nмост\nготов\n";
+  const std::pair<const char*, std::string> dictionaries[] = {
+      {"empty-aff", ""}, {"cut-dic", "SET UTF-8\n"}, {"empty-both", ""}};
+  for (const auto& [base, affix] : dictionaries) {
+    ScratchDirectory::Write(std::string(base) + ".aff", affix);
+  }
+  ScratchDirectory::Write("empty-aff.dic", words);
+  ScratchDirectory::Write("cut-dic.dic", "2\n");
+  ScratchDirectory::Write("empty-both.dic", "");
+  for (const auto& [base, affix] : dictionaries) {
+    const ChildProcess::Outcome outcome =
+        RunCli({"-d", "--preset", "design", "--dictionary", base}, "mocT");
+    EXPECT_EQ(outcome.status, 0) << base;
+    EXPECT_EQ(outcome.out, "мост") << base;
+    EXPECT_EQ(std::count(outcome.err.begin(), outcome.err.end(), '\n'), 1) << outcome.err;
+    EXPECT_TRUE(Contains(outcome.err, std::string(base) + ": the dictionary knows no Russian word"))
+        << outcome.err;
+  }
+  ScratchDirectory::Write("good.aff", "SET UTF-8\n");
+  ScratchDirectory::Write("good.dic", words);
+  const ChildProcess::Outcome good =
+      RunCli({"-d", "--preset", "design", "--dictionary", "good"}, "mocT roToB");
+  EXPECT_EQ(good.out, "мост готов");
+  EXPECT_EQ(good.err, "");
 }
 #endif
 

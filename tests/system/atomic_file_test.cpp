@@ -3,16 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
+#include <random>
 #include <tuple>
 
 #include "../support/faults.h"
 #include "../support/scratch_directory.h"
+#include "../support/small_disk.h"
 #include "../support/unprivileged.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace lettermorph {
@@ -43,7 +51,8 @@ TEST_P(AtomicFileSteps, FailureKeepsTheOldFileAndLeavesNothingElse) {
 }
 
 std::string StepName(const testing::TestParamInfo<FileStep>& info) {
-  constexpr const char* kNames[] = {"Read", "Create", "Write", "Sync", "Flush", "Replace"};
+  constexpr const char* kNames[] = {"Read",  "Create",  "Write",  "Sync",
+                                    "Flush", "Reserve", "Replace"};
   return kNames[static_cast<int>(info.param)];
 }
 
@@ -75,40 +84,147 @@ TEST(AtomicFile, NamesThatSaveAndNamesThatCannot) {
   EXPECT_TRUE(fs::is_directory("settings.ini"));
 }
 
-// A file the user made read-only is refused, not replaced behind their back.
+// A file the user made read-only is refused, not replaced behind their back, whoever runs the
+// program: root too, who may write any file.
 TEST(AtomicFile, ReadOnlyFileIsNotReplaced) {
   ScratchDirectory directory;
   ScratchDirectory::Write("settings.ini", "old");
   fs::permissions("settings.ini",
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  const std::optional<int> result = RunUnprivileged([] {
+  const auto refused = [] {
     const std::optional<FileFailure> failure = ReplaceFileContents("settings.ini", "new");
     return failure && failure->step == FileStep::Replace &&
                    failure->reason == std::errc::permission_denied
                ? 0
                : 1;
-  });
-  EXPECT_EQ(result, 0);
+  };
+  EXPECT_EQ(refused(), 0);
+  EXPECT_EQ(RunUnprivileged(refused), 0);
   EXPECT_EQ(ScratchDirectory::Read("settings.ini"), "old");
   EXPECT_EQ(fs::status("settings.ini").permissions() & fs::perms::owner_write, fs::perms::none);
   EXPECT_EQ(ScratchDirectory::Entries(), Names{"settings.ini"});
 }
 
-TEST(AtomicFile, StaleTemporariesGoAfterADay) {
+// What a killed save left beside the file goes after a day. Nothing else does, however its
+// name looks: a dated backup, another file's temporary file, or one of an older version; and
+// where the system has them, a link, a folder, or another user's file.
+TEST(AtomicFile, OnlyOwnStaleTemporariesGo) {
   ScratchDirectory directory;
-  const auto twoDaysAgo = fs::file_time_type::clock::now() - std::chrono::hours(48);
-  for (const char* name : {"settings.ini.tmp-0ld4b1t5", "settings.ini.tmp-fresh123",
-                           "settings.ini.tmp-toolong12", "other.ini.tmp-0ld4b1t5"}) {
+  Names kept = {"other.ini.lettermorph-tmp-0ld4b1t5",
+                "settings.ini",
+                "settings.ini.lettermorph-tmp-fresh123",
+                "settings.ini.lettermorph-tmp-toolong12",
+                "settings.ini.tmp-0ld4b1t5",
+                "settings.ini.tmp-20240115"};
+  for (const std::string& name : kept) {
     ScratchDirectory::Write(name, "left by a crash");
-    if (std::string_view(name) != "settings.ini.tmp-fresh123") {
-      fs::last_write_time(name, twoDaysAgo);
+  }
+  ScratchDirectory::Write("settings.ini.lettermorph-tmp-0ld4b1t5", "left by a crash");
+#ifndef _WIN32
+  ScratchDirectory::Write("victim.txt", "someone's");
+  fs::create_symlink("victim.txt", "settings.ini.lettermorph-tmp-l1nk0000");
+  fs::create_directory("settings.ini.lettermorph-tmp-f01der00");
+  kept.insert(kept.end(), {"settings.ini.lettermorph-tmp-f01der00",
+                           "settings.ini.lettermorph-tmp-l1nk0000", "victim.txt"});
+  if (geteuid() == 0) {
+    ScratchDirectory::Write("settings.ini.lettermorph-tmp-n0b0dy00", "another user's");
+    ASSERT_EQ(chown("settings.ini.lettermorph-tmp-n0b0dy00", 65534, 65534), 0);
+    kept.push_back("settings.ini.lettermorph-tmp-n0b0dy00");
+  }
+#endif
+  // Two days old, the link itself as well as what it points to.
+  for (const std::string& name : ScratchDirectory::Entries()) {
+    if (name != "settings.ini.lettermorph-tmp-fresh123") {
+#ifdef _WIN32
+      fs::last_write_time(name, fs::file_time_type::clock::now() - std::chrono::hours(48));
+#else
+      const timespec twoDaysAgo{time(nullptr) - 48 * 3600, 0};
+      const timespec times[] = {twoDaysAgo, twoDaysAgo};
+      ASSERT_EQ(utimensat(AT_FDCWD, name.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << name;
+#endif
     }
   }
   ASSERT_FALSE(ReplaceFileContents("settings.ini", "new").has_value());
-  EXPECT_EQ(ScratchDirectory::Entries(),
-            (Names{"other.ini.tmp-0ld4b1t5", "settings.ini", "settings.ini.tmp-fresh123",
-                   "settings.ini.tmp-toolong12"}));
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(ScratchDirectory::Entries(), kept);
+#ifndef _WIN32
+  EXPECT_EQ(ScratchDirectory::Read("victim.txt"), "someone's");
+#endif
 }
+
+// Property: faults at random steps, for each way of writing. Whatever fails, the file holds
+// its old bytes or the whole new contents and nothing is left beside it; only a failure of
+// the overwrite in place leaves anything else, and the failure says so.
+class AtomicFileWays : public testing::TestWithParam<WriteWay> {
+ protected:
+  ScratchDirectory directory_;
+};
+
+TEST_P(AtomicFileWays, RandomFaultsLeaveTheOldFileOrTheNewOne) {
+  std::mt19937 random(20 + static_cast<int>(GetParam()));
+  const auto bytes = [&random](std::size_t most) {
+    std::string text(random() % (most + 1), '\0');
+    for (char& c : text) {
+      c = static_cast<char>(random());
+    }
+    return text;
+  };
+  const std::errc reasons[] = {std::errc::io_error, std::errc::no_space_on_device};
+  std::map<FileLeft, int> outcomes;
+  for (int run = 0; run < 60; ++run) {
+    SCOPED_TRACE(run);
+    // Old and new contents up to 600 KiB, so that an overwrite takes several pieces.
+    const bool hadFile = run % 8 != 0;
+    const std::string old = bytes(600 * 1024);
+    const std::string fresh = bytes(600 * 1024);
+    if (hadFile) {
+      ScratchDirectory::Write("out.bin", old);
+    }
+    AtomicFile file("out.bin", Forced(GetParam(), [&](FileStep) {
+                      return random() % 20 == 0 ? std::make_error_code(reasons[random() % 2])
+                                                : std::error_code();
+                    }));
+    for (std::size_t at = 0; at < fresh.size();) {
+      const std::size_t piece = std::min<std::size_t>(fresh.size() - at, random() % 200'000);
+      file.Write(std::string_view(fresh).substr(at, piece));
+      at += piece;
+    }
+    file.Commit();
+
+    const std::string now = ScratchDirectory::Read("out.bin");
+    const std::optional<FileFailure>& failure = file.Failure();
+    if (!failure) {
+      EXPECT_TRUE(now == fresh) << "not the new contents";
+    } else if (failure->left == FileLeft::Old) {
+      EXPECT_EQ(fs::exists("out.bin"), hadFile);
+      EXPECT_TRUE(now == (hadFile ? old : ""))
+          << "not the old contents, after a failure to " << StepName({failure->step, 0});
+    } else {
+      EXPECT_EQ(GetParam(), WriteWay::InPlace);
+      if (failure->left == FileLeft::NewUnsynced) {
+        EXPECT_TRUE(now == fresh) << "not the new contents";
+      } else {
+        EXPECT_EQ(failure->step, FileStep::Replace);
+      }
+    }
+    outcomes[failure ? failure->left : FileLeft::NewUnsynced] += failure ? 1 : 0;
+    EXPECT_EQ(ScratchDirectory::Entries(), hadFile || !failure ? Names{"out.bin"} : Names{});
+    fs::remove("out.bin");
+  }
+  EXPECT_GT(outcomes[FileLeft::Old], 0);
+  if (GetParam() == WriteWay::InPlace) {
+    EXPECT_GT(outcomes[FileLeft::Damaged], 0) << "no overwrite failed part-way";
+  }
+}
+
+std::string WayName(const testing::TestParamInfo<WriteWay>& info) {
+  constexpr const char* kNames[] = {"Unnamed", "Named", "InPlace"};
+  return kNames[static_cast<int>(info.param)];
+}
+
+INSTANTIATE_TEST_SUITE_P(EachWay, AtomicFileWays,
+                         testing::Values(WriteWay::Unnamed, WriteWay::Named, WriteWay::InPlace),
+                         WayName);
 
 #ifdef _WIN32
 
@@ -145,7 +261,7 @@ TEST(AtomicFile, ReplacesTheFileALinkPointsToAndKeepsItsMode) {
 }
 
 // A writable file in a folder the user may not write is rewritten where it is, since no new
-// file can be made beside it; a failure there is reported like any other.
+// file can be made beside it; a failure before the overwrite leaves it as it was.
 TEST(AtomicFile, UnwritableFolderRewritesAWritableFileInPlace) {
   ScratchDirectory directory;
   fs::create_directory("locked");
@@ -158,12 +274,141 @@ TEST(AtomicFile, UnwritableFolderRewritesAWritableFileInPlace) {
       return 1;
     }
     const auto failure =
-        ReplaceFileContents("locked/settings.ini", "newer", FailAt(FileStep::Sync));
-    return failure && failure->step == FileStep::Sync && !failure->oldFileKept ? 0 : 2;
+        ReplaceFileContents("locked/settings.ini", "newer", FailAt(FileStep::Reserve));
+    return failure && failure->step == FileStep::Reserve && failure->left == FileLeft::Old &&
+                   ScratchDirectory::Read("locked/settings.ini") == "new"
+               ? 0
+               : 2;
   });
   chmod("locked", 0755);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(ScratchDirectory::Entries("locked"), Names{"settings.ini"});
+}
+
+// On a full disk a save fails, says why, and leaves the old file whole with nothing beside
+// it, whichever way the file is written; in place, the room is made before a byte is changed.
+TEST(AtomicFile, FullDiskKeepsTheOldFile) {
+  ScratchDirectory directory;
+  for (const WriteWay way : {WriteWay::Unnamed, WriteWay::Named, WriteWay::InPlace}) {
+    const std::optional<int> result = RunOnSmallDisk("disk", 128 * 1024, [way] {
+      const std::string old(20'000, 'o');
+      ScratchDirectory::Write("disk/settings.ini", old);
+      FillDisk("disk/filler");
+      const std::optional<FileFailure> failure =
+          ReplaceFileContents("disk/settings.ini", std::string(40'000, 'n'), Forced(way));
+      if (!failure || failure->reason != std::errc::no_space_on_device) {
+        return 1;
+      }
+      if (failure->left != FileLeft::Old || ScratchDirectory::Read("disk/settings.ini") != old) {
+        return 2;
+      }
+      return ScratchDirectory::Entries("disk") == Names{"filler", "settings.ini"} ? 0 : 3;
+    });
+    if (!result) {
+      GTEST_SKIP() << "no small file system can be mounted here: run the tests as root";
+    }
+    EXPECT_EQ(*result, 0) << "way " << static_cast<int>(way);
+  }
+}
+
+// A new file that has a name while it is written is private to its owner until it is whole,
+// then takes the old file's permissions; a file that did not exist takes those of any new file.
+TEST(AtomicFile, NewFileIsPrivateUntilItIsWhole) {
+  ScratchDirectory directory;
+  const mode_t mask = umask(022);
+  ScratchDirectory::Write("shared.txt", "old");
+  chmod("shared.txt", 0640);
+  mode_t whileWritten = 0;
+  const auto look = [&whileWritten](FileStep step) {
+    struct stat info {};
+    const std::string temporary = ScratchDirectory::Entries().back();
+    if (step == FileStep::Write && stat(temporary.c_str(), &info) == 0) {
+      whileWritten = info.st_mode & 0777;
+    }
+    return std::error_code();
+  };
+  ASSERT_FALSE(ReplaceFileContents("shared.txt", "new", Forced(WriteWay::Named, look)));
+  ASSERT_FALSE(ReplaceFileContents("new.txt", "new", Forced(WriteWay::Named)));
+  umask(mask);
+  EXPECT_EQ(whileWritten, 0600u);
+  struct stat info {};
+  ASSERT_EQ(stat("shared.txt", &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u);
+  ASSERT_EQ(stat("new.txt", &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0644u);
+}
+
+// A signal that ends the program while the new file has a name removes it, whichever way the
+// file is written and whichever the signal: the old file stays, and nothing beside it.
+TEST(AtomicFile, SignalThatEndsTheProgramRemovesTheNewFile) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write("out.txt", "old");
+  for (const WriteWay way : {WriteWay::Unnamed, WriteWay::Named}) {
+    for (const int signal :
+         {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGPIPE, SIGXFSZ, SIGRTMIN}) {
+      SCOPED_TRACE(testing::Message() << "way " << static_cast<int>(way) << ", signal " << signal);
+      int ready[2];
+      ASSERT_EQ(pipe(ready), 0);
+      std::fflush(nullptr);
+      const pid_t child = fork();
+      if (child == 0) {
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        ::signal(SIGPIPE, SIG_DFL);
+        // Waits at the last step before the new file takes the old one's place, when it has
+        // its temporary name whichever way it was made.
+        AtomicFile file("out.txt", Forced(way, [&](FileStep step) {
+                          if (step == FileStep::Flush) {
+                            (void)!write(ready[1], "!", 1);
+                            for (;;) {
+                              pause();
+                            }
+                          }
+                          return std::error_code();
+                        }));
+        file.Write("new");
+        file.Commit();
+        _exit(0);
+      }
+      close(ready[1]);
+      char reached = 0;
+      EXPECT_EQ(read(ready[0], &reached, 1), 1);
+      close(ready[0]);
+      EXPECT_EQ(ScratchDirectory::Entries().size(), 2u) << "no temporary name to remove";
+      kill(child, signal);
+      int status = 0;
+      waitpid(child, &status, 0);
+      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+      EXPECT_EQ(ScratchDirectory::Entries(), Names{"out.txt"});
+      EXPECT_EQ(ScratchDirectory::Read("out.txt"), "old");
+    }
+  }
+}
+
+// A signal that arrives while a file is overwritten in place ends the program only once the
+// file holds the whole new contents, never part of them.
+TEST(AtomicFile, SignalDuringTheOverwriteInPlaceWaitsForItsEnd) {
+  ScratchDirectory directory;
+  ScratchDirectory::Write("out.txt", std::string(600'000, 'o'));
+  std::fflush(nullptr);
+  const pid_t child = fork();
+  if (child == 0) {
+    // Asked before each piece is copied over the old file: the signal comes once one is.
+    const auto interruptPartWay = [asked = 0](FileStep step) mutable {
+      if (step == FileStep::Replace && ++asked == 3) {
+        raise(SIGTERM);
+      }
+      return std::error_code();
+    };
+    ReplaceFileContents("out.txt", std::string(600'000, 'n'),
+                        Forced(WriteWay::InPlace, interruptPartWay));
+    _exit(0);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+  EXPECT_TRUE(ScratchDirectory::Read("out.txt") == std::string(600'000, 'n'))
+      << "not the new contents";
 }
 
 #endif

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "../support/scratch_directory.h"
+#include "system/error_text.h"
 
 namespace lettermorph {
 namespace {
@@ -84,7 +85,8 @@ TEST(PieceReader, ReadsWhatAFileGainsWhileItIsRead) {
   EXPECT_TRUE(collected.bytes == contents + "more") << "not the same bytes";
 }
 
-// A file cut short while a window of it is in use is a failure to read, not a crash.
+// A file cut short while a window of it is in use is a failure to read that says so, not a
+// crash.
 TEST(PieceReader, AFileCutShortWhileReadIsAnError) {
   ScratchDirectory scratch;
   ScratchDirectory::Write("in", Contents());
@@ -97,7 +99,8 @@ TEST(PieceReader, AFileCutShortWhileReadIsAnError) {
     volatile char lost = piece[3 << 20];
     (void)lost;
   });
-  EXPECT_EQ(collected.error, std::errc::io_error);
+  EXPECT_EQ(collected.error, FileShrankWhileRead());
+  EXPECT_EQ(ErrorText(collected.error), "the file shrank while it was read");
   EXPECT_EQ(calls, 1u);
 }
 

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
 
 #include "../support/faults.h"
 #include "fakes.h"
@@ -211,6 +212,34 @@ class FrmSettingsTest : public QObject {
              QStringLiteral("Настройки не сохранены: %1. Прежний файл настроек не изменён.")
                  .arg(says.arg(QDir::toNativeSeparators(directory_.filePath("settings.ini")))));
     QCOMPARE(Table(3), QStringLiteral("edited"));
+  }
+
+  // A settings file rewritten in place, its folder locked, can be left changed by a failure
+  // once the overwrite has begun: the message says what it left.
+  void failedRewriteInPlaceSaysWhatItLeft_data() {
+    QTest::addColumn<int>("step");
+    QTest::addColumn<int>("occurrence");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("cut to length") << static_cast<int>(FileStep::Replace) << 3
+                                   << QStringLiteral(
+                                          "Файл настроек повреждён: новые настройки записаны в "
+                                          "него лишь частично.");
+    QTest::newRow("sync") << static_cast<int>(FileStep::Sync) << 1
+                          << QStringLiteral(
+                                 "Файл настроек перезаписан, но новые настройки могли не дойти "
+                                 "до диска полностью.");
+  }
+
+  void failedRewriteInPlaceSaysWhatItLeft() {
+    QFETCH(int, step);
+    QFETCH(int, occurrence);
+    QFETCH(QString, says);
+    std::ofstream(IniPath()) << std::string(1000, 'x');
+    Open(Forced(WriteWay::InPlace,
+                FailAt(static_cast<FileStep>(step), std::errc::io_error, occurrence)));
+    QTest::mouseClick(Button("Command1"), Qt::LeftButton);
+    QCOMPARE(boxes_.shown.size(), 1u);
+    QVERIFY2(boxes_.shown[0].text.endsWith(says), qPrintable(boxes_.shown[0].text));
   }
 };
 
