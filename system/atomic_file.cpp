@@ -240,10 +240,10 @@ bool AtomicFile::CommitInPlace() {
       return false;
     }
   }
-  if (!RunOrFail(
-          Step::Sync, [this] { return rewritten_.Sync(); }, FileLeft::NewUnsynced) ||
-      !RunOrFail(
-          Step::Flush, [this] { return rewritten_.Close(); }, FileLeft::NewUnsynced)) {
+  const auto sync = [this] { return rewritten_.Sync(); };
+  const auto close = [this] { return rewritten_.Close(); };
+  if (!RunOrFail(Step::Sync, sync, FileLeft::NewUnsynced) ||
+      !RunOrFail(Step::Flush, close, FileLeft::NewUnsynced)) {
     return false;
   }
   file_.Close();
