@@ -24,6 +24,7 @@ namespace lettermorph {
 
 MainWindow::MainWindow(const Platform& platform, SettingsFile settingsFile)
     : platform_(platform), settingsFile_(std::move(settingsFile)) {
+  // Each window keeps its form name, as each control does, for tests and accessibility tools.
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Lettermorph"));
   setWindowIcon(WindowIcon());
