@@ -1,12 +1,11 @@
-# Thin wrapper over CMake: `make run` and `make test` are all a new checkout needs.
-BUILD      ?= build
-SANITIZE   ?= build-sanitize
-PACKAGE    ?= build-package
-FUZZ       ?= build-fuzz
+# Thin wrapper over CMake's presets (CMakePresets.json): `make run` and `make test` are all a new
+# checkout needs. Each target configures its preset again before it builds, which is quick once
+# configured, so that a changed CMakeLists.txt, preset or CMAKE_ARGS always takes effect.
 FRESH      ?= build-fresh
 FUZZ_SECONDS ?= 60
 JOBS       ?= $(shell nproc 2>/dev/null || echo 2)
-CMAKE_ARGS ?= -DCMAKE_BUILD_TYPE=Release
+# Extra arguments for configuring the default build, such as -DLETTERMORPH_UI=OFF.
+CMAKE_ARGS ?=
 
 .PHONY: all bootstrap build run test bench test-sanitize test-windows fuzz screenshots package \
         package-windows test-package test-fresh format clean
@@ -16,38 +15,36 @@ all: build
 bootstrap:
 	@scripts/bootstrap
 
-$(BUILD)/CMakeCache.txt:
-	cmake -S . -B $(BUILD) $(CMAKE_ARGS)
-
-build: $(BUILD)/CMakeCache.txt
-	cmake --build $(BUILD) -j $(JOBS)
+build:
+	cmake --preset default $(CMAKE_ARGS)
+	cmake --build --preset default -j $(JOBS)
 
 run: bootstrap build
-	./$(BUILD)/lettermorph
+	./build/lettermorph
 
 test: bootstrap build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	ctest --preset default -j $(JOBS)
 
 bench: bootstrap build
 	@scripts/install-packages time
-	@scripts/bench $(BUILD)
+	@scripts/bench build
 
 test-sanitize: bootstrap
-	cmake -S . -B $(SANITIZE) -DCMAKE_BUILD_TYPE=Debug -DLETTERMORPH_SANITIZE=ON
-	cmake --build $(SANITIZE) -j $(JOBS)
-	cd $(SANITIZE) && ctest --output-on-failure -j $(JOBS)
+	cmake --preset sanitize
+	cmake --build --preset sanitize -j $(JOBS)
+	ctest --preset sanitize -j $(JOBS)
 
 # The Qt-free half cross-built for Windows and tested under Wine at code pages 1251 and 1252.
 test-windows:
-	JOBS=$(JOBS) scripts/test-windows build-windows
+	JOBS=$(JOBS) scripts/test-windows
 
 # Each libFuzzer target of fuzz/ for FUZZ_SECONDS, built with clang and the sanitizers.
 fuzz:
-	JOBS=$(JOBS) scripts/fuzz $(FUZZ) $(FUZZ_SECONDS)
+	JOBS=$(JOBS) scripts/fuzz $(FUZZ_SECONDS)
 
 screenshots: bootstrap build
 	@scripts/install-packages x11-xserver-utils imagemagick
-	@scripts/screenshots $(BUILD) docs
+	@scripts/screenshots build docs
 
 # A Release build of the programs alone, with all of Debian's hardening flags, packed by CPack.
 package: export DEB_BUILD_MAINT_OPTIONS = hardening=+all
@@ -55,17 +52,23 @@ package:
 	@scripts/bootstrap dpkg-dev file
 	CXXFLAGS="$$(dpkg-buildflags --get CXXFLAGS) $$(dpkg-buildflags --get CPPFLAGS)" \
 	LDFLAGS="$$(dpkg-buildflags --get LDFLAGS)" \
-	cmake -S . -B $(PACKAGE) -DCMAKE_BUILD_TYPE=Release -DLETTERMORPH_TESTS=OFF
-	cmake --build $(PACKAGE) -j $(JOBS)
-	cd $(PACKAGE) && cpack
+	cmake --preset package
+	cmake --build --preset package -j $(JOBS)
+	cpack --preset package
 
-# lettermorph-cli for Windows, cross-built with MinGW-w64, in a zip with its license and README.
+# lettermorph-cli for Windows, cross-built with MinGW-w64, in a zip with its license and README,
+# copied here.
 package-windows:
-	JOBS=$(JOBS) scripts/package-windows build-windows-package
+	@scripts/install-packages cmake make g++-mingw-w64-x86-64
+	cmake --preset windows-package
+	cmake --build --preset windows-package -j $(JOBS)
+	rm -f build-windows-package/lettermorph-cli-*-win64.zip
+	cpack --preset windows-package
+	cp build-windows-package/lettermorph-cli-*-win64.zip .
 
 # Installs the package on a clean Debian 12 root and checks it there; takes minutes.
 test-package: package
-	@scripts/test-package $(PACKAGE)
+	@scripts/test-package build-package
 
 # The quick start as a newcomer meets it: `make test` on a bare Debian 12 root with nothing but
 # make and git, from the last commit; needs root.
@@ -78,5 +81,5 @@ format:
 
 # Never across into another file system, such as one mounted in a test's Debian root.
 clean:
-	rm -rf --one-file-system $(BUILD) $(SANITIZE) $(PACKAGE) $(FUZZ) $(FRESH) build-windows \
+	rm -rf --one-file-system build build-sanitize build-package build-fuzz $(FRESH) build-windows \
 	  build-windows-package

@@ -4,12 +4,12 @@
 #include <string>
 #include <string_view>
 
-#include "engine/replacement_table.h"
+#include "recode/replacement_table.h"
 
 namespace lettermorph {
 
 // The recoding pass written the plain way: every character compared with all 66 letters in
-// slot order. The yardstick for the engine's speed, and for its results in the tests.
+// slot order. The yardstick for the recoding pass's speed, and for its results in the tests.
 inline std::u16string CompareEverySlot(std::u16string_view text, const ReplacementTable& table) {
   std::array<char16_t, kSlotCount> letters;
   std::array<std::u16string_view, kSlotCount> replacements;

@@ -16,10 +16,10 @@
 
 #include "cli/command_line.h"
 #include "cli/hunspell_dictionary.h"
-#include "engine/decode_text.h"
-#include "engine/recode_text.h"
-#include "engine/utf8.h"
-#include "engine/utf8_stream_decoder.h"
+#include "decode/decode_text.h"
+#include "decode/utf8_stream_decoder.h"
+#include "recode/recode_text.h"
+#include "text/utf8.h"
 
 namespace lettermorph {
 namespace {
@@ -161,7 +161,7 @@ int main(int argc, char** argv) {
   std::printf("== Words exact in decode(recode(text)), with the Russian dictionary ==\n");
   for (const auto& [setName, table] : sets) {
     for (const auto& [textName, path] : texts) {
-      const std::u16string original = DecodeUtf8(ReadFile(path));
+      const std::u16string original = Utf16FromUtf8(ReadFile(path));
       const std::u16string recoded = RecodeText(original, *table);
       for (const Dictionary* used : {static_cast<const Dictionary*>(dictionary.get()),
                                      static_cast<const Dictionary*>(nullptr)}) {
@@ -187,12 +187,12 @@ int main(int argc, char** argv) {
   for (const auto& [setName, table] : sets) {
     // 32 MiB of repeated prose: after the first round every word comes from the cache.
     std::string repeated;
-    const std::string recodedProse = Utf8(RecodeText(DecodeUtf8(prose), *table));
+    const std::string recodedProse = Utf8(RecodeText(Utf16FromUtf8(prose), *table));
     while (repeated.size() < (32u << 20)) {
       repeated += recodedProse;
     }
     // Both texts once with a new decoder: every distinct word asks the dictionary.
-    const std::string fresh = recodedProse + Utf8(RecodeText(DecodeUtf8(news), *table));
+    const std::string fresh = recodedProse + Utf8(RecodeText(Utf16FromUtf8(news), *table));
     std::vector<double> warm, cold, none;
     for (int run = 0; run < runs; ++run) {
       warm.push_back(DecodeRate(repeated, *table, dictionary.get()));

@@ -6,10 +6,10 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "bench/sample_text.h"
+#include "sample_text.h"
 #include "settings/settings_file.h"
 #include "ui/desktop_shell.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/qt_clipboard.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/text_bridge.h"
@@ -18,8 +18,8 @@ namespace lettermorph {
 namespace {
 
 // The whole main window on Qt's offscreen platform, with a settings file that is never there.
-struct MainWindow {
-  MainWindow()
+struct ShownMainWindow {
+  ShownMainWindow()
       : platform{clipboard, shell, boxes},
         window(platform, SettingsFile(CodePage::Named("UTF-8"), "/nonexistent/settings.ini")) {
     window.show();
@@ -34,14 +34,14 @@ struct MainWindow {
   DesktopShell shell;
   QtMessageBoxes boxes;
   Platform platform;
-  Form1 window;
+  lettermorph::MainWindow window;
   QLineEdit* input;
   QPlainTextEdit* output;
 };
 
 // From the text in the input box to the recoded text painted in the output box.
 void RecodeCommand(benchmark::State& state) {
-  MainWindow main;
+  ShownMainWindow main;
   const QString text = ToQString(RussianProse(state.range(0)).substr(0, state.range(0)));
   main.input->setText(text);
   QPushButton* recode = main.Button("cmdDo");
@@ -54,7 +54,7 @@ void RecodeCommand(benchmark::State& state) {
 
 // From the text on the clipboard to the text painted in the input box.
 void PasteCommand(benchmark::State& state) {
-  MainWindow main;
+  ShownMainWindow main;
   QGuiApplication::clipboard()->setText(
       ToQString(RussianProse(state.range(0)).substr(0, state.range(0))));
   QPushButton* paste = main.Button("cmdClPaste");

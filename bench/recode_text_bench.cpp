@@ -1,8 +1,8 @@
 #include <benchmark/benchmark.h>
 
-#include "bench/compare_every_slot.h"
-#include "bench/sample_text.h"
-#include "engine/recode_text.h"
+#include "compare_every_slot.h"
+#include "recode/recode_text.h"
+#include "sample_text.h"
 
 namespace lettermorph {
 namespace {

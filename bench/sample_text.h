@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/utf8.h"
+#include "text/utf8.h"
 
 namespace lettermorph {
 
@@ -13,7 +13,7 @@ namespace lettermorph {
 inline std::u16string RussianProse(std::size_t units) {
   std::ifstream in(LETTERMORPH_SAMPLE_TEXT, std::ios::binary);
   const std::string bytes{std::istreambuf_iterator<char>(in), {}};
-  const std::u16string sample = DecodeUtf8(bytes);
+  const std::u16string sample = Utf16FromUtf8(bytes);
   if (sample.empty()) {
     throw std::runtime_error("cannot read " LETTERMORPH_SAMPLE_TEXT);
   }

@@ -2,9 +2,9 @@
 
 #include <random>
 
-#include "bench/sample_text.h"
-#include "engine/recode_text.h"
-#include "engine/utf8_stream_recoder.h"
+#include "recode/recode_text.h"
+#include "sample_text.h"
+#include "stream/utf8_stream_recoder.h"
 
 namespace lettermorph {
 namespace {
@@ -90,7 +90,7 @@ void DecodeRecodeEncodeReference(benchmark::State& state) {
   for (auto _ : state) {
     for (std::size_t at = 0; at < text.size(); at += kPiece) {
       out.clear();
-      AppendUtf8(RecodeText(DecodeUtf8(std::string_view(text).substr(at, kPiece)), table), out);
+      AppendUtf8(RecodeText(Utf16FromUtf8(std::string_view(text).substr(at, kPiece)), table), out);
       benchmark::DoNotOptimize(out.data());
     }
   }

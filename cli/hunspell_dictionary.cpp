@@ -84,7 +84,7 @@ bool HunspellDictionary::KnowsARussianWordOf(const std::filesystem::path& words)
   for (std::size_t end = lines.find('\n'); end != lines.npos; end = lines.find('\n')) {
     lines.remove_prefix(end + 1);
     const std::string_view line = lines.substr(0, lines.find('\n'));
-    const std::u16string word = encoding_->Decode(line.substr(0, line.find_first_of("/\t \r")));
+    const std::u16string word = encoding_->ToUtf16(line.substr(0, line.find_first_of("/\t \r")));
     if (IsRussian(word) && Knows(word)) {
       return true;
     }
@@ -94,7 +94,7 @@ bool HunspellDictionary::KnowsARussianWordOf(const std::filesystem::path& words)
 
 bool HunspellDictionary::Knows(std::u16string_view word) const {
   std::string bytes;
-  return encoding_->Encode(word, bytes) && hunspell_->spell(bytes);
+  return encoding_->FromUtf16(word, bytes) && hunspell_->spell(bytes);
 }
 
 }  // namespace lettermorph

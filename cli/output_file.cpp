@@ -1,4 +1,4 @@
-#include "cli/output_file.h"
+#include "output_file.h"
 
 #include "system/error_text.h"
 #include "system/path_operations.h"

@@ -5,9 +5,9 @@
 #include <string>
 #include <system_error>
 
-#include "engine/byte_sink.h"
 #include "system/atomic_file.h"
 #include "system/file_handle.h"
+#include "text/byte_sink.h"
 
 namespace lettermorph {
 

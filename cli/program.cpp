@@ -6,15 +6,15 @@
 
 #include "cli/command_line.h"
 #include "cli/dictionary_file.h"
-#include "cli/output_file.h"
-#include "cli/table_source.h"
-#include "engine/utf8_stream_decoder.h"
-#include "engine/utf8_stream_recoder.h"
+#include "decode/utf8_stream_decoder.h"
+#include "output_file.h"
+#include "stream/utf8_stream_recoder.h"
 #include "system/console.h"
 #include "system/error_text.h"
 #include "system/file_handle.h"
-#include "system/piece_reader.h"
+#include "system/mapped_input.h"
 #include "system/program_arguments.h"
+#include "table_source.h"
 #include "version.h"
 
 namespace lettermorph {
@@ -45,7 +45,7 @@ struct TextPass {
 // Passes one input through to its end. False when the output failed, which ends the whole
 // run; a failure to read is reported here and sets `inputFailed`.
 bool PassInput(const std::string& name, const TextPass& pass, OutputFile& output,
-               PieceReader& reader, bool& inputFailed) {
+               MappedInput& reader, bool& inputFailed) {
   const bool standard = name == "-";
   std::error_code error;
   FileHandle input = standard ? FileHandle::StandardInput()
@@ -82,7 +82,7 @@ int OutputFailed(const OutputFile& output) {
 }
 
 int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile& output) {
-  PieceReader reader(pass.mapFiles);
+  MappedInput reader(pass.mapFiles);
   const std::vector<std::string> standardInput{"-"};
   bool inputFailed = false;
   for (const std::string& name : commandLine.inputs.empty() ? standardInput : commandLine.inputs) {

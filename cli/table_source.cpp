@@ -1,4 +1,4 @@
-#include "cli/table_source.h"
+#include "table_source.h"
 
 #include <filesystem>
 #include <system_error>

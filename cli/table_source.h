@@ -4,7 +4,7 @@
 #include <string>
 
 #include "cli/command_line.h"
-#include "engine/replacement_table.h"
+#include "recode/replacement_table.h"
 
 namespace lettermorph {
 

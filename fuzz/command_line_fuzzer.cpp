@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "fuzz/require.h"
+#include "require.h"
 
 namespace lettermorph::fuzz {
 namespace {

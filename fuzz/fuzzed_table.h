@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/replacement_table.h"
+#include "recode/replacement_table.h"
 
 // Tables and texts built from the fuzzer's bytes. Everything here is taken with
 // ConsumeIntegral, which reads from the end of the input, so a harness can take the rest as

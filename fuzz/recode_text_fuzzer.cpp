@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "engine/recode_text.h"
-#include "fuzz/fuzzed_table.h"
-#include "fuzz/require.h"
+#include "fuzzed_table.h"
+#include "recode/recode_text.h"
+#include "require.h"
 
 namespace lettermorph::fuzz {
 namespace {

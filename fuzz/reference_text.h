@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
-// Conversions the harnesses compare the program against. They share no code with engine/ or
-// system/ and are written differently on purpose: the UTF-8 decoder follows Unicode's table of
-// well-formed byte sequences instead of decoding and then range-checking, and the code pages
+// Conversions the harnesses compare the program against. They share no code with text/ or
+// system/ and are written differently on purpose: the UTF-8 reader follows Unicode's table of
+// well-formed byte sequences instead of converting and then range-checking, and the code pages
 // are literal charts instead of iconv.
 namespace lettermorph::fuzz {
 
@@ -57,7 +57,7 @@ inline void AppendCodePoint(char32_t code, std::u16string& out) {
 
 // Every byte that does not begin a well-formed sequence, and is not inside one, becomes one
 // U+FFFD, as the program promises.
-inline std::u16string DecodeUtf8Reference(std::string_view bytes) {
+inline std::u16string Utf16FromUtf8Reference(std::string_view bytes) {
   std::u16string text;
   while (!bytes.empty()) {
     const std::optional<int> length = WellFormedLength(bytes);
@@ -166,7 +166,7 @@ class SingleByteCodePage {
     }
   }
 
-  std::u16string Decode(std::string_view bytes) const {
+  std::u16string ToUtf16(std::string_view bytes) const {
     std::u16string text;
     for (char byte : bytes) {
       const auto value = static_cast<unsigned char>(byte);
@@ -178,7 +178,7 @@ class SingleByteCodePage {
   bool Has(char16_t c) const { return c < 0x80 || byteOf_[c] != 0; }
 
   // "?" for a character the code page lacks; a surrogate pair is one character.
-  std::string Encode(std::u16string_view text) const {
+  std::string FromUtf16(std::u16string_view text) const {
     std::string bytes;
     for (std::size_t i = 0; i < text.size(); ++i) {
       if (Has(text[i])) {

@@ -19,8 +19,8 @@
 #include <utility>
 #include <vector>
 
-#include "fuzz/reference_text.h"
-#include "fuzz/require.h"
+#include "reference_text.h"
+#include "require.h"
 #include "settings/settings_file.h"
 
 namespace lettermorph::fuzz {
@@ -37,12 +37,12 @@ struct CodePageCase {
   std::optional<SingleByteCodePage> chart;
   std::unique_ptr<SettingsFile> file;
 
-  std::u16string Decode(std::string_view bytes) const {
-    return chart ? chart->Decode(bytes) : DecodeUtf8Reference(bytes);
+  std::u16string ToUtf16(std::string_view bytes) const {
+    return chart ? chart->ToUtf16(bytes) : Utf16FromUtf8Reference(bytes);
   }
   // What the code page writes for `text`: "?" for each character it lacks.
-  std::string Encode(std::u16string_view text) const {
-    return chart ? chart->Encode(text) : EncodeUtf8Reference(text);
+  std::string FromUtf16(std::u16string_view text) const {
+    return chart ? chart->FromUtf16(text) : EncodeUtf8Reference(text);
   }
   bool CanWrite(std::u16string_view text) const {
     return chart ? std::ranges::all_of(text, [&](char16_t c) { return chart->Has(c); })
@@ -110,7 +110,7 @@ Slots ExpectedSlots(std::string_view bytes, const CodePageCase& codePage, Slots 
   std::vector<std::u16string> values;
   if (bytes.starts_with("\xEF\xBB\xBF")) {
     for (const std::string& line : FirstLines(bytes.substr(3))) {
-      values.push_back(DecodeUtf8Reference(line));
+      values.push_back(Utf16FromUtf8Reference(line));
     }
   } else if (bytes.starts_with("\xFF\xFE")) {
     std::u16string units;
@@ -124,7 +124,7 @@ Slots ExpectedSlots(std::string_view bytes, const CodePageCase& codePage, Slots 
     values = FirstLines<char16_t>(units);
   } else {
     for (const std::string& line : FirstLines(bytes)) {
-      values.push_back(codePage.Decode(line));
+      values.push_back(codePage.ToUtf16(line));
     }
   }
   std::copy(values.begin(), values.end(), slots.begin());
@@ -148,7 +148,7 @@ struct SavedFile {
 SavedFile ExpectedFile(const Slots& slots, const CodePageCase& codePage) {
   SavedFile file;
   for (const std::u16string& value : slots) {
-    file.bytes += codePage.Encode(value) + "\r\n";
+    file.bytes += codePage.FromUtf16(value) + "\r\n";
   }
   if (file.bytes.starts_with("\xEF\xBB\xBF") || file.bytes.starts_with("\xFF\xFE")) {
     file = {"\xEF\xBB\xBF", true};

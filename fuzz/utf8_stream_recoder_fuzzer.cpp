@@ -15,13 +15,13 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/byte_sink.h"
-#include "engine/recode_text.h"
-#include "engine/utf8.h"
-#include "engine/utf8_stream_recoder.h"
-#include "fuzz/fuzzed_table.h"
-#include "fuzz/reference_text.h"
-#include "fuzz/require.h"
+#include "fuzzed_table.h"
+#include "recode/recode_text.h"
+#include "reference_text.h"
+#include "require.h"
+#include "stream/utf8_stream_recoder.h"
+#include "text/byte_sink.h"
+#include "text/utf8.h"
 
 namespace lettermorph::fuzz {
 namespace {
@@ -139,7 +139,7 @@ void CheckRecoder(const ReplacementTable& table, std::string_view text, std::uin
   // even where the UTF-16 text would pair it with one from the next letter's replacement.
   if (IsWellFormedUtf8(text) && SurrogatesPairedInEverySlot(table)) {
     std::string viaUtf16;
-    AppendUtf8(RecodeText(DecodeUtf8(text), table), viaUtf16);
+    AppendUtf8(RecodeText(Utf16FromUtf8(text), table), viaUtf16);
     Require(viaUtf16 == expected, "well-formed UTF-8 recodes as its UTF-16 form does");
   }
 }

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "settings/line_splitter.h"
+#include "line_splitter.h"
 #include "system/file_handle.h"
 #include "system/utf8_code_page.h"
 
@@ -27,9 +27,9 @@ FileHandle OpenRegularFile(const std::filesystem::path& path) {
 }
 
 // The file in pieces, each read asking the fault hook first.
-class PieceReader {
+class HookedFileReader {
  public:
-  PieceReader(FileHandle& file, const FaultHook& faults) : file_(file), faults_(faults) {}
+  HookedFileReader(FileHandle& file, const FaultHook& faults) : file_(file), faults_(faults) {}
 
   // The next piece, empty at the end of the file, or nothing when reading failed.
   std::optional<std::string_view> Next() {
@@ -48,7 +48,7 @@ class PieceReader {
 };
 
 // Reads until `start` holds at least `wanted` bytes or the file ends; false on a read error.
-bool ReadAtLeast(PieceReader& reader, std::string& start, std::size_t wanted) {
+bool ReadAtLeast(HookedFileReader& reader, std::string& start, std::size_t wanted) {
   while (start.size() < wanted) {
     const std::optional<std::string_view> piece = reader.Next();
     if (!piece) {
@@ -65,7 +65,7 @@ bool ReadAtLeast(PieceReader& reader, std::string& start, std::size_t wanted) {
 // Feeds `start`, then the rest of the file, to `feed`; false on a read error. Stops early
 // when `feed` returns false.
 template <typename Feed>
-bool ReadRest(PieceReader& reader, std::string_view start, Feed feed) {
+bool ReadRest(HookedFileReader& reader, std::string_view start, Feed feed) {
   if (!feed(start)) {
     return true;
   }
@@ -84,9 +84,9 @@ using LineStore = std::function<bool(std::u16string)>;
 
 // The lines of a file in a narrow encoding. A half-read last line, after a read error, is not
 // a value.
-void ReadNarrowLines(PieceReader& reader, std::string_view start, std::size_t expected,
+void ReadNarrowLines(HookedFileReader& reader, std::string_view start, std::size_t expected,
                      const CodePage& codePage, const LineStore& store) {
-  LineSplitter<char> lines([&](std::string_view line) { return store(codePage.Decode(line)); },
+  LineSplitter<char> lines([&](std::string_view line) { return store(codePage.ToUtf16(line)); },
                            expected);
   if (ReadRest(reader, start, [&](std::string_view bytes) { return lines.Feed(bytes); })) {
     lines.Finish();
@@ -94,7 +94,7 @@ void ReadNarrowLines(PieceReader& reader, std::string_view start, std::size_t ex
 }
 
 // The lines of a file in UTF-16, little-endian: its units pass into the table as they are.
-void ReadUtf16Lines(PieceReader& reader, std::string_view start, std::size_t expected,
+void ReadUtf16Lines(HookedFileReader& reader, std::string_view start, std::size_t expected,
                     const LineStore& store) {
   LineSplitter<char16_t> lines(
       [&](std::u16string_view line) { return store(std::u16string(line)); }, expected);
@@ -127,7 +127,7 @@ std::vector<int> AppendLines(const ReplacementTable& table, const CodePage& code
                              std::string& bytes) {
   std::vector<int> inexactSlots;
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (!codePage.Encode(*table.ReplacementAt(slot), bytes)) {
+    if (!codePage.FromUtf16(*table.ReplacementAt(slot), bytes)) {
       inexactSlots.push_back(slot);
     }
     bytes += "\r\n";
@@ -144,7 +144,7 @@ SettingsFile::SettingsFile(std::unique_ptr<CodePage> codePage, std::filesystem::
 void SettingsFile::LoadSettings(ReplacementTable& table) const noexcept {
   try {
     FileHandle file = OpenRegularFile(path_);
-    PieceReader reader(file, faults_);
+    HookedFileReader reader(file, faults_);
     std::string start;
     if (!file.IsOpen() || !ReadAtLeast(reader, start, kUtf8Mark.size())) {
       return;

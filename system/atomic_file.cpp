@@ -7,7 +7,7 @@
 #include <span>
 #include <string>
 
-#include "system/interrupt_cleanup.h"
+#include "interrupt_cleanup.h"
 #include "system/path_operations.h"
 
 namespace lettermorph {
@@ -124,16 +124,31 @@ std::error_code AtomicFile::CreateUnnamed() {
 }
 
 std::error_code AtomicFile::CreateTemporary() {
+  const std::error_code error = TakeTemporaryName([this](const fs::path& candidate) {
+    std::error_code created;
+    file_ = FileHandle::CreateTemporary(
+        candidate, existed_ ? FileHandle::Access::Owner : FileHandle::Access::Default, created);
+    return created;
+  });
+  if (!error) {
+    method_ = Method::Temporary;
+  }
+  return error;
+}
+
+// Tries names beside the target until `make` makes a file under one that was not taken, which
+// becomes the temporary name; signals wait meanwhile, so that a file never has a name that an
+// interruption would not remove.
+std::error_code AtomicFile::TakeTemporaryName(
+    const std::function<std::error_code(const fs::path&)>& make) {
   std::error_code error;
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     const fs::path candidate = TemporaryName(target_);
     const InterruptsHeld held;
-    file_ = FileHandle::CreateTemporary(
-        candidate, existed_ ? FileHandle::Access::Owner : FileHandle::Access::Default, error);
+    error = make(candidate);
     if (!error) {
       temporary_ = candidate;
       RemoveOnInterrupt(temporary_);
-      method_ = Method::Temporary;
       break;
     }
     if (error != std::errc::file_exists) {
@@ -162,8 +177,7 @@ bool AtomicFile::Write(std::string_view bytes) {
   if (failure_) {
     return false;
   }
-  if (auto error = Run(Step::Write, [&] { return file_.WriteAll(bytes); })) {
-    Fail(Step::Write, error);
+  if (!RunOrFail(Step::Write, [&] { return file_.WriteAll(bytes); })) {
     return false;
   }
   written_ += bytes.size();
@@ -179,57 +193,35 @@ bool AtomicFile::Commit() {
 
 bool AtomicFile::CommitBeside() {
   file_.TakePermissionsOf(target_);
-  if (auto error = Run(Step::Sync, [this] { return file_.Sync(); })) {
-    Fail(Step::Sync, error);
+  if (!RunOrFail(Step::Sync, [this] { return file_.Sync(); })) {
     return false;
   }
-  if (method_ == Method::Unnamed) {
-    if (auto error = Run(Step::Replace, [this] { return NameUnnamed(); })) {
-      Fail(Step::Replace, error);
-      return false;
+  if (method_ == Method::Unnamed && !RunOrFail(Step::Replace, [this] { return NameUnnamed(); })) {
+    return false;
+  }
+  const auto close = [this] {
+    const std::error_code kept = file_.KeepOnClose();
+    const std::error_code closed = file_.Close();
+    return kept ? kept : closed;
+  };
+  if (!RunOrFail(Step::Flush, close)) {
+    return false;
+  }
+  return RunOrFail(Step::Replace, [this] {
+    const InterruptsHeld held;
+    const std::error_code moved = MoveIntoPlace(temporary_, target_);
+    if (!moved) {
+      temporary_.clear();
+      ForgetOnInterrupt();
     }
-  }
-  if (auto error = Run(Step::Flush, [this] {
-        const std::error_code kept = file_.KeepOnClose();
-        const std::error_code closed = file_.Close();
-        return kept ? kept : closed;
-      })) {
-    Fail(Step::Flush, error);
-    return false;
-  }
-  if (auto error = Run(Step::Replace, [this] {
-        const InterruptsHeld held;
-        const std::error_code moved = MoveIntoPlace(temporary_, target_);
-        if (!moved) {
-          temporary_.clear();
-          ForgetOnInterrupt();
-        }
-        return moved;
-      })) {
-    Fail(Step::Replace, error);
-    return false;
-  }
-  return true;
+    return moved;
+  });
 }
 
 // The unnamed file takes a temporary name first: it cannot take the old file's place
 // directly, since linking never replaces an existing name.
 std::error_code AtomicFile::NameUnnamed() {
-  std::error_code linked;
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    const fs::path candidate = TemporaryName(target_);
-    const InterruptsHeld held;
-    linked = file_.LinkAs(candidate);
-    if (!linked) {
-      temporary_ = candidate;
-      RemoveOnInterrupt(temporary_);
-      break;
-    }
-    if (linked != std::errc::file_exists) {
-      break;
-    }
-  }
-  return linked;
+  return TakeTemporaryName([this](const fs::path& candidate) { return file_.LinkAs(candidate); });
 }
 
 bool AtomicFile::CommitInPlace() {
@@ -237,8 +229,7 @@ bool AtomicFile::CommitInPlace() {
     // Signals that would end the program wait until the file is whole again, so that neither
     // zeros that made room past its end nor part of the new contents stay because of them.
     const InterruptsHeld held;
-    if (auto error = Run(Step::Reserve, [this] { return rewritten_.Reserve(written_); })) {
-      Fail(Step::Reserve, error);
+    if (!RunOrFail(Step::Reserve, [this] { return rewritten_.Reserve(written_); })) {
       return false;
     }
     bool touched = false;
@@ -249,12 +240,10 @@ bool AtomicFile::CommitInPlace() {
       return false;
     }
   }
-  if (auto error = Run(Step::Sync, [this] { return rewritten_.Sync(); })) {
-    Fail(Step::Sync, error, FileLeft::NewUnsynced);
-    return false;
-  }
-  if (auto error = Run(Step::Flush, [this] { return rewritten_.Close(); })) {
-    Fail(Step::Flush, error, FileLeft::NewUnsynced);
+  const auto sync = [this] { return rewritten_.Sync(); };
+  const auto close = [this] { return rewritten_.Close(); };
+  if (!RunOrFail(Step::Sync, sync, FileLeft::NewUnsynced) ||
+      !RunOrFail(Step::Flush, close, FileLeft::NewUnsynced)) {
     return false;
   }
   file_.Close();
@@ -293,6 +282,15 @@ std::error_code AtomicFile::Run(Step step, const std::function<std::error_code()
     }
   }
   return action();
+}
+
+bool AtomicFile::RunOrFail(Step step, const std::function<std::error_code()>& action,
+                           FileLeft left) {
+  if (auto error = Run(step, action)) {
+    Fail(step, error, left);
+    return false;
+  }
+  return true;
 }
 
 void AtomicFile::Fail(Step step, std::error_code reason, FileLeft left) {

@@ -2,9 +2,7 @@
 
 #include <filesystem>
 
-#ifndef _WIN32
-#include <signal.h>
-#endif
+#include "interrupt_mask.h"
 
 namespace lettermorph {
 
@@ -28,9 +26,7 @@ class InterruptsHeld {
   InterruptsHeld& operator=(const InterruptsHeld&) = delete;
 
  private:
-#ifndef _WIN32
-  sigset_t previous_;
-#endif
+  InterruptMask previous_;
 };
 
 }  // namespace lettermorph

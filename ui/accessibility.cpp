@@ -9,9 +9,9 @@
 #include <QMessageBox>
 #include <QVariant>
 
-#include "ui/form1.h"
-#include "ui/frmhelp.h"
-#include "ui/frmsettings.h"
+#include "ui/about_window.h"
+#include "ui/main_window.h"
+#include "ui/settings_window.h"
 
 namespace lettermorph {
 namespace {
@@ -83,7 +83,8 @@ class FocusOrderedContainer final : public QAccessibleWidget {
 };
 
 QAccessibleInterface* CreateInterface(const QString&, QObject* object) {
-  if (qobject_cast<frmSettings*>(object) != nullptr || qobject_cast<frmHelp*>(object) != nullptr) {
+  if (qobject_cast<SettingsWindow*>(object) != nullptr ||
+      qobject_cast<AboutWindow*>(object) != nullptr) {
     return new FocusOrderedContainer(static_cast<QWidget*>(object), QAccessible::Window);
   }
   // Qt presents a message box as an alert; like the program's other windows, it is announced
@@ -91,7 +92,7 @@ QAccessibleInterface* CreateInterface(const QString&, QObject* object) {
   if (qobject_cast<QMessageBox*>(object) != nullptr) {
     return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
   }
-  if (const auto* main = qobject_cast<Form1*>(object->parent());
+  if (const auto* main = qobject_cast<MainWindow*>(object->parent());
       main != nullptr && main->centralWidget() == object) {
     return new FocusOrderedContainer(static_cast<QWidget*>(object), QAccessible::Client);
   }

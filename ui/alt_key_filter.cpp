@@ -1,4 +1,4 @@
-#include "ui/alt_key_filter.h"
+#include "alt_key_filter.h"
 
 #include <QKeyEvent>
 #include <QObject>

@@ -8,7 +8,7 @@
 #include "system/desktop.h"
 #include "ui/accessibility.h"
 #include "ui/desktop_shell.h"
-#include "ui/form1.h"
+#include "ui/main_window.h"
 #include "ui/qt_clipboard.h"
 #include "ui/qt_message_boxes.h"
 #include "ui/qt_translation.h"
@@ -62,7 +62,8 @@ int main(int argc, char* argv[]) {
   lettermorph::QtMessageBoxes messageBoxes;
   const lettermorph::Platform platform{clipboard, shell, messageBoxes};
 
-  lettermorph::Form1 window(platform, lettermorph::SettingsFile(lettermorph::CodePage::System()));
+  lettermorph::MainWindow window(platform,
+                                 lettermorph::SettingsFile(lettermorph::CodePage::System()));
   window.show();
   return app.exec();
 }

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "ui/alt_key_filter.h"
+#include "alt_key_filter.h"
 #include "ui/text_bridge.h"
 
 namespace lettermorph {

@@ -1,4 +1,4 @@
-#include "ui/save_failure_text.h"
+#include "save_failure_text.h"
 
 #include <QDir>
 #include <system_error>

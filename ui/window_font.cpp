@@ -1,4 +1,4 @@
-#include "ui/window_font.h"
+#include "window_font.h"
 
 #include <QFontDatabase>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ui/window_icon.h"
+#include "window_icon.h"
 
 #include <QDir>
 

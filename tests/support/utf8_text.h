@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/utf8.h"
+#include "text/utf8.h"
 
 namespace lettermorph {
 

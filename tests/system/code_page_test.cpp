@@ -15,14 +15,14 @@ TEST(CodePage, Windows1251HoldsTheRussianAlphabetInItsUpperHalf) {
   for (int byte = 0xC0; byte <= 0xFF; ++byte) {
     bytes += static_cast<char>(byte);
   }
-  EXPECT_EQ(cp1251->Decode(bytes + "\xA8\xB8"),
+  EXPECT_EQ(cp1251->ToUtf16(bytes + "\xA8\xB8"),
             u"АБВГДЕЖЗИЙКЛМНОПРСТУФХЦЧШЩЪЫЬЭЮЯабвгдежзийклмнопрстуфхцчшщъыьэюяЁё");
-  EXPECT_EQ(cp1251->Decode("a\x98z"), u"a\uFFFDz") << "a byte the code page leaves undefined";
+  EXPECT_EQ(cp1251->ToUtf16("a\x98z"), u"a\uFFFDz") << "a byte the code page leaves undefined";
 
   std::string encoded;
-  EXPECT_TRUE(cp1251->Encode(u"а Яё", encoded));
+  EXPECT_TRUE(cp1251->FromUtf16(u"а Яё", encoded));
   EXPECT_EQ(encoded, "\xE0 \xDF\xB8");
-  EXPECT_FALSE(cp1251->Encode(u"中\U0001F600\xD800", encoded))
+  EXPECT_FALSE(cp1251->FromUtf16(u"中\U0001F600\xD800", encoded))
       << "each character written as the default character";
   EXPECT_EQ(encoded, "\xE0 \xDF\xB8???");
 }
@@ -42,7 +42,7 @@ TEST(CodePage, KnowsTheCyrillicCharacterSetsByName) {
   for (const auto& [name, bytes] : named) {
     const auto codePage = CodePage::Named(name);
     ASSERT_NE(codePage, nullptr) << name;
-    EXPECT_EQ(codePage->Decode(bytes), u"Привет") << name;
+    EXPECT_EQ(codePage->ToUtf16(bytes), u"Привет") << name;
   }
   EXPECT_EQ(CodePage::Named("no-such-charset"), nullptr);
 }
@@ -51,7 +51,7 @@ TEST(CodePage, KnowsTheCyrillicCharacterSetsByName) {
 TEST(CodePage, PlainCLocaleReadsUtf8) {
   const std::string previous = std::setlocale(LC_CTYPE, nullptr);
   std::setlocale(LC_CTYPE, "C");
-  EXPECT_EQ(CodePage::System()->Decode("\xD0\x96"), u"Ж") << "UTF-8, not ASCII";
+  EXPECT_EQ(CodePage::System()->ToUtf16("\xD0\x96"), u"Ж") << "UTF-8, not ASCII";
   std::setlocale(LC_CTYPE, previous.c_str());
 }
 #endif

@@ -6,7 +6,7 @@
 
 #include "main_window_harness.h"
 #include "ui/accessibility.h"
-#include "ui/frmsettings.h"
+#include "ui/settings_window.h"
 
 namespace lettermorph {
 
@@ -73,7 +73,7 @@ class AccessibilityTest : public QObject {
     QFETCH(QString, description);
     QWidget* found = main_.window->findChild<QWidget*>(box);
     if (found == nullptr) {
-      found = Window<frmSettings>()->findChild<QLineEdit*>(box);
+      found = Window<SettingsWindow>()->findChild<QLineEdit*>(box);
     }
     QAccessibleInterface* field = Interface(found);
     QCOMPARE(field->role(), QAccessible::EditableText);
@@ -84,15 +84,16 @@ class AccessibilityTest : public QObject {
   void windowsAreWindowsWithTheirTitles() {
     main_.window->findChild<QAction*>(QStringLiteral("About"))->trigger();
     const std::pair<QWidget*, QString> windows[] = {{main_.window.get(), "Lettermorph"},
-                                                    {Window<frmSettings>(), "Настройки"},
-                                                    {Window<frmHelp>(), "О программе"}};
+                                                    {Window<SettingsWindow>(), "Настройки"},
+                                                    {Window<AboutWindow>(), "О программе"}};
     for (const auto& [window, title] : windows) {
       QCOMPARE(Interface(window)->role(), QAccessible::Window);
       QCOMPARE(Interface(window)->text(QAccessible::Name), title);
     }
-    QCOMPARE(Interface(Window<frmSettings>()->findChild<QWidget*>("Line1"))->role(),
+    QCOMPARE(Interface(Window<SettingsWindow>()->findChild<QWidget*>("Line1"))->role(),
              QAccessible::Separator);
-    QAccessibleInterface* site = Interface(Window<frmHelp>()->findChild<QPushButton*>("cmdSite"));
+    QAccessibleInterface* site =
+        Interface(Window<AboutWindow>()->findChild<QPushButton*>("cmdSite"));
     QCOMPARE(site->text(QAccessible::Description),
              QStringLiteral("Открывает сайт программы в браузере"));
   }
@@ -102,10 +103,10 @@ class AccessibilityTest : public QObject {
     QCOMPARE(ReadingOrder(main_.window->centralWidget()),
              (QStringList{"Label2", "txtText", "Label3", "txtOut", "cmdOptions", "cmdClear",
                           "cmdClCopy", "cmdDo", "cmdClPaste"}));
-    QCOMPARE(ReadingOrder(Window<frmHelp>()),
+    QCOMPARE(ReadingOrder(Window<AboutWindow>()),
              (QStringList{"Label3", "Label1", "Label2", "cmdSite"}));
 
-    auto* settings = Window<frmSettings>();
+    auto* settings = Window<SettingsWindow>();
     QStringList order = ReadingOrder(settings);
     QCOMPARE(order.mid(0, 7), (QStringList{"Label2", "Line3", "Line1", "Line2", "Line4",
                                            "Label1(32)", "txtSym(32)"}));

@@ -8,8 +8,8 @@
 
 #include "fakes.h"
 #include "settings/settings_file.h"
-#include "ui/form1.h"
-#include "ui/frmhelp.h"
+#include "ui/about_window.h"
+#include "ui/main_window.h"
 #include "window_checks.h"
 
 namespace lettermorph {
@@ -22,7 +22,8 @@ struct MainWindowHarness {
   }
   void Start() {
     const Platform platform{clipboard, shell, boxes};
-    window = std::make_unique<Form1>(platform, SettingsFile(CodePage::Named("UTF-8"), IniPath()));
+    window =
+        std::make_unique<MainWindow>(platform, SettingsFile(CodePage::Named("UTF-8"), IniPath()));
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
@@ -33,7 +34,7 @@ struct MainWindowHarness {
   // Closes every window and checks that none is left for the next test.
   void Stop() {
     window.reset();
-    for (frmHelp* about : TopLevel<frmHelp>()) {
+    for (AboutWindow* about : TopLevel<AboutWindow>()) {
       about->close();
     }
     VerifyNoWindowsLeft();
@@ -47,7 +48,7 @@ struct MainWindowHarness {
   FakeClipboard clipboard;
   RecordingShell shell;
   RecordingMessageBoxes boxes;
-  std::unique_ptr<Form1> window;
+  std::unique_ptr<MainWindow> window;
 };
 
 }  // namespace lettermorph

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "decode/word_decoder.h"
+
+namespace lettermorph {
+
+// Decoded tokens by their look-alike text. Real text repeats its words, and a dictionary
+// lookup costs far more than a hash lookup. Memory stays bounded: when the newer of two
+// generations is full the older is dropped, so words in steady use survive.
+class DecodedWordCache {
+ public:
+  explicit DecodedWordCache(std::size_t generationSize = 1 << 15);
+
+  // The decoding of `token`, from the cache or from `decoder`. Valid until the next call.
+  const DecodedWord& Decode(std::string_view token, const WordDecoder& decoder);
+
+ private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const {
+      return std::hash<std::string_view>()(text);
+    }
+  };
+  using Map = std::unordered_map<std::string, DecodedWord, Hash, std::equal_to<>>;
+
+  std::size_t generationSize_;
+  Map current_;
+  Map previous_;
+};
+
+}  // namespace lettermorph

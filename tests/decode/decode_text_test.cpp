@@ -1,0 +1,150 @@
+#include "decode/decode_text.h"
+
+#include <gtest/gtest.h>
+
+#include "../support/utf8_text.h"
+#include "decode/utf8_stream_decoder.h"
+#include "text/utf8.h"
+#include "word_list.h"
+
+namespace lettermorph {
+namespace {
+
+// Words of the cases below. Where two readings of a look-alike are both Russian, only the one
+// the case expects is listed, unless the case is about choosing between the two.
+const WordList kDictionary = {
+    u"и",       u"мои",      u"йод",        u"край", u"это",   u"еще",       u"ещё", u"все",
+    u"всё",     u"щи",       u"шить",       u"отец", u"будет", u"Петербург", u"жук", u"нет",
+    u"Алексей", u"аптекарь", u"объявление", u"сел",  u"съел",  u"Москва",    u"ша",  u"я",
+    u"пошел",   u"пошёл",    u"домой",      u"по",   u"улице", u"соме",      u"оп",  u"а",
+    u"сир",     u"он",       u"сказал",     u"мост", u"через", u"реку",      u"сом", u"б",
+};
+
+struct Case {
+  const char* name;
+  bool reset;  // the reset set, or else the design set
+  std::u16string_view lookAlike;
+  std::u16string_view russian;
+};
+
+std::u16string Decode(const Case& c, const Dictionary* dictionary) {
+  ReplacementTable table;
+  if (c.reset) {
+    table.ApplyResetDefaults();
+  }
+  return DecodeText(c.lookAlike, table, dictionary);
+}
+
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class DecodeWithDictionary : public testing::TestWithParam<Case> {};
+
+TEST_P(DecodeWithDictionary, GivesTheRussianText) {
+  EXPECT_EQ(Decode(GetParam(), &kDictionary), GetParam().russian);
+}
+
+// Each text starts a sentence, so a word that is to be in small letters comes second.
+INSTANTIATE_TEST_SUITE_P(
+    AmbiguousLookAlikes, DecodeWithDictionary,
+    testing::Values(
+        // "u" is "и" or "й", and under the reset set "ц" as well.
+        Case{"i_where_the_pattern_says_short_i", false, u"u mou", u"И мои"},
+        Case{"short_i_before_a_vowel", false, u"uog", u"Йод"},
+        Case{"short_i_after_a_vowel", true, u"Kpau", u"Край"},
+        Case{"tse_under_reset", true, u"OTeu", u"Отец"},
+        // "e" is "е", "ё" or "э"; a dictionary that knows "еще" and "ещё" gets "ё" unless
+        // the plain spelling is a word of its own.
+        Case{"e_as_e_or_yo", false, u"u eTo eIILe", u"И это ещё"},
+        Case{"plain_e_of_a_word_of_its_own", true, u"u Bce", u"И все"},
+        Case{"yo_among_other_words", true, u"9I noweJI gomou no yJIuue.",
+             u"Я пошёл домой по улице."},
+        // "W"/"w" is "Ш" or "Щ" under the reset set.
+        Case{"shcha_under_reset", true, u"u wu u wuTb", u"И щи и шить"},
+        // Capital and small letters with one look-alike take their case from the sentence,
+        // from the dictionary's names, and from the other letters of the word.
+        Case{"small_inside_a_sentence", false, u"u 6ygeT", u"И будет"},
+        Case{"capital_at_a_sentence_start", false, u"u. 6ygeT", u"И. Будет"},
+        Case{"capital_of_a_name", false, u"u neTep6ypr", u"И Петербург"},
+        Case{"capitals_throughout", false, u"u }|{YK", u"И ЖУК"},
+        Case{"capitals_throughout_under_reset", true, u"u HET", u"И НЕТ"},
+        Case{"quoted_speech_after_a_colon", false, u"u: «6ygeT»", u"И: «Будет»"},
+        // Capital "А" vanishes under the design set, "Ъ" and "ъ" under both.
+        Case{"capital_a_before_a_name", false, u"u JIekceu", u"И Алексей"},
+        Case{"capital_a_before_a_word", false, u"nTek\u0430pb", u"Аптекарь"},
+        Case{"capital_a_in_a_word_in_capitals", false, u"u MOCKB", u"И МОСКВА"},
+        Case{"no_capital_a_inside_a_small_word", false, u"6ygeT III", u"Будет III"},
+        Case{"hard_sign", false, u"u o69IBJIeHue", u"И объявление"},
+        Case{"no_hard_sign_where_the_word_is_whole", true, u"u ceJI", u"И сел"}),
+    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+// English words that also read as Russian ("Come" as "Соме", "no" as "по") stay English
+// among English words, and are decoded among Russian ones. Numbers, addresses and code are
+// copied.
+INSTANTIATE_TEST_SUITE_P(
+    MixedText, DecodeWithDictionary,
+    testing::Values(
+        Case{"english_sentence_then_russian", true,
+             u"Come on, a cup of tea is no problem. 9I noweJI gomou.",
+             u"Come on, a cup of tea is no problem. Я пошёл домой."},
+        Case{"english_shaped_russian_word", true, u"OH cKa3aJI no", u"Он сказал по"},
+        Case{"numbers_addresses_code", false,
+             u"Version 2.0: see https://example.com/page, call f(x) = 346 or a@b.org; 6 mocT "
+             u"/com/ mocT",
+             u"Version 2.0: see https://example.com/page, call f(x) = 346 or a@b.org; 6 мост "
+             u"/com/ мост"},
+        Case{"spaces_and_line_ends", true, u"  6ygeT\r\n\r\n\t6ygeT!\n",
+             u"  Будет\r\n\r\n\tБудет!\n"}),
+    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+class DecodeWithoutDictionary : public testing::TestWithParam<Case> {};
+
+TEST_P(DecodeWithoutDictionary, ChoosesByFixedPreference) {
+  EXPECT_EQ(Decode(GetParam(), nullptr), GetParam().russian);
+}
+
+// Without a dictionary every token that can be read takes its likeliest reading, no
+// vanished letter is guessed, and what cannot be read is still copied.
+INSTANTIATE_TEST_SUITE_P(FixedPreference, DecodeWithoutDictionary,
+                         testing::Values(Case{"design", false,
+                                              u"u mou eTo JIekceu uog ceJI, have 42",
+                                              u"И мой ето лексей иод сел, have 42"},
+                                         Case{"reset", true, u"Wu oTeu", u"Ши отей"}),
+                         [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+// Pieces of every size cut words, multi-byte characters ("а" of the design set, "«", "—")
+// and the look-back of the English-shaped words anywhere.
+TEST(Utf8StreamDecoder, TokensCutBetweenPiecesDecodeAsWhole) {
+  ReplacementTable table;
+  const std::string input = Utf8(
+      u"«}|{yk 6ygeT» u eIILe mocT 4epe3 peky — JIekceu.\nCome on, a cup of tea. OH "
+      u"ck\u04303\u0430JI no");
+  const std::string expected =
+      Utf8(u"«Жук будет» и ещё мост через реку — Алексей.\nCome on, a cup of tea. Он сказал по");
+  for (std::size_t piece = 1; piece <= input.size(); ++piece) {
+    Utf8StreamDecoder decoder(table, &kDictionary);
+    StringSink sink;
+    for (std::size_t at = 0; at < input.size(); at += piece) {
+      ASSERT_TRUE(decoder.Decode(std::string_view(input).substr(at, piece), sink));
+    }
+    ASSERT_TRUE(decoder.Finish(sink));
+    EXPECT_EQ(sink.text, expected) << "pieces of " << piece << " bytes";
+  }
+}
+
+// What is too long to be a word, and bytes that are not UTF-8, are copied as they are; the
+// words after them are decoded again.
+TEST(Utf8StreamDecoder, OverLongTokensAndMalformedBytesAreCopied) {
+  ReplacementTable table;
+  const std::string longRun(5000, 'u');
+  const std::string input = longRun + " \xD0\xFF\x80 mocT \xE2\x82";
+  Utf8StreamDecoder decoder(table, &kDictionary);
+  StringSink sink;
+  ASSERT_TRUE(decoder.Decode(input, sink));
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, longRun + " \xD0\xFF\x80 " + Utf8(u"мост") + " \xE2\x82");
+}
+
+}  // namespace
+}  // namespace lettermorph

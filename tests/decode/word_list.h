@@ -1,0 +1,25 @@
+#pragma once
+
+#include <initializer_list>
+#include <set>
+#include <string>
+#include <string_view>
+
+#include "decode/dictionary.h"
+
+namespace lettermorph {
+
+// A dictionary of a few words, spelled exactly as listed: small, or capitalised for names.
+class WordList final : public Dictionary {
+ public:
+  WordList(std::initializer_list<std::u16string_view> words) : words_(words.begin(), words.end()) {}
+
+  bool Knows(std::u16string_view word) const override {
+    return words_.contains(std::u16string(word));
+  }
+
+ private:
+  std::set<std::u16string, std::less<>> words_;
+};
+
+}  // namespace lettermorph

@@ -1,0 +1,187 @@
+#include "stream/utf8_stream_recoder.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <stdexcept>
+#include <string>
+
+#include "../support/utf8_text.h"
+#include "recode/recode_text.h"
+#include "text/utf8.h"
+
+namespace lettermorph {
+namespace {
+
+using Path = Utf8StreamRecoder::Path;
+
+// Feeds `input` to a new recoder on `path` in pieces of `piece` bytes.
+std::string Recode(const ReplacementTable& table, std::string_view input, std::size_t piece,
+                   Path path) {
+  Utf8StreamRecoder recoder(table, path);
+  StringSink sink;
+  for (std::size_t at = 0; at < input.size(); at += piece) {
+    EXPECT_TRUE(recoder.Recode(input.substr(at, piece), sink));
+  }
+  EXPECT_TRUE(recoder.Finish(sink));
+  return sink.text;
+}
+
+// Replacements of every length from 0 to 8 bytes, around the four bytes that the vector path
+// looks up and the seven a Piece holds, plus Cyrillic, supplementary and very long ones.
+void EditForEveryLength(ReplacementTable& table) {
+  const std::u16string lengths[] = {u"",      u"a",      u"ab",      u"abc",     u"abcd",
+                                    u"abcde", u"abcdef", u"abcdefg", u"abcdefgh"};
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    ASSERT_TRUE(table.SetReplacement(slot, lengths[slot % 9]));
+  }
+  ASSERT_TRUE(table.SetReplacement(7, u"ЖЖ\U0001F41E"));
+  ASSERT_TRUE(table.SetReplacement(32, std::u16string(140'000, u'я')));
+  ASSERT_TRUE(table.SetReplacement(40, u"ю"));
+}
+
+class Utf8StreamRecoderPaths : public testing::TestWithParam<Path> {};
+
+// Random texts of Russian and other Cyrillic, Latin, digits, punctuation, line breaks and
+// characters of up to four bytes, recoded in pieces of many sizes, equal the UTF-16 pass.
+// Some texts hold runs of Latin long enough to be written straight from the input.
+TEST_P(Utf8StreamRecoderPaths, MatchesRecodeTextInPiecesOfAnySize) {
+  ReplacementTable design, reset, edited;
+  reset.ApplyResetDefaults();
+  EditForEveryLength(edited);
+  const std::u16string pool =
+      std::u16string(kSlotLetters) + u"ЀЂЄІЇЎѐђєіїўѠѿ abcXYZ0189 .,;!?«»—\n\r\téß€\uFFFD\U0001F600";
+  std::mt19937 random(7);
+  for (const ReplacementTable* table : {&design, &reset, &edited}) {
+    for (int round = 0; round < 40; ++round) {
+      std::u16string text;
+      const std::size_t length = random() % 3000;
+      while (text.size() < length) {
+        if (round % 8 == 7 && random() % 500 == 0) {
+          text += std::u16string(20'000 + random() % 5000, u'x');
+        }
+        const std::size_t at = random() % (pool.size() - 1);
+        text += pool.substr(at, pool[at] >= 0xD800 && pool[at] <= 0xDBFF ? 2 : 1);
+      }
+      const std::string input = Utf8(text);
+      const std::string expected = Utf8(RecodeText(text, *table));
+      for (std::size_t piece : {std::size_t{1}, std::size_t{3}, std::size_t{79}, std::size_t{81},
+                                std::size_t{1000} + random() % 1000, std::size_t{1} << 20}) {
+        if (piece < 64 && input.size() > 10'000) {
+          continue;  // the long runs take long in tiny pieces, and add nothing there
+        }
+        ASSERT_EQ(Recode(*table, input, piece, GetParam()), expected)
+            << "round " << round << " " << piece;
+      }
+    }
+  }
+}
+
+// Replacements of 100 to 600 bytes, for every letter of a long text: the output buffer fills
+// up again and again, and at each time it is nearly full a write past its end would show
+// under AddressSanitizer.
+TEST_P(Utf8StreamRecoderPaths, LongReplacementsFillTheBufferExactly) {
+  ReplacementTable table;
+  std::vector<std::string> replacements;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    const std::string value(100 + slot * 7 + slot % 3 * 10, static_cast<char>('a' + slot % 26));
+    ASSERT_TRUE(table.SetReplacement(slot, std::u16string(value.begin(), value.end())));
+    replacements.push_back(value);
+  }
+  std::mt19937 random(11);
+  std::u16string text;
+  std::string expected;
+  for (int i = 0; i < 100'000; ++i) {
+    const std::size_t slot = random() % kSlotCount;
+    text += kSlotLetters[slot];
+    expected += replacements[slot];
+  }
+  const std::string input = Utf8(text);
+  EXPECT_EQ(Recode(table, input, input.size(), GetParam()), expected);
+  EXPECT_EQ(Recode(table, input, 65536, GetParam()), expected);
+}
+
+// Every letter split between two pieces, with an empty piece between, at every offset in and
+// around the 64-byte blocks of the fast path.
+TEST_P(Utf8StreamRecoderPaths, LetterSplitAnywhereIsRecodedWhole) {
+  ReplacementTable table;
+  table.ApplyResetDefaults();
+  std::u16string text = u"ab ";
+  for (char16_t letter : kSlotLetters) {
+    text += letter;
+    text += text.size() % 3 ? u"" : u" ";
+  }
+  const std::string input = Utf8(text + text);
+  const std::string expected = Utf8(RecodeText(text + text, table));
+  for (std::size_t split = 0; split <= input.size(); ++split) {
+    Utf8StreamRecoder recoder(table, GetParam());
+    StringSink sink;
+    recoder.Recode(std::string_view(input).substr(0, split), sink);
+    recoder.Recode({}, sink);
+    recoder.Recode(std::string_view(input).substr(split), sink);
+    recoder.Finish(sink);
+    ASSERT_EQ(sink.text, expected) << "split at byte " << split;
+  }
+}
+
+// Malformed UTF-8 passes byte for byte, alone and inside text long enough for the fast path.
+TEST_P(Utf8StreamRecoderPaths, MalformedBytesPassUnchanged) {
+  ReplacementTable table;
+  table.ApplyResetDefaults();
+  const std::pair<std::string, std::string> cases[] = {
+      {"ab\xD0", "ab\xD0"},              // lead byte at the end
+      {"\xD0\xD0\x96", "\xD0>I<"},       // lead byte before a letter
+      {"\x90\x96\xBF", "\x90\x96\xBF"},  // continuation bytes alone
+      {"\xE2\x82\xF0\x9F\x98\xD1\x8F",
+       "\xE2\x82\xF0\x9F\x98"
+       "9I"},                                                     // cut-short sequences
+      {std::string("\0\xD0\x90\0", 4), std::string("\0A\0", 3)},  // NUL bytes
+      {"\xD0\x80\xD1\x96", "\xD0\x80\xD1\x96"},                   // other Cyrillic letters
+      {"\xFF\xD0\x96\xFE\xFF", "\xFF>I<\xFE\xFF"},                // bytes UTF-8 never uses
+  };
+  const std::string padding(100, '.');
+  for (const auto& [input, expected] : cases) {
+    for (const std::string& around : {std::string(), padding}) {
+      EXPECT_EQ(Recode(table, around + input + around, 1, GetParam()), around + expected + around);
+      EXPECT_EQ(Recode(table, around + input + around, 4096, GetParam()),
+                around + expected + around);
+    }
+  }
+}
+
+// Letters go through the buffer and long runs without them straight to the sink; either way
+// the second write fails and is the last.
+TEST_P(Utf8StreamRecoderPaths, StopsWritingOnceTheSinkFails) {
+  struct FailingSink final : ByteSink {
+    bool Write(std::string_view) override { return ++writes == 1; }
+    int writes = 0;
+  };
+  const ReplacementTable table;
+  for (const std::string& input :
+       {Utf8(std::u16string(400'000, u'ж')), std::string(400'000, 'x')}) {
+    FailingSink sink;
+    Utf8StreamRecoder recoder(table, GetParam());
+    recoder.Recode(input, sink);
+    EXPECT_FALSE(recoder.Recode(input, sink));
+    EXPECT_FALSE(recoder.Recode("more", sink));
+    EXPECT_FALSE(recoder.Finish(sink));
+    EXPECT_EQ(sink.writes, 2);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Supported, Utf8StreamRecoderPaths,
+                         testing::ValuesIn(Utf8StreamRecoder::SupportedPaths()),
+                         [](const testing::TestParamInfo<Path>& info) {
+                           return std::string(Utf8StreamRecoder::PathName(info.param));
+                         });
+
+// The scalar path runs everywhere, and a path the processor lacks is refused rather than run.
+TEST(Utf8StreamRecoder, RefusesAPathThatIsNotSupported) {
+  EXPECT_EQ(Utf8StreamRecoder::SupportedPaths().front(), Path::kScalar);
+  const ReplacementTable table;
+  EXPECT_EQ(Utf8StreamRecoder(table).ActivePath(), Utf8StreamRecoder::SupportedPaths().back());
+  EXPECT_THROW(Utf8StreamRecoder(table, static_cast<Path>(99)), std::invalid_argument);
+}
+
+}  // namespace
+}  // namespace lettermorph
