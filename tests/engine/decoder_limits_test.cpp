@@ -19,9 +19,9 @@ std::string Repeated(const std::string& text, int times) {
   return all;
 }
 
-// Under the design set "u" reads as "и" or "й", so a run of n of them has 2^n readings: 2^10
-// are all kept; past that the rest are not explored, so that even the longest
-// token, with 2^256 readings, takes a moment.
+// Under the design set "u" reads as "и" or "й", so a run of n of them has 2^n readings. 2^10
+// are all kept; past that the rest are not explored, so that even the longest token, with
+// 2^256 readings, takes a moment.
 TEST(DecoderLimits, ReadingsOfOneToken) {
   const LookAlikeIndex index{ReplacementTable()};
   const std::pair<std::size_t, std::size_t> cases[] = {
