@@ -10,12 +10,12 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "fuzzed_table.h"
+#include "piece_sizes.h"
 #include "recode/recode_text.h"
 #include "reference_text.h"
 #include "require.h"
@@ -72,17 +72,6 @@ bool SurrogatesPairedInEverySlot(const ReplacementTable& table) {
   }
   return true;
 }
-
-// Cuts a text into pieces of random sizes, many of them empty or a byte or two long so that
-// letters fall across the cuts, and some long enough for the recoder's block-wise path.
-class PieceSizes {
- public:
-  explicit PieceSizes(std::uint32_t seed) : random_(seed) {}
-  std::size_t Next() { return random_() % 2 == 0 ? random_() % 4 : random_() % 300; }
-
- private:
-  std::minstd_rand random_;
-};
 
 std::string RecodeInPieces(const ReplacementTable& table, Utf8StreamRecoder::Path path,
                            std::string_view text, PieceSizes* sizes) {

@@ -81,12 +81,17 @@ TEST(LettermorphCli, EveryFormTheHelpShows) {
 
 TEST(LettermorphCli, WrongCommandLinesExitWithTwo) {
   ScratchDirectory directory;
+  fs::create_directory("folder.ini");
   const std::pair<Names, std::string> refused[] = {
       {{"--frobnicate"}, "unknown option --frobnicate"},
       {{"-o"}, "option -o needs a value"},
       {{"-o", "", "a.txt"}, "the output file name is empty"},
       {{"--preset", "other"}, "unknown preset 'other'"},
       {{"--settings", "missing.ini"}, "missing.ini"},
+      // Either would read as an empty file, and the design set would be used without a word.
+      // Systems give different reasons for the device.
+      {{"--settings", "folder.ini"}, "folder.ini: not a regular file"},
+      {{"--settings", kNullDevice}, std::string(kNullDevice) + ": "},
       {{"--dictionary", "ru", "a.txt"}, "option --dictionary works only with --decode"},
   };
   for (const auto& [arguments, message] : refused) {

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "../support/utf8_text.h"
-#include "decode/utf8_stream_decoder.h"
-#include "text/utf8.h"
 #include "word_list.h"
 
 namespace lettermorph {
@@ -112,39 +109,6 @@ INSTANTIATE_TEST_SUITE_P(FixedPreference, DecodeWithoutDictionary,
                                               u"И мой ето лексей иод сел, have 42"},
                                          Case{"reset", true, u"Wu oTeu", u"Ши отей"}),
                          [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
-
-// Pieces of every size cut words, multi-byte characters ("а" of the design set, "«", "—")
-// and the look-back of the English-shaped words anywhere.
-TEST(Utf8StreamDecoder, TokensCutBetweenPiecesDecodeAsWhole) {
-  ReplacementTable table;
-  const std::string input = Utf8(
-      u"«}|{yk 6ygeT» u eIILe mocT 4epe3 peky — JIekceu.\nCome on, a cup of tea. OH "
-      u"ck\u04303\u0430JI no");
-  const std::string expected =
-      Utf8(u"«Жук будет» и ещё мост через реку — Алексей.\nCome on, a cup of tea. Он сказал по");
-  for (std::size_t piece = 1; piece <= input.size(); ++piece) {
-    Utf8StreamDecoder decoder(table, &kDictionary);
-    StringSink sink;
-    for (std::size_t at = 0; at < input.size(); at += piece) {
-      ASSERT_TRUE(decoder.Decode(std::string_view(input).substr(at, piece), sink));
-    }
-    ASSERT_TRUE(decoder.Finish(sink));
-    EXPECT_EQ(sink.text, expected) << "pieces of " << piece << " bytes";
-  }
-}
-
-// What is too long to be a word, and bytes that are not UTF-8, are copied as they are; the
-// words after them are decoded again.
-TEST(Utf8StreamDecoder, OverLongTokensAndMalformedBytesAreCopied) {
-  ReplacementTable table;
-  const std::string longRun(5000, 'u');
-  const std::string input = longRun + " \xD0\xFF\x80 mocT \xE2\x82";
-  Utf8StreamDecoder decoder(table, &kDictionary);
-  StringSink sink;
-  ASSERT_TRUE(decoder.Decode(input, sink));
-  ASSERT_TRUE(decoder.Finish(sink));
-  EXPECT_EQ(sink.text, longRun + " \xD0\xFF\x80 " + Utf8(u"мост") + " \xE2\x82");
-}
 
 }  // namespace
 }  // namespace lettermorph

@@ -142,6 +142,7 @@ class MainWindowTest : public QObject {
     Click("cmdClCopy");
     QCOMPARE(main_.clipboard.text, QString());
 
+    Output()->setPlainText(QStringLiteral("result"));
     Input()->setFocus();
     Child("cmdClear")->click();
     QCOMPARE(Input()->text(), QString());

@@ -162,6 +162,7 @@ class SettingsWindowTest : public QObject {
     QVERIFY(table_->SetReplacement(40, u"\u263A"));
     QTest::mouseClick(Button("Command1"), Qt::LeftButton);
     QVERIFY(boxes_.shown[2].warning);
+    QCOMPARE(boxes_.shown[2].title, QStringLiteral("Настройки сохранены"));
     QVERIFY2(boxes_.shown[2].text.contains(QStringLiteral("букв Ж, ж:")),
              qPrintable(boxes_.shown[2].text));
 
