@@ -1,0 +1,68 @@
+"""Debian packages fetched and unpacked into a cache folder, never installed.
+
+Only the packages' files are wanted, so `apt-get download` and `dpkg-deb -x` do: nothing on the
+system changes, no root is needed, and a package's dependencies (LibreOffice for its message
+catalogues) are not pulled in. Each package is unpacked into a folder named after its exact
+version. A package once fetched is used until the cache folder is removed, so later runs give
+the same text; the versions used are recorded where the text goes.
+"""
+import glob
+import os
+import shutil
+import subprocess
+import tempfile
+
+
+class PackageCache:
+    def __init__(self, folder: str):
+        self.folder = os.path.abspath(folder)
+        self.debs = os.path.join(self.folder, "debs")
+        os.makedirs(self.debs, exist_ok=True)
+        self.versions: dict[str, str] = {}
+        self.roots: dict[str, str] = {}
+
+    def unpacked(self, package: str) -> str:
+        """The folder holding the package's files, fetching and unpacking it when needed."""
+        if package in self.roots:
+            return self.roots[package]
+        deb = self._deb(package)
+        version = _field(deb, "Version")
+        self.versions[package] = version
+        root = os.path.join(self.folder, "root", f"{package}_{version.replace(':', '%3a')}")
+        if not os.path.isdir(root):
+            os.makedirs(os.path.dirname(root), exist_ok=True)
+            # Unpacked under another name first, so that an interrupted run leaves no half.
+            partial = tempfile.mkdtemp(dir=os.path.dirname(root))
+            subprocess.run(["dpkg-deb", "-x", deb, partial], check=True)
+            os.rename(partial, root)
+        self.roots[package] = root
+        return root
+
+    def _deb(self, package: str) -> str:
+        found = glob.glob(os.path.join(self.debs, f"{package}_*.deb"))
+        if not found:
+            _download(package, self.debs)
+            found = glob.glob(os.path.join(self.debs, f"{package}_*.deb"))
+        if len(found) != 1:
+            raise RuntimeError(f"{self.debs} holds {len(found)} files of {package}, not one")
+        return found[0]
+
+
+def _field(deb: str, name: str) -> str:
+    return subprocess.run(["dpkg-deb", "-f", deb, name], check=True, capture_output=True,
+                          text=True).stdout.strip()
+
+
+def _download(package: str, folder: str) -> None:
+    # As root, apt hands the download to its own unprivileged user, which may not write here.
+    command = ["apt-get", "-q", "download", package]
+    if os.geteuid() == 0:
+        command[1:1] = ["-o", "APT::Sandbox::User=root"]
+    if subprocess.run(command, cwd=folder, stdout=subprocess.DEVNULL).returncode == 0:
+        return
+    if os.geteuid() == 0 and shutil.which("apt-get"):
+        # A machine that never read the package lists knows no package yet.
+        subprocess.run(["apt-get", "-q", "update"], check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(command, cwd=folder, check=True, stdout=subprocess.DEVNULL)
+        return
+    raise RuntimeError(f"apt-get download {package} failed; as root, run apt-get update first")
