@@ -120,7 +120,8 @@ def main() -> None:
     cache = PackageCache(os.path.join(folder, "packages"))
     russian = describe(cache, "ru_RU")
     english = describe(cache, "en_US")
-    wordlist = os.path.join(cache.unpacked("wamerican"), "usr/share/dict/american-english")
+    wordlist = os.path.join(cache.unpacked("wamerican", ("usr/share/dict/*",)),
+                            "usr/share/dict/american-english")
     with open(wordlist, encoding="utf-8") as f:
         print(f"wamerican: {len(f.read().split())} words in {os.path.getsize(wordlist)} bytes")
     missing_words(folder, russian.lower, read_frequencies(frequency_list))

@@ -22,7 +22,7 @@ def collect(cache: PackageCache, roles: set[str]) -> dict[tuple[str, str], list[
                                                                sources.FREQUENCIES}
         if not possible & roles:
             continue  # not even fetched: a held-out package stays away from the frequencies
-        root = cache.unpacked(source.package)
+        root = cache.unpacked(source.package, source.patterns)
         for path in source.files(root):
             if source.role(path) in roles:
                 jobs.append((source, path, os.path.join(root, path)))

@@ -16,7 +16,8 @@ DICTIONARIES = {"ru_RU": "hunspell-ru", "en_US": "hunspell-en-us"}
 
 
 def dictionary_base(cache: PackageCache, name: str) -> str:
-    return os.path.join(cache.unpacked(DICTIONARIES[name]), "usr/share/hunspell", name)
+    root = cache.unpacked(DICTIONARIES[name], ("usr/share/hunspell/*",))
+    return os.path.join(root, "usr/share/hunspell", name)
 
 
 class Unmunched:
@@ -24,7 +25,8 @@ class Unmunched:
 
     def __init__(self, cache: PackageCache, name: str):
         base = dictionary_base(cache, name)
-        unmunch = os.path.join(cache.unpacked("hunspell-tools"), "usr/bin/unmunch")
+        unmunch = os.path.join(cache.unpacked("hunspell-tools", ("usr/bin/unmunch",)),
+                               "usr/bin/unmunch")
         start = time.perf_counter()
         output = subprocess.run([unmunch, base + ".dic", base + ".aff"], capture_output=True,
                                 check=True).stdout
