@@ -41,7 +41,7 @@ class _HtmlText(html.parser.HTMLParser):
         if tag in _HIDDEN:
             self.hidden = max(0, self.hidden - 1)
         elif tag in _BLOCKS:
-            self.end_line()
+            self.end_line(keep_spaces=self.pre > 0)
             self.pre = max(0, self.pre - (tag == "pre"))
 
     def handle_data(self, data):
@@ -89,6 +89,11 @@ def catalogue_text(path: str) -> str:
     """The translations of a compiled message catalogue, one message per line or paragraph."""
     po = subprocess.run(["msgunfmt", "--no-wrap", path], capture_output=True,
                         check=True).stdout.decode("utf-8", errors="replace")
+    return translations(po)
+
+
+def translations(po: str) -> str:
+    """The msgstr texts of a PO file, plural forms included, without the catalogue's header."""
     messages, current, inside = [], [], False
     for line in po.splitlines():
         if line.startswith("msgstr"):
