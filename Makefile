@@ -34,7 +34,8 @@ test-sanitize: bootstrap
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
 
-# The Qt-free half cross-built for Windows and tested under Wine at code pages 1251 and 1252.
+# Everything cross-built for Windows, the windows included, with a static Qt built once per
+# machine (scripts/build-windows-qt), and tested under Wine at code pages 1251 and 1252.
 test-windows:
 	JOBS=$(JOBS) scripts/test-windows
 

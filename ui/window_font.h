@@ -4,9 +4,9 @@
 
 namespace lettermorph {
 
-// The windows' default face, 8.25 pt "MS Sans Serif" where it is installed and the
-// platform's sans-serif face at the same size where it is not, so captions fit the boxes
-// they were measured for.
+// The windows' default face, 8.25 pt "MS Sans Serif" where it is installed as an outline face,
+// a face of its width where it is not, and the platform's sans-serif face at the same size where
+// none is, so captions fit the boxes they were measured for.
 QFont WindowFont();
 
 // The same face in bold, for the labels.
