@@ -6,11 +6,8 @@ and copied back; the settings window saves a changed replacement to settings.ini
 working folder, in the ANSI code page with CR LF line ends, and leaves a read-only settings.ini
 as it was, with a message; the about window's button asks the shell to open the site; Alt+F4
 hides the settings window and closes the about window, the close box ends the program; and the
-next start reads the saved replacement. At 144 dpi the main window keeps its width in twips,
-and its buttons are where their twips put them.
-
-Each control is clicked at the place its twips give it, scaled to the display, so a layout
-that strays by more than half a button's height fails here.
+next start reads the saved replacement. At 96 and at 144 dpi the main window's input box and
+buttons are drawn where their twips put them, to a pixel, and work when clicked there.
 """
 
 import os
@@ -19,16 +16,16 @@ import stat
 import sys
 import tempfile
 
-from wine_session import WinePrefix, ended, gone
+from wine_session import WinePrefix, ended, gone, shown
 from x_session import (clipboard, fail, keys, output, set_clipboard, start_display,
-                       start_window_manager, stop, type_text, wait_for, window)
+                       start_window_manager, stop, type_text, wait_for)
 
 SITE = "https://lettermorph.org"
 PROGRAM_FOLDER = "Program Files/Леттерморф 1.0"
 WORKING_FOLDER = "Мои документы/Замены для писем"
 # The menu bar's height at 96 dpi with the prefix's Tahoma; the main window's controls lie
 # below it.
-MENU_BAR = 19
+MENU_BAR = 18
 # Centres of controls in twips, from each window's client area (the main window's from below
 # its menu bar). The main window's buttons keep 2100 twips from its right edge at its least
 # width, 5500 twips.
@@ -41,6 +38,8 @@ HELP_MENU = (1080, None)  # "Помощь" in the menu bar, halfway down it
 SAVE = (180 + 862, 6345 + 165)
 YA_FIELD = (6615 + 210, 4830 + 142)  # "Я", slot 32
 LEAST_WIDTH = 5500
+# The windows' background colour in Wine's default theme.
+BACKGROUND = "#F5F5F5"
 
 
 class Program:
@@ -50,7 +49,7 @@ class Program:
         self.wine = wine
         self.dpi = dpi
         self.process = wine.start(exe, working)
-        self.main = window("Lettermorph")
+        self.main = shown("Lettermorph")
         focused(self.main)
 
     def pixels(self, twips):
@@ -95,7 +94,7 @@ def copied(expected):
 
 def message_box(title):
     """Waits for a message box, and closes it with Enter, which presses its OK button."""
-    box = window(title)
+    box = shown(title)
     focused(box)
     keys("Return")
     gone(title)
@@ -111,7 +110,7 @@ def saved_lines(path):
 
 def check_settings_window(program, working, code_page):
     program.click_main(SETTINGS)
-    settings = window("Настройки")
+    settings = shown("Настройки")
     focused(settings)
     program.click(settings, YA_FIELD)
     keys("ctrl+a")
@@ -147,7 +146,7 @@ def check_about_window(program, wine):
     focused(program.main)
     program.click(program.main, HELP_MENU, below_menu=True)
     keys("Down", "Return")
-    about = window("О программе")
+    about = shown("О программе")
     focused(about)
     keys("Return")  # the site button holds the focus
 
@@ -170,12 +169,44 @@ def close_with_the_close_box(program):
     ended(program.process, "closing the main window")
 
 
-def check_width(program):
-    width = int(output(["xdotool", "getwindowgeometry", "--shell", program.main])
-                .split("WIDTH=")[1].split()[0])
-    expected = -(-LEAST_WIDTH * program.dpi // 1440)
-    if abs(width - expected) > 1:
-        fail(f"at {program.dpi} dpi the main window is {width} px wide, not {expected}")
+def runs(picture, crop):
+    """The stretches of a one-pixel line of the picture that differ from the window's
+    background, whose colour the line starts or ends with, as (first, after last) pairs."""
+    dump = output(["convert", picture, "-crop", crop, "txt:-"]).splitlines()[1:]
+    colours = [line.split()[2] for line in dump]
+    background = BACKGROUND
+    found, start = [], None
+    for place, colour in enumerate(colours + [background]):
+        if colour != background and start is None:
+            start = place
+        elif colour == background and start is not None:
+            found.append((start, place))
+            start = None
+    return found
+
+
+def check_layout(program, folder):
+    """Compares where the input box and the buttons are drawn with their twips, to a pixel."""
+    picture = os.path.join(folder, f"main window at {program.dpi} dpi.png")
+    output(["import", "-window", program.main, picture])
+    width = int(output(["identify", "-format", "%w", picture]))
+    px = program.pixels
+    # The window keeps its least width, 5500 twips; the buttons keep 2100 twips from its right
+    # edge, and the boxes end 200 twips before the buttons.
+    outer = width * 1440 / program.dpi
+    menu_bar, *buttons = runs(picture, f"1x10000+{px(RECODE[0])}+0")
+    row = runs(picture, f"10000x1+0+{menu_bar[1] + px(INPUT_BOX[1])}") + [None, None]
+    checks = [
+        ("width", [width], [-(-LEAST_WIDTH * program.dpi // 1440)]),
+        ("input box", row[0], (px(90), px(90) + px(outer - 2300))),
+        ("button column", row[1], (px(outer - 2100), px(outer - 2100) + px(1695))),
+        ("button tops", [top - menu_bar[1] for top, _ in buttons],
+         [px(top) for top in (345, 843, 1341, 1839, 2340)]),
+    ]
+    for what, seen, expected in checks:
+        if seen is None or len(seen) != len(expected) or any(
+                abs(a - b) > 1 for a, b in zip(seen, expected)):
+            fail(f"at {program.dpi} dpi the {what}: {seen}, not {expected} (px, within 1)")
 
 
 def install(folder, program):
@@ -202,7 +233,7 @@ def main():
             prefixes.append(wine)
             code_page = wine.ansi_code_page()
             program = Program(wine, exe, working, 96)
-            check_width(program)
+            check_layout(program, folder)
             program.recode_pasted("Привет, мир! Съешь жук.", "npuBeT, mup! CeIIIb }|{yk.")
             print("pasted, recoded with Enter and copied")
             check_settings_window(program, working, code_page)
@@ -220,7 +251,7 @@ def main():
             wine = WinePrefix(os.path.join(folder, "wine-144"), dpi=144)
             prefixes.append(wine)
             program = Program(wine, exe, working, 144)
-            check_width(program)
+            check_layout(program, folder)
             program.recode_pasted("Жук", "}|{yk")
             close_with_the_close_box(program)
             print("at 144 dpi the layout scales")

@@ -13,8 +13,8 @@ import sys
 import tempfile
 import zipfile
 
-from wine_session import WinePrefix, ended
-from x_session import fail, output, start_display, start_window_manager, stop, window
+from wine_session import WinePrefix, ended, shown
+from x_session import fail, output, start_display, start_window_manager, stop
 
 EXPECTED = {
     "lettermorph.exe", "lettermorph-cli.exe", "translations/qtbase_ru.qm", "LICENSE.txt",
@@ -64,7 +64,7 @@ def main():
             print("lettermorph-cli.exe recoded a file in a folder with Cyrillic letters")
 
             program = wine.start(os.path.join(folder, "lettermorph.exe"), folder)
-            main_window = window("Lettermorph")
+            main_window = shown("Lettermorph")
             output(["wmctrl", "-i", "-c", main_window])
             ended(program, "closing the main window")
             print("lettermorph.exe from the zip showed its window and ended when it was closed")

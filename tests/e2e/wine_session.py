@@ -89,6 +89,14 @@ def ended(process, what):
         fail(f"{what}: the program ended with status {status}")
 
 
+def shown(title):
+    """Waits for a visible window with this exact title and returns its id. Polls, as a single
+    waiting search can end empty-handed when another window goes while it looks."""
+    return wait_for(f"the window {title!r}",
+                    lambda: (output(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"])
+                             .split() or [None])[0])
+
+
 def visible(title):
     """Whether a window with this exact title is shown."""
     return bool(output(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"]).split())
