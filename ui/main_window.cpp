@@ -11,6 +11,7 @@
 #include <span>
 
 #include "alt_key_filter.h"
+#include "caption_fit.h"
 #include "place.h"
 #include "recode/recode_text.h"
 #include "twips.h"
@@ -30,6 +31,7 @@ MainWindow::MainWindow(const Platform& platform, SettingsFile settingsFile)
   setWindowIcon(WindowIcon());
   setFont(WindowFont());
   CreateControls();
+  FitCaptions(*this);
   CreateMenus();
 
   // Load step: the settings window is the table's view before the file is read into it.
