@@ -11,6 +11,7 @@
 #include <span>
 
 #include "alt_key_filter.h"
+#include "bring_to_front.h"
 #include "caption_fit.h"
 #include "place.h"
 #include "recode/recode_text.h"
@@ -223,9 +224,7 @@ void MainWindow::ShowAbout() {
   if (aboutWindow_ == nullptr) {
     aboutWindow_ = new AboutWindow(platform_.shell);
   }
-  aboutWindow_->show();
-  aboutWindow_->raise();
-  aboutWindow_->activateWindow();
+  BringToFront(*aboutWindow_);
 }
 
 }  // namespace lettermorph

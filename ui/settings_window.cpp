@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <new>
 
+#include "bring_to_front.h"
 #include "caption_fit.h"
 #include "place.h"
 #include "save_failure_text.h"
@@ -178,9 +179,7 @@ void SettingsWindow::SetTabOrder() {
 }
 
 void SettingsWindow::ShowInFront() {
-  show();
-  raise();
-  activateWindow();
+  BringToFront(*this);
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event) {
