@@ -37,16 +37,10 @@ class WindowLookTest : public QObject {
     const bool whole = text.left() >= box.left() && text.right() <= box.right() &&
                        firstBaseline - metrics.capHeight() >= box.top() &&
                        lastBaseline <= box.bottom() + 1;
-    QVERIFY2(whole, qPrintable(QStringLiteral("%1 \"%2\" in %3 %4px: needs %5x%6 at %7,%8 of "
-                                              "%9x%10")
-                                   .arg(control->objectName(), caption, control->font().family())
-                                   .arg(QFontInfo(control->font()).pixelSize())
-                                   .arg(text.width())
-                                   .arg(text.height())
-                                   .arg(text.x() - box.x())
-                                   .arg(text.y() - box.y())
-                                   .arg(box.width())
-                                   .arg(box.height())));
+    QString detail;
+    QDebug(&detail) << control->objectName() << caption << QFontInfo(control->font()).family()
+                    << QFontInfo(control->font()).pixelSize() << "px: needs" << text << "in" << box;
+    QVERIFY2(whole, qPrintable(detail));
   }
 
   // Where a button draws its caption: inside its frame, centred.
