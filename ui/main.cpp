@@ -36,8 +36,10 @@ QStringList startupWarnings;
 std::string PlatformFailureText(const QString& fatal) {
   for (const QString& warning : startupWarnings) {
     if (warning.startsWith(QLatin1String("could not connect to display"))) {
-      return "lettermorph: cannot connect to the display \"" + qgetenv("DISPLAY").toStdString() +
-             "\"";
+      const QByteArray display = qgetenv("DISPLAY");
+      return display.isEmpty()
+                 ? "lettermorph: cannot connect to a display: DISPLAY is not set"
+                 : "lettermorph: cannot connect to the display \"" + display.toStdString() + "\"";
     }
   }
   const QString reason =
