@@ -13,8 +13,10 @@ buttons are drawn where their twips put them, to a pixel, and work when clicked 
 import os
 import shutil
 import stat
+import subprocess
 import sys
 import tempfile
+import time
 
 from wine_session import WinePrefix, ended, gone, shown
 from x_session import (clipboard, fail, keys, output, set_clipboard, start_display,
@@ -38,6 +40,8 @@ HELP_MENU = (1080, None)  # "Помощь" in the menu bar, halfway down it
 SAVE = (180 + 862, 6345 + 165)
 YA_FIELD = (6615 + 210, 4830 + 142)  # "Я", slot 32
 LEAST_WIDTH = 5500
+# How long a try at recoding waits for the result before the next.
+RETRY_SECONDS = 5
 # The windows' background colour in Wine's default theme.
 BACKGROUND = "#F5F5F5"
 
@@ -66,13 +70,29 @@ class Program:
         self.click(self.main, twips, below_menu=True)
 
     def recode_pasted(self, text, expected):
-        """Pastes with the Paste button, recodes with Enter in the input box, copies."""
+        """Pastes with the Paste button, recodes with Enter in the input box, copies.
+
+        Under a heavy load Wine has been seen to drop an Enter pressed just after a click, so
+        the steps, which give the same result when repeated, are tried up to three times."""
+        for _ in range(2):
+            set_clipboard(text)
+            self.press_paste_enter_copy()
+            deadline = time.monotonic() + RETRY_SECONDS
+            while time.monotonic() < deadline:
+                if held_on_clipboard() == expected:
+                    return
+                time.sleep(0.1)
+            print(f"{expected!r} did not reach the clipboard; trying again", file=sys.stderr)
         set_clipboard(text)
+        self.press_paste_enter_copy()
+        copied(expected)
+
+    def press_paste_enter_copy(self):
         self.click_main(PASTE)
         self.click_main(INPUT_BOX)
+        focused(self.main)
         keys("Return")
         self.click_main(COPY)
-        copied(expected)
 
 
 def focused(window_id):
@@ -82,9 +102,17 @@ def focused(window_id):
              else None)
 
 
+def held_on_clipboard():
+    """The clipboard's text; None also while its owner, busy, does not answer."""
+    try:
+        return clipboard()
+    except subprocess.TimeoutExpired:
+        return None
+
+
 def copied(expected):
     def holds():
-        held = clipboard()
+        held = held_on_clipboard()
         if held != expected:
             raise ValueError(f"it holds {held!r}")
         return True
