@@ -58,12 +58,5 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"forms_disagree_later", u"жук", {kEither, kSmall, kCapital}, true, false, u"жуК"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
-TEST(CaseChoice, CapitalisedTakesTheCapitalOfEveryFirstLetter) {
-  EXPECT_EQ(Capitalised(u"ёлка"), u"Ёлка");
-  EXPECT_EQ(Capitalised(u"яма"), u"Яма");
-  EXPECT_EQ(Capitalised(u"а"), u"А");
-  EXPECT_EQ(Capitalised(u""), u"");
-}
-
 }  // namespace
 }  // namespace lettermorph
