@@ -6,13 +6,18 @@
 #include <stdexcept>
 #include <string>
 
-#include "../support/utf8_text.h"
+#include "../../fuzz/reference_text.h"
 #include "recode/recode_text.h"
 
 namespace lettermorph {
 namespace {
 
 using Path = Utf8StreamRecoder::Path;
+
+// The UTF-8 form of a text, for feeding the recoder and writing what it must give, from the
+// fuzz harnesses' own encoder: it shares no code with the program, so that a fault in the
+// program's encoder cannot hide in the expected text as well.
+constexpr auto Utf8 = fuzz::EncodeUtf8Reference;
 
 // Feeds `input` to a new recoder on `path` in pieces of `piece` bytes.
 std::string Recode(const ReplacementTable& table, std::string_view input, std::size_t piece,
