@@ -50,7 +50,7 @@ std::string SettingsWithZhe(const std::string& zhe) {
 // What each option that --help shows does; how they may be written is the parser's own
 // concern. Without options the design set applies, with settings.ini read over it when there
 // is one.
-TEST(LettermorphCli, EveryFormTheHelpShows) {
+TEST(LettermorphCli, WhatEachOptionDoes) {
   ScratchDirectory directory;
   EXPECT_EQ(RunCli({}, "Жук").out, "}|{yk");
   ScratchDirectory::Write("settings.ini", SettingsWithZhe("ZH"));
@@ -210,22 +210,17 @@ TEST(LettermorphCli, ClosedPipeEndsTheProgramQuietly) {
   EXPECT_EQ(ScratchDirectory::Read("err.txt"), "");
 }
 
-struct InProcess {
-  int status;
-  std::string err;
-};
-
 // The program run in a child of this process, as "nobody" when the test runs as root, its
 // messages caught. Files it writes are capped at 1 MiB, so that output that grows without end
 // ends the child instead of filling the disk.
-InProcess RunUnprivilegedInChild(const Names& arguments) {
+ChildProcess::Outcome RunUnprivilegedInChild(const Names& arguments) {
   const int status = RunInChild([&] {
     dup2(open("err.txt", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
     const rlimit cap{1 << 20, 1 << 20};
     setrlimit(RLIMIT_FSIZE, &cap);
     return RunUnprivileged([&] { return RunProgram(arguments); }).value_or(125);
   });
-  InProcess outcome{status, ScratchDirectory::Read("err.txt")};
+  ChildProcess::Outcome outcome{status, "", ScratchDirectory::Read("err.txt")};
   fs::remove("err.txt");
   return outcome;
 }
@@ -239,7 +234,7 @@ TEST(LettermorphCli, OutputThatIsAlsoAnInputRewrittenInPlace) {
   ScratchDirectory::Write("locked/a.txt", "Hello ЖЖЖ\n");
   chmod("locked/a.txt", 0666);
   chmod("locked", 0555);
-  InProcess run =
+  ChildProcess::Outcome run =
       RunUnprivilegedInChild({"--preset", "reset", "-o", "locked/a.txt", "locked/a.txt"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ScratchDirectory::Read("locked/a.txt"), "Hello >I<>I<>I<\n");

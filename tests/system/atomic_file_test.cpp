@@ -31,16 +31,15 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-// Names in Cyrillic and relative ones through "..": saved; a missing folder, or a folder under
-// the name: refused, and said why.
+// A name in Cyrillic through "..": saved; a missing folder, or a folder under the name:
+// refused, and said why.
 TEST(AtomicFile, NamesThatSaveAndNamesThatCannot) {
   ScratchDirectory directory;
   fs::create_directory(Utf8Path("папка"));
   fs::create_directory("settings.ini");
-  for (const char* path : {"папка/настройки.ini", "папка/../папка/./файл.ini"}) {
-    ASSERT_FALSE(ReplaceFileContents(Utf8Path(path), "new").has_value()) << path;
-    EXPECT_EQ(ScratchDirectory::Read(Utf8Path(path)), "new");
-  }
+  const fs::path saved = Utf8Path("папка/../папка/./файл.ini");
+  ASSERT_FALSE(ReplaceFileContents(saved, "new").has_value());
+  EXPECT_EQ(ScratchDirectory::Read(saved), "new");
   const std::tuple<const char*, FileStep, std::errc> refused[] = {
       {"нет/settings.ini", FileStep::Create, std::errc::no_such_file_or_directory},
       {"settings.ini", FileStep::Replace, std::errc::is_a_directory}};
@@ -50,7 +49,7 @@ TEST(AtomicFile, NamesThatSaveAndNamesThatCannot) {
     EXPECT_EQ(failure->step, step);
     EXPECT_EQ(failure->reason, reason);
   }
-  EXPECT_EQ(ScratchDirectory::Entries(Utf8Path("папка")), (Names{"настройки.ini", "файл.ini"}));
+  EXPECT_EQ(ScratchDirectory::Entries(Utf8Path("папка")), Names{"файл.ini"});
   EXPECT_TRUE(fs::is_directory("settings.ini"));
 }
 
