@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -121,16 +122,16 @@ TEST(AtomicFile, OnlyOwnStaleTemporariesGo) {
 #endif
 }
 
-// Property: a fault in each step in turn, for each way of writing, with and without an old
-// file. Whatever fails, the caller hears which step and why; the file holds its
-// old bytes or the whole new contents, and nothing is left beside it. Only a failure of the
-// overwrite in place leaves anything else, and the failure says so.
+// Property: a fault in each step in turn, with random contents, for each way of writing, with
+// and without an old file. Whatever fails, the caller hears which step and why; the file holds
+// its old bytes or the whole new contents, and nothing is left beside it. Only a failure of
+// the overwrite in place leaves anything else, and the failure says so.
 class AtomicFileWays : public testing::TestWithParam<WriteWay> {
  protected:
   ScratchDirectory directory_;
 };
 
-TEST_P(AtomicFileWays, RandomFaultsLeaveTheOldFileOrTheNewOne) {
+TEST_P(AtomicFileWays, FaultInAnyStepLeavesTheOldFileOrTheNewOne) {
   std::mt19937 random(20 + static_cast<int>(GetParam()));
   const auto bytes = [&random](std::size_t most) {
     std::string text(random() % (most + 1), '\0');
