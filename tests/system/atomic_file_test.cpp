@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -135,9 +136,7 @@ TEST_P(AtomicFileWays, FaultInAnyStepLeavesTheOldFileOrTheNewOne) {
   std::mt19937 random(20 + static_cast<int>(GetParam()));
   const auto bytes = [&random](std::size_t most) {
     std::string text(random() % (most + 1), '\0');
-    for (char& c : text) {
-      c = static_cast<char>(random());
-    }
+    std::generate(text.begin(), text.end(), std::ref(random));
     return text;
   };
   const std::errc reasons[] = {std::errc::io_error, std::errc::no_space_on_device};
@@ -340,38 +339,27 @@ TEST(AtomicFile, SignalThatEndsTheProgramRemovesTheNewFile) {
     for (const int signal :
          {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGPIPE, SIGXFSZ, SIGRTMIN}) {
       SCOPED_TRACE(testing::Message() << "way " << static_cast<int>(way) << ", signal " << signal);
-      int ready[2];
-      ASSERT_EQ(pipe(ready), 0);
-      std::fflush(nullptr);
-      const pid_t child = fork();
-      if (child == 0) {
+      constexpr int kNoTemporaryName = 3;
+      const int status = RunInChild([way, signal] {
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
         ::signal(SIGPIPE, SIG_DFL);
-        // Waits at the last step before the new file takes the old one's place, when it has
+        // Comes at the last step before the new file takes the old one's place, when it has
         // its temporary name whichever way it was made.
-        AtomicFile file("out.txt", Forced(way, [&](FileStep step) {
+        AtomicFile file("out.txt", Forced(way, [signal](FileStep step) {
                           if (step == FileStep::Flush) {
-                            (void)!write(ready[1], "!", 1);
-                            for (;;) {
-                              pause();
+                            if (ScratchDirectory::Entries().size() != 2) {
+                              _exit(kNoTemporaryName);
                             }
+                            raise(signal);
                           }
                           return std::error_code();
                         }));
         file.Write("new");
         file.Commit();
-        _exit(0);
-      }
-      close(ready[1]);
-      char reached = 0;
-      EXPECT_EQ(read(ready[0], &reached, 1), 1);
-      close(ready[0]);
-      EXPECT_EQ(ScratchDirectory::Entries().size(), 2u) << "no temporary name to remove";
-      kill(child, signal);
-      int status = 0;
-      waitpid(child, &status, 0);
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        return 0;
+      });
+      EXPECT_EQ(status, 128 + signal);
       EXPECT_EQ(ScratchDirectory::Entries(), Names{"out.txt"});
       EXPECT_EQ(ScratchDirectory::Read("out.txt"), "old");
     }
