@@ -241,45 +241,29 @@ TEST(AtomicFile, ReplacesTheFileALinkPointsTo) {
   EXPECT_EQ(ScratchDirectory::Entries("real"), Names{"target.ini"});
 }
 
-// Runs `body` in a child process that has a file system of `bytes` bytes mounted at `folder`,
-// which it makes: seen by that process alone and gone with it, so a test can fill a disk
-// without filling the machine's, and leave no mount behind if it fails. Returns what `body`
-// returns, or nothing where no file system can be mounted so, as without root.
-std::optional<int> RunOnSmallDisk(const fs::path& folder, std::size_t bytes,
-                                  const std::function<int()>& body) {
-  constexpr int kCannotMount = 126;
-  const int status = RunInChild([&] {
-    fs::create_directory(folder);
-    const std::string options = "size=" + std::to_string(bytes) + ",mode=0777";
-    const bool mounted = unshare(CLONE_NEWNS) == 0 &&
-                         mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-                         mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
-    return mounted ? body() : kCannotMount;
-  });
-  fs::remove(folder);
-  return status == kCannotMount ? std::nullopt : std::optional<int>(status);
-}
-
-// Fills the file system that `file` is made on, up to its last byte.
-void FillDisk(const fs::path& file) {
-  const int filler = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  const std::string block(4096, 'f');
-  for (std::size_t size = block.size(); size > 0; size /= 2) {
-    while (write(filler, block.data(), size) == static_cast<ssize_t>(size)) {
-    }
-  }
-  close(filler);
-}
-
 // On a full disk a save fails, says why, and leaves the old file whole with nothing beside
 // it, whichever way the file is written; in place, the room is made before a byte is changed.
+// The disk is a small file system that a child process alone sees and takes along when it
+// ends, so that filling it fills nothing else and leaves no mount behind.
 TEST(AtomicFile, FullDiskKeepsTheOldFile) {
   ScratchDirectory directory;
+  fs::create_directory("disk");
+  constexpr int kCannotMount = 126;
   for (const WriteWay way : {WriteWay::Unnamed, WriteWay::Named, WriteWay::InPlace}) {
-    const std::optional<int> result = RunOnSmallDisk("disk", 128 * 1024, [way] {
+    const int status = RunInChild([way] {
+      if (unshare(CLONE_NEWNS) != 0 ||
+          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          mount("tmpfs", "disk", "tmpfs", 0, "size=128k,mode=0777") != 0) {
+        return kCannotMount;
+      }
       const std::string old(20'000, 'o');
       ScratchDirectory::Write("disk/settings.ini", old);
-      FillDisk("disk/filler");
+      // Up to the disk's last byte.
+      const int filler = open("disk/filler", O_WRONLY | O_CREAT, 0644);
+      for (std::size_t size = 4096; size > 0; size /= 2) {
+        while (write(filler, old.data(), size) == static_cast<ssize_t>(size)) {
+        }
+      }
       const std::optional<FileFailure> failure =
           ReplaceFileContents("disk/settings.ini", std::string(40'000, 'n'), Forced(way));
       if (!failure || failure->reason != std::errc::no_space_on_device) {
@@ -290,10 +274,10 @@ TEST(AtomicFile, FullDiskKeepsTheOldFile) {
       }
       return ScratchDirectory::Entries("disk") == Names{"filler", "settings.ini"} ? 0 : 3;
     });
-    if (!result) {
+    if (status == kCannotMount) {
       GTEST_SKIP() << "no small file system can be mounted here: run the tests as root";
     }
-    EXPECT_EQ(*result, 0) << "way " << static_cast<int>(way);
+    EXPECT_EQ(status, 0) << "way " << static_cast<int>(way);
   }
 }
 
