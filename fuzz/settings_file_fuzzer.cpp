@@ -189,7 +189,12 @@ void CheckCodePage(const Scratch& scratch, std::string_view bytes, const CodePag
   }
 
   const SaveOutcome outcome = codePage.file->SaveSettings(table);
-  Require(outcome.saved(), "a save into a writable folder succeeds");
+  if (!outcome.saved()) {
+    std::fprintf(stderr, "%s: step %d failed: %s\n", codePage.name,
+                 static_cast<int>(outcome.failure->step),
+                 outcome.failure->reason.message().c_str());
+    Require(false, "a save into a writable folder succeeds");
+  }
   Require(HoldsOnly(scratch.folder, scratch.file), "a save leaves nothing but settings.ini");
   const SavedFile saved = ExpectedFile(loaded, codePage);
   Require(ReadFile(scratch.file) == saved.bytes,

@@ -8,8 +8,9 @@ namespace lettermorph {
 
 // Removes a temporary file if a signal ends the program while the file has a name (Ctrl+C, a
 // terminated session, kill, a fault), so that no half-written file stays behind; one file at
-// a time. Handlers are in place only while a file is registered, and each passes its signal
-// on to what handled it before. A signal ignored from the start stays ignored. Windows needs
+// a time. Handlers are in place only while a file is registered, and only for signals left
+// to their default action: one the program ignores or handles itself may not end it, and
+// the save then goes on. Windows needs
 // no such help: the temporary files made there vanish by themselves when the program ends.
 void RemoveOnInterrupt(const std::filesystem::path& temporary);
 // The file is finished or gone: an interruption from now on leaves it alone.

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "caption_fit.h"
 #include "place.h"
 #include "twips.h"
 #include "ui/shell.h"
@@ -43,6 +44,7 @@ AboutWindow::AboutWindow(Shell& shell)
   siteButton_->setFocus();
   siteButton_->setAccessibleDescription(QStringLiteral("Открывает сайт программы в браузере"));
   connect(siteButton_, &QPushButton::clicked, this, [&shell, site] { shell.OpenAddress(site); });
+  FitCaptions(*this);
 }
 
 }  // namespace lettermorph

@@ -1,5 +1,7 @@
 #include <QApplication>
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QStringList>
 #include <csignal>
 #include <cstdlib>
 
@@ -26,17 +28,39 @@ void ExitIfNoDisplay() {
   }
 }
 
-// While the application starts, Qt's only fatal error is a window system it cannot reach; its
-// warnings then say the same at greater length.
-void ExitOnPlatformFailure(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtFatalMsg) {
-    const QByteArray display = qgetenv("DISPLAY");
-    lettermorph::ReportStartupFailure(
-        display.isEmpty()
-            ? "lettermorph: cannot start the window system: " + message.toStdString()
-            : "lettermorph: cannot connect to the display \"" + display.toStdString() + "\"");
-    std::_Exit(1);
+// What Qt warned of while the application started. Its one fatal error then says only that no
+// platform plugin could be started; the warnings say whether the plugin could not be loaded
+// or could not reach the display.
+QStringList startupWarnings;
+
+std::string PlatformFailureText(const QString& fatal) {
+  for (const QString& warning : startupWarnings) {
+    if (warning.startsWith(QLatin1String("could not connect to display"))) {
+      const QByteArray display = qgetenv("DISPLAY");
+      return display.isEmpty()
+                 ? "lettermorph: cannot connect to a display: DISPLAY is not set"
+                 : "lettermorph: cannot connect to the display \"" + display.toStdString() + "\"";
+    }
   }
+  const QString reason =
+      startupWarnings.isEmpty() ? fatal.section(u'\n', 0, 0) : startupWarnings.join(u' ');
+  std::string text = "lettermorph: cannot start the window system: " + reason.toStdString();
+  if (reason.contains(QLatin1String("platform plugin"))) {
+    text += " (QT_DEBUG_PLUGINS=1 shows why)";
+  }
+  return text;
+}
+
+void ExitOnPlatformFailure(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message) {
+  if (type != QtFatalMsg) {
+    if (QByteArrayView(context.category).startsWith("qt.qpa")) {
+      startupWarnings << message;
+    }
+    return;
+  }
+  lettermorph::ReportStartupFailure(PlatformFailureText(message));
+  std::_Exit(1);
 }
 
 }  // namespace

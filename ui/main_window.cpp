@@ -11,6 +11,8 @@
 #include <span>
 
 #include "alt_key_filter.h"
+#include "bring_to_front.h"
+#include "caption_fit.h"
 #include "place.h"
 #include "recode/recode_text.h"
 #include "twips.h"
@@ -30,6 +32,7 @@ MainWindow::MainWindow(const Platform& platform, SettingsFile settingsFile)
   setWindowIcon(WindowIcon());
   setFont(WindowFont());
   CreateControls();
+  FitCaptions(*this);
   CreateMenus();
 
   // Load step: the settings window is the table's view before the file is read into it.
@@ -221,9 +224,7 @@ void MainWindow::ShowAbout() {
   if (aboutWindow_ == nullptr) {
     aboutWindow_ = new AboutWindow(platform_.shell);
   }
-  aboutWindow_->show();
-  aboutWindow_->raise();
-  aboutWindow_->activateWindow();
+  BringToFront(*aboutWindow_);
 }
 
 }  // namespace lettermorph

@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <new>
 
+#include "bring_to_front.h"
+#include "caption_fit.h"
 #include "place.h"
 #include "save_failure_text.h"
 #include "settings/settings_file.h"
@@ -82,6 +84,7 @@ SettingsWindow::SettingsWindow(ReplacementTable& table, const SettingsFile& sett
   setFixedSize(TwipsSize(7230, 6870));
   CreateFrame();
   CreateGrid();
+  FitCaptions(*this);
   SetTabOrder();
   replacementFields_[kFirstFocusSlot]->setFocus();
 
@@ -101,7 +104,11 @@ void SettingsWindow::CreateFrame() {
   const std::array<std::pair<const char*, int>, 4> lines = {
       {{"Line3", 675}, {"Line1", 2475}, {"Line2", 4275}, {"Line4", 6075}}};
   for (const auto& [name, y] : lines) {
-    auto* line = Place<QFrame>(this, name, QRect(Pixels(180), Pixels(y), Pixels(7110 - 180), 1));
+    // The line is drawn one pixel high across the middle of its frame. A frame as high as the
+    // line would lose it at scales such as 150%, where rounding the frame to whole device
+    // pixels can leave the line outside; a pixel above and below keep it inside at any scale.
+    auto* line =
+        Place<QFrame>(this, name, QRect(Pixels(180), Pixels(y) - 1, Pixels(7110 - 180), 3));
     line->setFrameShape(QFrame::HLine);
   }
 
@@ -172,9 +179,7 @@ void SettingsWindow::SetTabOrder() {
 }
 
 void SettingsWindow::ShowInFront() {
-  show();
-  raise();
-  activateWindow();
+  BringToFront(*this);
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event) {

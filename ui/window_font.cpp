@@ -7,8 +7,8 @@ namespace lettermorph {
 
 QFont WindowFont() {
   // The window layouts were measured with "MS Sans Serif". Faces with its narrow metrics come
-  // next, since wider ones, such as most Linux defaults, clip the buttons' captions; the
-  // platform's own sans-serif face is the last resort.
+  // next, since in wider ones, such as most Linux defaults, some captions need a smaller size
+  // to fit; the platform's own sans-serif face is the last resort.
   static const QStringList kFaces = {
       QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
       QStringLiteral("Arial"),         QStringLiteral("Liberation Sans"),
@@ -23,7 +23,7 @@ QFont WindowFont() {
     }
   }
   font.setStyleHint(QFont::SansSerif);
-  font.setPointSizeF(8.25);
+  font.setPixelSize(kDesignPixelSize);
   font.setBold(false);
   return font;
 }

@@ -76,9 +76,12 @@ void RemoveOnInterrupt(const std::filesystem::path& temporary) {
     if (index >= handled.size() || handled[index]) {
       continue;
     }
-    // A signal ignored from the start, as Ctrl+C is for a job in the background, stays so.
+    // Only a signal that would end the process is taken over. One ignored from the start, as
+    // Ctrl+C is for a job in the background, stays so; one the program handles itself (a
+    // timer, say) may well return, and then the save goes on and needs its temporary.
     sigaction(signal, nullptr, &previousActions[index]);
-    if (previousActions[index].sa_handler == SIG_IGN) {
+    if ((previousActions[index].sa_flags & SA_SIGINFO) != 0 ||
+        previousActions[index].sa_handler != SIG_DFL) {
       continue;
     }
     struct sigaction action {};

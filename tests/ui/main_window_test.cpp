@@ -37,14 +37,9 @@ class MainWindowTest : public QObject {
 
   void cleanup() { main_.Stop(); }
 
-  void startsWithFocusInTheInputAndCaptionsThatFit() {
+  void startsWithFocusInTheInput() {
     main_.Start();
     QCOMPARE(main_.window->focusWidget(), Input());
-    for (const char* name : {"cmdDo", "cmdClPaste", "cmdClCopy", "cmdClear", "cmdOptions"}) {
-      QVERIFY2(Child(name)->fontMetrics().horizontalAdvance(Child(name)->text()) <
-                   Child(name)->width() - 4,
-               name);
-    }
     QCOMPARE(TabStopsFrom(Input()),
              (QWidgetList{Input(), Output(), Child("cmdOptions"), Child("cmdClear"),
                           Child("cmdClCopy"), Child("cmdDo"), Child("cmdClPaste")}));
@@ -183,7 +178,6 @@ class MainWindowTest : public QObject {
     QPointer<AboutWindow> about = TopLevel<AboutWindow>().value(0);
     auto* site = about->findChild<QPushButton*>(QStringLiteral("cmdSite"));
     QCOMPARE(about->focusWidget(), site);
-    QVERIFY(site->fontMetrics().horizontalAdvance(site->text()) < site->width());
     QTest::mouseClick(site, Qt::LeftButton);
     QTest::keyClick(site, Qt::Key_Return);
     QTest::keyClick(site, Qt::Key_Space);

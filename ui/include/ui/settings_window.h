@@ -25,7 +25,7 @@ class SettingsWindow : public QWidget {
   SettingsWindow(ReplacementTable& table, const SettingsFile& settingsFile,
                  MessageBoxes& messageBoxes);
 
-  // Makes the window visible and active, in front of the others.
+  // Makes the window visible and active, in front of the others, restored if it was minimised.
   void ShowInFront();
 
  protected:

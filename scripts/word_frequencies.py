@@ -1,0 +1,97 @@
+"""Generates data/russian-word-frequencies.tsv from Russian text that Debian packages ship.
+
+Usage: word_frequencies.py CACHE_FOLDER OUTPUT
+Counts the lower-case Russian word forms of the frequency sources (manual pages, message
+catalogues, technical manuals; never a held-out or development file), with ё kept as the
+sources write it, and writes every form as "form<TAB>count", the most frequent first and equal
+counts in code-point order, so the same packages always give the same bytes. Then reports how
+often the sources write ё where the dictionary has a ё form.
+"""
+import collections
+import os
+import sys
+import textwrap
+
+# Run from the source tree, which keeps no compiled modules.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from russian_text import sources  # noqa: E402
+from russian_text.collect import collect  # noqa: E402
+from russian_text.debian_packages import PackageCache  # noqa: E402
+from russian_text.hunspell_forms import ExpandedDictionary  # noqa: E402
+from russian_text.words import russian_words  # noqa: E402
+
+YO_REPORT_WORDS = 15
+
+
+def count(texts) -> collections.Counter:
+    counts = collections.Counter()
+    for _, text in texts:
+        counts.update(word.lower() for word in russian_words(text))
+    return counts
+
+
+def write_list(path: str, counts: collections.Counter, versions: dict[str, str]) -> int:
+    kept = sorted(counts.items(), key=lambda item: (-item[1], item[0]))
+    header = [
+        "# Russian word forms and how often they occur in the text of these Debian 12 packages",
+        "# (manual pages, message catalogues, technical manuals), lower-case, ё as written.",
+        "# Made by scripts/word_frequencies.py.",
+    ] + ["# " + line for line in textwrap.wrap(
+        " ".join(f"{p}={v}" for p, v in sorted(versions.items())), 96,
+        break_on_hyphens=False)]
+    partial = path + ".partial"
+    with open(partial, "w", encoding="utf-8", newline="\n") as out:
+        out.write("\n".join(header) + "\n")
+        out.writelines(f"{form}\t{n}\n" for form, n in kept)
+    os.replace(partial, path)
+    return len(kept)
+
+
+def report_yo(counts: collections.Counter, dictionary: ExpandedDictionary) -> None:
+    """How often a word whose dictionary spelling has ё is written with it."""
+    with_yo = collections.defaultdict(set)
+    for form in dictionary.lower:
+        if "ё" in form:
+            with_yo[form.replace("ё", "е")].add(form)
+    written = collections.Counter()  # е spelling -> [written with ё, written with е]
+    pairs = {}
+    for form, n in counts.items():
+        key = form.replace("ё", "е")
+        if key in with_yo:
+            pairs.setdefault(key, [0, 0])[0 if "ё" in form else 1] += n
+            written[key] += n
+    print_share("All words whose dictionary spelling has ё", pairs.values())
+    print_share("Those the sources write with ё at least once",
+                [p for p in pairs.values() if p[0] > 0])
+    # Some е spellings are words of their own (все, чем, перед), so the commonest are shown.
+    print(f"The {YO_REPORT_WORDS} commonest, as 'е spelling: with ё / with е':")
+    for key, _ in written.most_common(YO_REPORT_WORDS):
+        print(f"  {key:12} {pairs[key][0]:6} / {pairs[key][1]:6}   "
+              f"(dictionary: {', '.join(sorted(with_yo[key]))})")
+
+
+def print_share(title: str, pairs) -> None:
+    yo, e = sum(p[0] for p in pairs), sum(p[1] for p in pairs)
+    print(f"{title}: {yo + e} occurrences, {yo} written with ё ({100 * yo / (yo + e):.1f}%), "
+          f"{e} with е.")
+
+
+def main() -> None:
+    cache = PackageCache(os.path.join(sys.argv[1], "packages"))
+    found = collect(cache, {sources.FREQUENCIES})
+    counts = collections.Counter()
+    for (_, corpus), texts in sorted(found.items()):
+        part = count(texts)
+        print(f"{corpus:18} {len(texts):4} files {sum(part.values()):9} words "
+              f"{len(part):7} forms")
+        counts.update(part)
+    used = {name.split("/", 1)[0] for texts in found.values() for name, _ in texts}
+    kept = write_list(sys.argv[2], counts, {p: cache.versions[p] for p in used})
+    print(f"All: {sum(counts.values())} words, {kept} forms, in {sys.argv[2]} "
+          f"({os.path.getsize(sys.argv[2])} bytes)")
+    report_yo(counts, ExpandedDictionary(cache, "ru_RU"))
+
+
+if __name__ == "__main__":
+    main()
