@@ -344,6 +344,29 @@ TEST(AtomicFile, SignalThatEndsTheProgramRemovesTheNewFile) {
   }
 }
 
+// A signal the program handles itself, with a handler that returns, as a timer's does, ends
+// nothing: the new file keeps its temporary name and takes the old one's place.
+TEST(AtomicFile, SignalThatTheProgramHandlesLeavesTheSaveAlone) {
+  ScratchDirectory directory;
+  for (const WriteWay way : {WriteWay::Unnamed, WriteWay::Named}) {
+    ScratchDirectory::Write("out.txt", "old");
+    const int status = RunInChild([way] {
+      void (*const handler)(int) = [](int) {};
+      ::signal(SIGALRM, handler);
+      const auto interrupt = [](FileStep step) {
+        if (step == FileStep::Flush) {
+          raise(SIGALRM);
+        }
+        return std::error_code();
+      };
+      return ReplaceFileContents("out.txt", "new", Forced(way, interrupt)) ? 1 : 0;
+    });
+    EXPECT_EQ(status, 0) << "way " << static_cast<int>(way);
+    EXPECT_EQ(ScratchDirectory::Entries(), Names{"out.txt"});
+    EXPECT_EQ(ScratchDirectory::Read("out.txt"), "new");
+  }
+}
+
 // A signal that arrives while a file is overwritten in place ends the program only once the
 // file holds the whole new contents, never part of them.
 TEST(AtomicFile, SignalDuringTheOverwriteInPlaceWaitsForItsEnd) {
