@@ -1,6 +1,7 @@
 // The streaming UTF-8 recoder of lettermorph-cli, on every instruction set path the processor
 // runs, against what must agree with it: a byte-at-a-time reference, itself fed the same text
 // in random pieces, and, for well-formed UTF-8, the window's path through UTF-16 and RecodeText.
+// The program's UTF-8 reader is checked on the same bytes against the reference reader.
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -158,5 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const auto cutSeed = data.ConsumeIntegral<std::uint32_t>();
   const std::string text = fuzz::ConsumeText(data);
   fuzz::CheckRecoder(table, text, cutSeed);
+  fuzz::Require(Utf16FromUtf8(text) == fuzz::Utf16FromUtf8Reference(text),
+                "UTF-8 reads as the reference reads it, one U+FFFD for each malformed byte");
   return 0;
 }

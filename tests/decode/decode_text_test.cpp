@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../support/named_rows.h"
 #include "word_list.h"
 
 namespace lettermorph {
@@ -30,10 +31,6 @@ std::u16string Decode(const Case& c, const Dictionary* dictionary) {
     table.ApplyResetDefaults();
   }
   return DecodeText(c.lookAlike, table, dictionary);
-}
-
-void PrintTo(const Case& c, std::ostream* out) {
-  *out << c.name;
 }
 
 class DecodeWithDictionary : public testing::TestWithParam<Case> {};
@@ -74,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"no_capital_a_inside_a_small_word", false, u"6ygeT III", u"Будет III"},
         Case{"hard_sign", false, u"u o69IBJIeHue", u"И объявление"},
         Case{"no_hard_sign_where_the_word_is_whole", true, u"u ceJI", u"И сел"}),
-    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+    RowName);
 
 // English words that also read as Russian ("Come" as "Соме", "no" as "по") stay English
 // among English words, and are decoded among Russian ones. Numbers, addresses and code are
@@ -93,7 +90,7 @@ INSTANTIATE_TEST_SUITE_P(
              u"/com/ мост"},
         Case{"spaces_and_line_ends", true, u"  6ygeT\r\n\r\n\t6ygeT!\n",
              u"  Будет\r\n\r\n\tБудет!\n"}),
-    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+    RowName);
 
 class DecodeWithoutDictionary : public testing::TestWithParam<Case> {};
 
@@ -108,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(FixedPreference, DecodeWithoutDictionary,
                                               u"u mou eTo JIekceu uog ceJI, have 42",
                                               u"И мой ето лексей иод сел, have 42"},
                                          Case{"reset", true, u"Wu oTeu", u"Ши отей"}),
-                         [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+                         RowName);
 
 }  // namespace
 }  // namespace lettermorph

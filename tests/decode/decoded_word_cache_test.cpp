@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "../support/named_rows.h"
 #include "word_list.h"
 
 namespace lettermorph {
@@ -16,10 +17,6 @@ struct Case {
   std::string tokens;   // A to E, one a token
   std::string decoded;  // for each token: "d" when the dictionary was asked, "c" when cached
 };
-
-void PrintTo(const Case& c, std::ostream* out) {
-  *out << c.name;
-}
 
 class DecodedWordCacheCases : public testing::TestWithParam<Case> {};
 
@@ -50,7 +47,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Case{"older_generation_still_serves", 2, "ABCA", "dddc"},
                     Case{"word_in_steady_use_survives", 2, "ABACADAEA", "ddcdcdcdc"},
                     Case{"older_generation_is_dropped", 2, "ABCDAB", "dddddd"}),
-    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+    RowName);
 
 }  // namespace
 }  // namespace lettermorph

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -27,15 +26,18 @@ namespace lettermorph {
 // program that ran and exited with some status.
 class ChildProcess {
  public:
+  // The status of a program that could not be started, as a shell gives it.
+  static constexpr int kCannotStart = 127;
+
   struct Outcome {
-    // The exit status; on POSIX systems 128 + the signal that ended it; -1 for a program that
-    // could not be started.
-    int status = -1;
+    // The exit status; on POSIX systems 128 + the signal that ended it.
+    int status = kCannotStart;
     std::string out;
     std::string err;
   };
 
-  ChildProcess(const std::string& program, const std::vector<std::string>& arguments) {
+  ChildProcess(const std::string& program, const std::vector<std::string>& arguments)
+      : program_(program) {
 #ifdef _WIN32
     std::wstring line = Quoted(program);
     for (const std::string& argument : arguments) {
@@ -55,27 +57,25 @@ class ChildProcess {
     };
     startup.hStdOutput = create(L".out");
     startup.hStdError = create(L".err");
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
-                        &process_)) {
-      startFailure_ = "Windows error " + std::to_string(GetLastError());
-    }
+    started_ = CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                              &startup, &process_);
+    const std::string failure = "Windows error " + std::to_string(GetLastError());
     for (HANDLE handle : {read, startup.hStdOutput, startup.hStdError, process_.hThread}) {
       if (handle != nullptr) {
         CloseHandle(handle);
       }
+    }
+    if (!started_) {
+      ScratchDirectory::Write(".err", failure);
     }
 #else
     signal(SIGPIPE, SIG_IGN);  // a program that ends early must not end the test with it
     int pipeEnds[2];
     (void)!pipe(pipeEnds);
     input_ = pipeEnds[1];
-    // Closed by a successful exec; otherwise the child writes why it failed.
-    int report[2];
-    (void)!pipe2(report, O_CLOEXEC);
     child_ = fork();
     if (child_ == 0) {
       close(pipeEnds[1]);
-      close(report[0]);
       dup2(pipeEnds[0], 0);
       dup2(open(".out", O_WRONLY | O_CREAT | O_TRUNC, 0666), 1);
       dup2(open(".err", O_WRONLY | O_CREAT | O_TRUNC, 0666), 2);
@@ -86,21 +86,11 @@ class ChildProcess {
       }
       argv.push_back(nullptr);
       execv(program.c_str(), argv.data());
-      const char* reason = std::strerror(errno);
-      (void)!write(report[1], reason, std::strlen(reason));
-      _exit(127);
+      std::perror("execv");
+      _exit(kCannotStart);
     }
     close(pipeEnds[0]);
-    close(report[1]);
-    char buffer[256];
-    for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;) {
-      startFailure_.append(buffer, static_cast<size_t>(got));
-    }
-    close(report[0]);
 #endif
-    if (!startFailure_.empty()) {
-      ADD_FAILURE() << "could not start " << program << ": " << startFailure_;
-    }
   }
 
   // Writes to the program's standard input, waiting while the pipe is full.
@@ -115,10 +105,10 @@ class ChildProcess {
 
   // Closes standard input and waits for the program to end.
   Outcome Finish() {
-    int status = -1;
+    int status = kCannotStart;
 #ifdef _WIN32
     CloseHandle(input_);
-    if (startFailure_.empty()) {
+    if (started_) {
       WaitForSingleObject(process_.hProcess, INFINITE);
       DWORD code = 0;
       GetExitCodeProcess(process_.hProcess, &code);
@@ -129,11 +119,12 @@ class ChildProcess {
     close(input_);
     int wait = 0;
     waitpid(child_, &wait, 0);
-    if (startFailure_.empty()) {
-      status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
-    }
+    status = WIFEXITED(wait) ? WEXITSTATUS(wait) : 128 + WTERMSIG(wait);
 #endif
     Outcome outcome{status, ScratchDirectory::Read(".out"), ScratchDirectory::Read(".err")};
+    if (status == kCannotStart) {
+      ADD_FAILURE() << "could not start " << program_ << ": " << outcome.err;
+    }
     std::filesystem::remove(".out");
     std::filesystem::remove(".err");
     return outcome;
@@ -166,11 +157,12 @@ class ChildProcess {
 
   HANDLE input_ = nullptr;  // the program's standard input
   PROCESS_INFORMATION process_{};
+  bool started_ = false;
 #else
   int input_ = -1;  // the program's standard input
   pid_t child_ = -1;
 #endif
-  std::string startFailure_;  // why the program could not be started; empty once it was
+  std::string program_;
 };
 
 }  // namespace lettermorph

@@ -28,8 +28,6 @@ class ScratchDirectory {
     std::filesystem::remove_all(path_, ignored);
   }
 
-  const std::filesystem::path& Path() const { return path_; }
-
   // The names in `folder`, sorted.
   static std::vector<std::string> Entries(const std::filesystem::path& folder = ".") {
     std::vector<std::string> names;

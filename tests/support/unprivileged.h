@@ -2,16 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <functional>
 #include <optional>
-#include <string>
 
 #ifndef _WIN32
 #include <grp.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "forked_child.h"
 #endif
 
 namespace lettermorph {
@@ -30,41 +27,20 @@ inline std::optional<int> RunUnprivileged(const std::function<int()>& body) {
   if (geteuid() != 0) {
     return body();
   }
-  int report[2];
-  const pid_t child = pipe(report) == 0 ? fork() : -1;
-  if (child < 0) {
-    ADD_FAILURE() << "could not start the test as nobody: " << std::strerror(errno);
-    return std::nullopt;
-  }
-  if (child == 0) {
-    close(report[0]);
+  constexpr int kCannotDrop = 125;
+  const int status = RunInChild([&body] {
     constexpr uid_t kNobody = 65534;
-    const char* step = setgroups(0, nullptr) != 0 ? "setgroups"
-                       : setgid(kNobody) != 0     ? "setgid"
-                       : setuid(kNobody) != 0     ? "setuid"
-                                                  : nullptr;
-    if (step != nullptr) {
-      const std::string reason = std::string(step) + ": " + std::strerror(errno);
-      (void)!write(report[1], reason.data(), reason.size());
-      _exit(125);
+    if (setgroups(0, nullptr) != 0 || setgid(kNobody) != 0 || setuid(kNobody) != 0) {
+      std::perror("could not become nobody");
+      return kCannotDrop;
     }
-    close(report[1]);
-    _exit(body());
-  }
-  close(report[1]);
-  std::string reason;
-  char buffer[256];
-  for (ssize_t got; (got = read(report[0], buffer, sizeof buffer)) > 0;) {
-    reason.append(buffer, static_cast<size_t>(got));
-  }
-  close(report[0]);
-  int status = 0;
-  waitpid(child, &status, 0);
-  if (!reason.empty()) {
-    ADD_FAILURE() << "could not start the test as nobody: " << reason;
+    return body();
+  });
+  if (status == kCannotDrop) {
+    ADD_FAILURE() << "could not start the test as nobody: see its standard error";
     return std::nullopt;
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return status;
 #endif
 }
 

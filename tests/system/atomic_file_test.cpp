@@ -2,25 +2,29 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
 #include <map>
 #include <random>
+#include <set>
 #include <tuple>
 
 #include "../support/faults.h"
 #include "../support/scratch_directory.h"
-#include "../support/small_disk.h"
 #include "../support/unprivileged.h"
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <fcntl.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
+
+#include "../support/forked_child.h"
 #endif
 
 namespace lettermorph {
@@ -29,80 +33,41 @@ namespace {
 namespace fs = std::filesystem;
 using Names = std::vector<std::string>;
 
-class AtomicFileSteps : public testing::TestWithParam<FileStep> {
- protected:
-  ScratchDirectory directory_;
-};
-
-// Whichever step fails, the caller hears which and why, the old file keeps every byte, and
-// no temporary file stays behind; without an old file, none appears.
-TEST_P(AtomicFileSteps, FailureKeepsTheOldFileAndLeavesNothingElse) {
-  ScratchDirectory::Write("kept.ini", "old contents\r\n");
-  for (const char* name : {"kept.ini", "new.ini"}) {
-    const std::optional<FileFailure> failure =
-        ReplaceFileContents(name, "new contents", FailAt(GetParam(), std::errc::io_error));
-    ASSERT_TRUE(failure.has_value()) << name;
-    EXPECT_EQ(failure->step, GetParam());
-    EXPECT_EQ(failure->reason, std::errc::io_error);
-    EXPECT_EQ(failure->file, name);
-  }
-  EXPECT_EQ(ScratchDirectory::Read("kept.ini"), "old contents\r\n");
-  EXPECT_EQ(ScratchDirectory::Entries(), Names{"kept.ini"});
-}
-
-std::string StepName(const testing::TestParamInfo<FileStep>& info) {
-  constexpr const char* kNames[] = {"Read",  "Create",  "Write",  "Sync",
-                                    "Flush", "Reserve", "Replace"};
-  return kNames[static_cast<int>(info.param)];
-}
-
-INSTANTIATE_TEST_SUITE_P(EveryStep, AtomicFileSteps,
-                         testing::Values(FileStep::Create, FileStep::Write, FileStep::Sync,
-                                         FileStep::Flush, FileStep::Replace),
-                         StepName);
-
-// Names in Cyrillic and relative ones through "..": saved; a missing folder, or a folder under
-// the name: refused, and said why.
+// A name in Cyrillic through "..": saved. A missing folder, a folder under the name, or a file
+// the user made read-only: refused, and said why, whoever runs the program: root too, who may
+// write any file. Nothing refused is replaced behind the user's back.
 TEST(AtomicFile, NamesThatSaveAndNamesThatCannot) {
   ScratchDirectory directory;
   fs::create_directory(Utf8Path("папка"));
   fs::create_directory("settings.ini");
-  for (const char* path : {"папка/настройки.ini", "папка/../папка/./файл.ini"}) {
-    ASSERT_FALSE(ReplaceFileContents(Utf8Path(path), "new").has_value()) << path;
-    EXPECT_EQ(ScratchDirectory::Read(Utf8Path(path)), "new");
-  }
-  const std::tuple<const char*, FileStep, std::errc> refused[] = {
-      {"нет/settings.ini", FileStep::Create, std::errc::no_such_file_or_directory},
-      {"settings.ini", FileStep::Replace, std::errc::is_a_directory}};
-  for (const auto& [path, step, reason] : refused) {
-    const std::optional<FileFailure> failure = ReplaceFileContents(Utf8Path(path), "new");
-    ASSERT_TRUE(failure.has_value()) << path;
-    EXPECT_EQ(failure->step, step);
-    EXPECT_EQ(failure->reason, reason);
-  }
-  EXPECT_EQ(ScratchDirectory::Entries(Utf8Path("папка")), (Names{"настройки.ini", "файл.ini"}));
-  EXPECT_TRUE(fs::is_directory("settings.ini"));
-}
-
-// A file the user made read-only is refused, not replaced behind their back, whoever runs the
-// program: root too, who may write any file.
-TEST(AtomicFile, ReadOnlyFileIsNotReplaced) {
-  ScratchDirectory directory;
-  ScratchDirectory::Write("settings.ini", "old");
-  fs::permissions("settings.ini",
+  ScratchDirectory::Write("read-only.ini", "old");
+  fs::permissions("read-only.ini",
                   fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  const auto refused = [] {
-    const std::optional<FileFailure> failure = ReplaceFileContents("settings.ini", "new");
-    return failure && failure->step == FileStep::Replace &&
-                   failure->reason == std::errc::permission_denied
-               ? 0
-               : 1;
+  const fs::path saved = Utf8Path("папка/../папка/./файл.ini");
+  ASSERT_FALSE(ReplaceFileContents(saved, "new").has_value());
+  EXPECT_EQ(ScratchDirectory::Read(saved), "new");
+  // The number of the first row refused otherwise than it should be, or 0.
+  const auto firstWrongRow = [] {
+    const std::tuple<const char*, FileStep, std::errc> refused[] = {
+        {"нет/settings.ini", FileStep::Create, std::errc::no_such_file_or_directory},
+        {"settings.ini", FileStep::Replace, std::errc::is_a_directory},
+        {"read-only.ini", FileStep::Replace, std::errc::permission_denied}};
+    for (int row = 0; row < 3; ++row) {
+      const auto& [path, step, reason] = refused[row];
+      const std::optional<FileFailure> failure = ReplaceFileContents(Utf8Path(path), "new");
+      if (!failure || failure->step != step || failure->reason != reason) {
+        return row + 1;
+      }
+    }
+    return 0;
   };
-  EXPECT_EQ(refused(), 0);
-  EXPECT_EQ(RunUnprivileged(refused), 0);
-  EXPECT_EQ(ScratchDirectory::Read("settings.ini"), "old");
-  EXPECT_EQ(fs::status("settings.ini").permissions() & fs::perms::owner_write, fs::perms::none);
-  EXPECT_EQ(ScratchDirectory::Entries(), Names{"settings.ini"});
+  EXPECT_EQ(firstWrongRow(), 0);
+  EXPECT_EQ(RunUnprivileged(firstWrongRow), 0);
+  EXPECT_EQ(ScratchDirectory::Read("read-only.ini"), "old");
+  EXPECT_EQ(fs::status("read-only.ini").permissions() & fs::perms::owner_write, fs::perms::none);
+  EXPECT_EQ(ScratchDirectory::Entries(), (Names{"read-only.ini", "settings.ini", "папка"}));
+  EXPECT_EQ(ScratchDirectory::Entries(Utf8Path("папка")), Names{"файл.ini"});
+  EXPECT_TRUE(fs::is_directory("settings.ini"));
 }
 
 // What a killed save left beside the file goes after a day. Nothing else does, however its
@@ -152,37 +117,46 @@ TEST(AtomicFile, OnlyOwnStaleTemporariesGo) {
 #endif
 }
 
-// Property: faults at random steps, for each way of writing. Whatever fails, the file holds
-// its old bytes or the whole new contents and nothing is left beside it; only a failure of
+// Property: a fault in each step in turn, with random contents, for each way of writing, with
+// and without an old file. Whatever fails, the caller hears which step and why; the file holds
+// its old bytes or the whole new contents, and nothing is left beside it. Only a failure of
 // the overwrite in place leaves anything else, and the failure says so.
 class AtomicFileWays : public testing::TestWithParam<WriteWay> {
  protected:
   ScratchDirectory directory_;
 };
 
-TEST_P(AtomicFileWays, RandomFaultsLeaveTheOldFileOrTheNewOne) {
+TEST_P(AtomicFileWays, FaultInAnyStepLeavesTheOldFileOrTheNewOne) {
   std::mt19937 random(20 + static_cast<int>(GetParam()));
   const auto bytes = [&random](std::size_t most) {
     std::string text(random() % (most + 1), '\0');
-    for (char& c : text) {
-      c = static_cast<char>(random());
-    }
+    std::generate(text.begin(), text.end(), std::ref(random));
     return text;
   };
   const std::errc reasons[] = {std::errc::io_error, std::errc::no_space_on_device};
   std::map<FileLeft, int> outcomes;
-  for (int run = 0; run < 60; ++run) {
+  using enum FileStep;
+  constexpr FileStep kSteps[] = {Create, Write, Sync, Flush, Reserve, Replace};
+  std::set<FileStep> failedSteps;
+  for (int run = 0; run < 72; ++run) {
     SCOPED_TRACE(run);
     // Old and new contents up to 600 KiB, so that an overwrite takes several pieces.
-    const bool hadFile = run % 8 != 0;
+    const bool hadFile = run % 4 != 0;
     const std::string old = bytes(600 * 1024);
     const std::string fresh = bytes(600 * 1024);
     if (hadFile) {
       ScratchDirectory::Write("out.bin", old);
     }
-    AtomicFile file("out.bin", Forced(GetParam(), [&](FileStep) {
-                      return random() % 20 == 0 ? std::make_error_code(reasons[random() % 2])
-                                                : std::error_code();
+    // The fault, at the step's only run, or for one run in pieces at one of its first four.
+    const FileStep target = kSteps[run % std::size(kSteps)];
+    const int occurrence = target == Write || target == Replace ? 1 + int(random() % 4) : 1;
+    std::optional<FileFailure> injected;
+    AtomicFile file("out.bin", Forced(GetParam(), [&, seen = 0](FileStep step) mutable {
+                      if (step != target || ++seen != occurrence) {
+                        return std::error_code();
+                      }
+                      injected = {step, "out.bin", std::make_error_code(reasons[random() % 2])};
+                      return injected->reason;
                     }));
     for (std::size_t at = 0; at < fresh.size();) {
       const std::size_t piece = std::min<std::size_t>(fresh.size() - at, random() % 200'000);
@@ -193,12 +167,20 @@ TEST_P(AtomicFileWays, RandomFaultsLeaveTheOldFileOrTheNewOne) {
 
     const std::string now = ScratchDirectory::Read("out.bin");
     const std::optional<FileFailure>& failure = file.Failure();
+    // Only the refusal that forces a rewrite in place fails a save without a fault.
+    ASSERT_EQ(failure.has_value(),
+              injected.has_value() || (GetParam() == WriteWay::InPlace && !hadFile));
+    if (injected) {
+      EXPECT_EQ(failure->step, injected->step);
+      EXPECT_EQ(failure->reason, injected->reason);
+      EXPECT_EQ(failure->file, injected->file);
+      failedSteps.insert(failure->step);
+    }
     if (!failure) {
       EXPECT_TRUE(now == fresh) << "not the new contents";
     } else if (failure->left == FileLeft::Old) {
       EXPECT_EQ(fs::exists("out.bin"), hadFile);
-      EXPECT_TRUE(now == (hadFile ? old : ""))
-          << "not the old contents, after a failure to " << StepName({failure->step, 0});
+      EXPECT_TRUE(now == (hadFile ? old : "")) << "not the old contents";
     } else {
       EXPECT_EQ(GetParam(), WriteWay::InPlace);
       if (failure->left == FileLeft::NewUnsynced) {
@@ -214,6 +196,9 @@ TEST_P(AtomicFileWays, RandomFaultsLeaveTheOldFileOrTheNewOne) {
   EXPECT_GT(outcomes[FileLeft::Old], 0);
   if (GetParam() == WriteWay::InPlace) {
     EXPECT_GT(outcomes[FileLeft::Damaged], 0) << "no overwrite failed part-way";
+    EXPECT_EQ(failedSteps, (std::set{Create, Write, Sync, Flush, Reserve, Replace}));
+  } else {
+    EXPECT_EQ(failedSteps, (std::set{Create, Write, Sync, Flush, Replace}));
   }
 }
 
@@ -245,55 +230,40 @@ TEST(AtomicFile, FileHeldOpenElsewhereIsReportedAndKept) {
 
 #else
 
-TEST(AtomicFile, ReplacesTheFileALinkPointsToAndKeepsItsMode) {
+TEST(AtomicFile, ReplacesTheFileALinkPointsTo) {
   ScratchDirectory directory;
   fs::create_directory("real");
   ScratchDirectory::Write("real/target.ini", "old");
-  chmod("real/target.ini", 0640);
   fs::create_symlink("real/target.ini", "settings.ini");
   ASSERT_FALSE(ReplaceFileContents("settings.ini", "new").has_value());
   EXPECT_TRUE(fs::is_symlink("settings.ini"));
   EXPECT_EQ(ScratchDirectory::Read("real/target.ini"), "new");
-  struct stat info {};
-  ASSERT_EQ(stat("real/target.ini", &info), 0);
-  EXPECT_EQ(info.st_mode & 0777, 0640u);
   EXPECT_EQ(ScratchDirectory::Entries("real"), Names{"target.ini"});
-}
-
-// A writable file in a folder the user may not write is rewritten where it is, since no new
-// file can be made beside it; a failure before the overwrite leaves it as it was.
-TEST(AtomicFile, UnwritableFolderRewritesAWritableFileInPlace) {
-  ScratchDirectory directory;
-  fs::create_directory("locked");
-  ScratchDirectory::Write("locked/settings.ini", "old, and longer than the new contents");
-  chmod("locked/settings.ini", 0666);
-  chmod("locked", 0555);
-  const std::optional<int> result = RunUnprivileged([] {
-    if (ReplaceFileContents("locked/settings.ini", "new").has_value() ||
-        ScratchDirectory::Read("locked/settings.ini") != "new") {
-      return 1;
-    }
-    const auto failure =
-        ReplaceFileContents("locked/settings.ini", "newer", FailAt(FileStep::Reserve));
-    return failure && failure->step == FileStep::Reserve && failure->left == FileLeft::Old &&
-                   ScratchDirectory::Read("locked/settings.ini") == "new"
-               ? 0
-               : 2;
-  });
-  chmod("locked", 0755);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(ScratchDirectory::Entries("locked"), Names{"settings.ini"});
 }
 
 // On a full disk a save fails, says why, and leaves the old file whole with nothing beside
 // it, whichever way the file is written; in place, the room is made before a byte is changed.
+// The disk is a small file system that a child process alone sees and takes along when it
+// ends, so that filling it fills nothing else and leaves no mount behind.
 TEST(AtomicFile, FullDiskKeepsTheOldFile) {
   ScratchDirectory directory;
+  fs::create_directory("disk");
+  constexpr int kCannotMount = 126;
   for (const WriteWay way : {WriteWay::Unnamed, WriteWay::Named, WriteWay::InPlace}) {
-    const std::optional<int> result = RunOnSmallDisk("disk", 128 * 1024, [way] {
+    const int status = RunInChild([way] {
+      if (unshare(CLONE_NEWNS) != 0 ||
+          mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          mount("tmpfs", "disk", "tmpfs", 0, "size=128k,mode=0777") != 0) {
+        return kCannotMount;
+      }
       const std::string old(20'000, 'o');
       ScratchDirectory::Write("disk/settings.ini", old);
-      FillDisk("disk/filler");
+      // Up to the disk's last byte.
+      const int filler = open("disk/filler", O_WRONLY | O_CREAT, 0644);
+      for (std::size_t size = 4096; size > 0; size /= 2) {
+        while (write(filler, old.data(), size) == static_cast<ssize_t>(size)) {
+        }
+      }
       const std::optional<FileFailure> failure =
           ReplaceFileContents("disk/settings.ini", std::string(40'000, 'n'), Forced(way));
       if (!failure || failure->reason != std::errc::no_space_on_device) {
@@ -304,10 +274,10 @@ TEST(AtomicFile, FullDiskKeepsTheOldFile) {
       }
       return ScratchDirectory::Entries("disk") == Names{"filler", "settings.ini"} ? 0 : 3;
     });
-    if (!result) {
+    if (status == kCannotMount) {
       GTEST_SKIP() << "no small file system can be mounted here: run the tests as root";
     }
-    EXPECT_EQ(*result, 0) << "way " << static_cast<int>(way);
+    EXPECT_EQ(status, 0) << "way " << static_cast<int>(way);
   }
 }
 
@@ -347,41 +317,53 @@ TEST(AtomicFile, SignalThatEndsTheProgramRemovesTheNewFile) {
     for (const int signal :
          {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, SIGPIPE, SIGXFSZ, SIGRTMIN}) {
       SCOPED_TRACE(testing::Message() << "way " << static_cast<int>(way) << ", signal " << signal);
-      int ready[2];
-      ASSERT_EQ(pipe(ready), 0);
-      std::fflush(nullptr);
-      const pid_t child = fork();
-      if (child == 0) {
+      constexpr int kNoTemporaryName = 3;
+      const int status = RunInChild([way, signal] {
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
         ::signal(SIGPIPE, SIG_DFL);
-        // Waits at the last step before the new file takes the old one's place, when it has
+        // Comes at the last step before the new file takes the old one's place, when it has
         // its temporary name whichever way it was made.
-        AtomicFile file("out.txt", Forced(way, [&](FileStep step) {
+        AtomicFile file("out.txt", Forced(way, [signal](FileStep step) {
                           if (step == FileStep::Flush) {
-                            (void)!write(ready[1], "!", 1);
-                            for (;;) {
-                              pause();
+                            if (ScratchDirectory::Entries().size() != 2) {
+                              _exit(kNoTemporaryName);
                             }
+                            raise(signal);
                           }
                           return std::error_code();
                         }));
         file.Write("new");
         file.Commit();
-        _exit(0);
-      }
-      close(ready[1]);
-      char reached = 0;
-      EXPECT_EQ(read(ready[0], &reached, 1), 1);
-      close(ready[0]);
-      EXPECT_EQ(ScratchDirectory::Entries().size(), 2u) << "no temporary name to remove";
-      kill(child, signal);
-      int status = 0;
-      waitpid(child, &status, 0);
-      EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        return 0;
+      });
+      EXPECT_EQ(status, 128 + signal);
       EXPECT_EQ(ScratchDirectory::Entries(), Names{"out.txt"});
       EXPECT_EQ(ScratchDirectory::Read("out.txt"), "old");
     }
+  }
+}
+
+// A signal the program handles itself, with a handler that returns, as a timer's does, ends
+// nothing: the new file keeps its temporary name and takes the old one's place.
+TEST(AtomicFile, SignalThatTheProgramHandlesLeavesTheSaveAlone) {
+  ScratchDirectory directory;
+  for (const WriteWay way : {WriteWay::Unnamed, WriteWay::Named}) {
+    ScratchDirectory::Write("out.txt", "old");
+    const int status = RunInChild([way] {
+      void (*const handler)(int) = [](int) {};
+      ::signal(SIGALRM, handler);
+      const auto interrupt = [](FileStep step) {
+        if (step == FileStep::Flush) {
+          raise(SIGALRM);
+        }
+        return std::error_code();
+      };
+      return ReplaceFileContents("out.txt", "new", Forced(way, interrupt)) ? 1 : 0;
+    });
+    EXPECT_EQ(status, 0) << "way " << static_cast<int>(way);
+    EXPECT_EQ(ScratchDirectory::Entries(), Names{"out.txt"});
+    EXPECT_EQ(ScratchDirectory::Read("out.txt"), "new");
   }
 }
 
@@ -390,9 +372,7 @@ TEST(AtomicFile, SignalThatEndsTheProgramRemovesTheNewFile) {
 TEST(AtomicFile, SignalDuringTheOverwriteInPlaceWaitsForItsEnd) {
   ScratchDirectory directory;
   ScratchDirectory::Write("out.txt", std::string(600'000, 'o'));
-  std::fflush(nullptr);
-  const pid_t child = fork();
-  if (child == 0) {
+  const int status = RunInChild([] {
     // Asked before each piece is copied over the old file: the signal comes once one is.
     const auto interruptPartWay = [asked = 0](FileStep step) mutable {
       if (step == FileStep::Replace && ++asked == 3) {
@@ -402,11 +382,9 @@ TEST(AtomicFile, SignalDuringTheOverwriteInPlaceWaitsForItsEnd) {
     };
     ReplaceFileContents("out.txt", std::string(600'000, 'n'),
                         Forced(WriteWay::InPlace, interruptPartWay));
-    _exit(0);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGTERM) << status;
+    return 0;
+  });
+  EXPECT_EQ(status, 128 + SIGTERM);
   EXPECT_TRUE(ScratchDirectory::Read("out.txt") == std::string(600'000, 'n'))
       << "not the new contents";
 }
