@@ -96,10 +96,16 @@ class Program:
 
 
 def focused(window_id):
-    output(["xdotool", "windowactivate", "--sync", window_id])
-    wait_for("the focus",
-             lambda: True if output(["xdotool", "getwindowfocus"]).strip() == str(int(window_id))
-             else None)
+    """Gives a window the keyboard focus and waits until it has it. The request is repeated
+    while waiting, as the window manager may pass over one that comes while it is busy."""
+    def has_focus():
+        if output(["xdotool", "getwindowfocus"]).strip() == str(int(window_id)):
+            return True
+        output(["xdotool", "windowactivate", window_id])
+        return None
+
+    name = output(["xdotool", "getwindowname", window_id]).strip()
+    wait_for(f"the focus on {name!r}", has_focus)
 
 
 def held_on_clipboard():
