@@ -14,10 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
-#include "cli/hunspell_dictionary.h"
 #include "decode/decode_text.h"
 #include "decode/utf8_stream_decoder.h"
+#include "lexicon/lexicon.h"
 #include "recode/recode_text.h"
 #include "text/utf8.h"
 
@@ -119,10 +118,9 @@ class NullSink final : public ByteSink {
 };
 
 // MB/s of the stream decoder over `text` in pieces of the size lettermorph-cli reads.
-double DecodeRate(const std::string& text, const ReplacementTable& table,
-                  const Dictionary* dictionary) {
+double DecodeRate(const std::string& text, const ReplacementTable& table, const WordIndex* index) {
   constexpr std::size_t kPiece = 256 * 1024;
-  Utf8StreamDecoder decoder(table, dictionary);
+  Utf8StreamDecoder decoder(table, index);
   NullSink sink;
   const auto start = std::chrono::steady_clock::now();
   for (std::size_t at = 0; at < text.size(); at += kPiece) {
@@ -144,13 +142,17 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   using namespace lettermorph;
   const int runs = argc > 1 ? std::stoi(argv[1]) : 5;
-  const auto dictionary = HunspellDictionary::Open(std::string(kDefaultDictionary));
-  if (!dictionary) {
-    std::fprintf(stderr, "decode_bench: no dictionary at %s\n", kDefaultDictionary.data());
-    return 1;
-  }
   ReplacementTable design, reset;
   reset.ApplyResetDefaults();
+  std::map<const ReplacementTable*, std::unique_ptr<Lexicon>> lexicons;
+  for (const ReplacementTable* table : {&design, &reset}) {
+    lexicons[table] = Lexicon::Load(*table, DefaultDictionary(), LexiconCacheFolder());
+    if (lexicons[table]->DictionaryState() != Lexicon::Dictionary::Used) {
+      std::fprintf(stderr, "decode_bench: no dictionary at %s\n",
+                   DefaultDictionary().string().c_str());
+      return 1;
+    }
+  }
   const std::pair<const char*, const ReplacementTable*> sets[] = {{"design", &design},
                                                                   {"reset", &reset}};
   const std::pair<const char*, const char*> texts[] = {
@@ -163,8 +165,8 @@ int main(int argc, char** argv) {
     for (const auto& [textName, path] : texts) {
       const std::u16string original = Utf16FromUtf8(ReadFile(path));
       const std::u16string recoded = RecodeText(original, *table);
-      for (const Dictionary* used : {static_cast<const Dictionary*>(dictionary.get()),
-                                     static_cast<const Dictionary*>(nullptr)}) {
+      for (const WordIndex* used :
+           {&lexicons[table]->Index(), static_cast<const WordIndex*>(nullptr)}) {
         const Score score = Compare(original, DecodeText(recoded, *table, used));
         std::printf("%-7s %-22s %-14s Russian %4d/%4d = %5.1f%%", setName, textName,
                     used ? "dictionary" : "no dictionary", score.russianExact, score.russian,
@@ -195,8 +197,8 @@ int main(int argc, char** argv) {
     const std::string fresh = recodedProse + Utf8(RecodeText(Utf16FromUtf8(news), *table));
     std::vector<double> warm, cold, none;
     for (int run = 0; run < runs; ++run) {
-      warm.push_back(DecodeRate(repeated, *table, dictionary.get()));
-      cold.push_back(DecodeRate(fresh, *table, dictionary.get()));
+      warm.push_back(DecodeRate(repeated, *table, &lexicons[table]->Index()));
+      cold.push_back(DecodeRate(fresh, *table, &lexicons[table]->Index()));
       none.push_back(DecodeRate(repeated, *table, nullptr));
     }
     std::printf(

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "decode/look_alike_index.h"
-
 namespace lettermorph {
 namespace {
 
@@ -33,8 +31,8 @@ bool HasAsciiLetter(std::string_view bytes) {
 
 }  // namespace
 
-Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const Dictionary* dictionary)
-    : words_(table, dictionary), tokenizer_(LookAlikeIndex(table).Characters()) {}
+Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
+    : words_(table, index), tokenizer_(words_.WordCharacters()) {}
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
@@ -63,7 +61,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 
 void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const DecodedWord& word = cache_.Decode(token, words_);
-  const std::string& decoded = sentenceStart_ ? word.atSentenceStart : word.inSentence;
+  const std::string& decoded = sentenceStart_ ? word.capitalised : word.plain;
   lineBreaks_ = 0;
   sentenceStart_ = false;
   afterColon_ = false;
@@ -77,7 +75,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       Write(token);
       return;
     case DecodedWord::Kind::Russian:
-      if (!word.englishShaped) {
+      if (!word.mayBeEnglish) {
         Settle(Neighbour::Russian);
         before_ = Neighbour::Russian;
         Write(decoded);

@@ -1,16 +1,19 @@
 #include "decode/word_decoder.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "case_choice.h"
 #include "letter_preference.h"
+#include "look_alike_spelling.h"
+#include "preferred_reading.h"
+#include "russian_letters.h"
 #include "text/utf8.h"
 
 namespace lettermorph {
 namespace {
 
-// Readings with a letter put back are tried from this many of the best plain readings.
-constexpr std::size_t kBasesForVanished = 16;
+constexpr int kHalf = kSlotCount / 2;
 
 bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
@@ -24,6 +27,7 @@ bool IsAsciiUpper(char c) {
   return c >= 'A' && c <= 'Z';
 }
 
+// Latin letters in small letters, capitalised or in capitals, as English words are written.
 bool IsEnglishShaped(std::string_view token) {
   if (token.empty() || !(IsAsciiLower(token[0]) || IsAsciiUpper(token[0]))) {
     return false;
@@ -39,10 +43,80 @@ std::string Utf8(std::u16string_view text) {
   return bytes;
 }
 
+// One known form that the token may be, and what it says for choosing it.
+struct Candidate {
+  std::u16string small;
+  std::vector<std::uint8_t> cases;
+  bool fits = true;  // every letter's look-alike is exactly the token's, case and all
+  // A letter was put back that vanishes where a word is spelled small ("ъ") or as the capital
+  // that starts it ("А"), rather than one lost from a word in capitals.
+  bool putBack = false;
+  std::uint32_t count = 0;
+  bool properNoun = false;
+  bool capitals = false;  // stored in capitals, as an abbreviation is
+  int penalty = 0;
+
+  // Better first: a form whose case fits, one with no letter put back, the more frequent, a
+  // common word before a name with its letters, and the likelier letters.
+  auto Rank() const {
+    return std::make_tuple(!fits, putBack, -std::int64_t{count}, properNoun, penalty);
+  }
+};
+
+// The letters of `match` with the cases their look-alikes in `token` allow; nothing when a
+// vanished letter cannot stand where the match puts it.
+std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view token,
+                               const LookAlikeSpelling& spelling) {
+  Candidate candidate;
+  candidate.count = match.count;
+  candidate.properNoun = !match.slots.empty() && match.slots[0] < kHalf;
+  candidate.capitals =
+      match.slots.size() > 1 && std::all_of(match.slots.begin(), match.slots.end(),
+                                            [](std::uint8_t slot) { return slot < kHalf; });
+  std::size_t at = 0;
+  std::size_t shown = 0;
+  bool showsCapital = false;
+  bool capitalVanishedFirst = false;
+  bool capitalVanishedInside = false;
+  for (std::size_t i = 0; i < match.slots.size(); ++i) {
+    const std::uint8_t written = VariantSlot(match.slots, i, match.variant);
+    const int small = written < kHalf ? written + kHalf : written;
+    const std::size_t length = spelling.Folded(written).size();
+    const std::string_view piece = token.substr(at, length);
+    at += length;
+    std::uint8_t cases = 0;
+    cases |= spelling.Exact(small) == piece ? kSmallCase : 0;
+    cases |= spelling.Exact(small - kHalf) == piece ? kCapitalCase : 0;
+    candidate.fits = candidate.fits && cases != 0;
+    if (length == 0) {
+      candidate.putBack = candidate.putBack || (cases & kSmallCase) || i == 0;
+      capitalVanishedFirst = capitalVanishedFirst || (cases == kCapitalCase && i == 0);
+      capitalVanishedInside = capitalVanishedInside || (cases == kCapitalCase && i > 0);
+    } else {
+      ++shown;
+      showsCapital = showsCapital || cases == kCapitalCase;
+    }
+    candidate.small.push_back(kSlotLetters[small]);
+    // A letter whose look-alike has the token's letters in another case takes the case the
+    // form was found under.
+    const std::uint8_t found = written < kHalf ? kCapitalCase : kSmallCase;
+    candidate.cases.push_back(cases != 0 ? cases : found);
+  }
+  // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
+  // from inside a word in capitals, which shows capitals of its own ("nPMETP"); otherwise
+  // "III" would read as "ША" and "x" as "Ах".
+  if ((capitalVanishedFirst && shown < 2) || (capitalVanishedInside && !showsCapital)) {
+    return std::nullopt;
+  }
+  candidate.fits = candidate.fits && CaseChoice(candidate.small, candidate.cases).AllowsAny();
+  candidate.penalty = PreferencePenalty(candidate.small);
+  return candidate;
+}
+
 }  // namespace
 
-WordDecoder::WordDecoder(const ReplacementTable& table, const Dictionary* dictionary)
-    : index_(table), dictionary_(dictionary) {}
+WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
+    : letters_(table), index_(index) {}
 
 DecodedWord WordDecoder::Decode(std::string_view token) const {
   DecodedWord word;
@@ -50,133 +124,66 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
     word.kind = DecodedWord::Kind::Number;
     return word;
   }
-  word.englishShaped = IsEnglishShaped(token);
-  const CandidateLattice lattice(index_, Utf16FromUtf8(token));
-  const std::optional<Choice> choice = Choose(lattice);
-  if (!choice) {
+  const bool englishShaped = IsEnglishShaped(token);
+  Choice choice;
+  if (ChooseKnown(token, choice)) {
+    word.mayBeEnglish = englishShaped && index_->IsEnglish(folded_);
+  } else if (englishShaped && index_ && index_->IsEnglish(folded_)) {
+    return word;
+  } else if (std::optional<LetterReading> reading =
+                 ReadByPreference(letters_, Utf16FromUtf8(token))) {
+    choice.small = std::move(reading->small);
+    choice.cases = std::move(reading->cases);
+    word.mayBeEnglish = englishShaped;
+  } else {
     return word;
   }
-  const Candidate& best = choice->candidate;
-  const CaseChoice cases(best.small, best.cases);
+  const CaseChoice cases(choice.small, choice.cases);
   word.kind = DecodedWord::Kind::Russian;
-  word.inSentence = Utf8(cases.Spell(false, choice->properNoun));
-  word.atSentenceStart = Utf8(cases.Spell(true, choice->properNoun));
+  word.properNoun = choice.properNoun;
+  std::u16string plain = cases.Spell(false, choice.properNoun);
+  std::u16string capitalised = cases.Spell(true, choice.properNoun);
+  word.plain = Utf8(plain);
+  word.capitalised = Utf8(capitalised);
+  if (plain == capitalised) {
+    word.first = plain[0] == ToSmall(plain[0]) ? DecodedWord::FirstLetter::Small
+                                               : DecodedWord::FirstLetter::Capital;
+  }
   return word;
 }
 
-std::optional<WordDecoder::Choice> WordDecoder::Choose(const CandidateLattice& lattice) const {
-  const std::vector<Candidate>& candidates = lattice.Candidates();
-  if (candidates.empty()) {
-    return std::nullopt;
+// The likeliest known form the token spells, if any.
+bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
+  folded_.clear();
+  for (const char c : token) {
+    folded_ += FoldAscii(c);
   }
-  if (!dictionary_) {
-    return Choice{candidates.front(), false};
-  }
-  int lookups = 0;
-  std::optional<Choice> choice = FirstKnown(candidates, lookups);
-  if (!choice) {
-    choice = FirstKnown(WithVanishedLetter(candidates), lookups);
-  }
-  if (choice) {
-    PreferYo(*choice);
-  }
-  return choice;
-}
-
-std::optional<WordDecoder::Choice> WordDecoder::FirstKnown(const std::vector<Candidate>& candidates,
-                                                           int& lookups) const {
-  for (const Candidate& candidate : candidates) {
-    if (lookups >= kMaxLookups) {
-      break;
-    }
-    lookups += 2;
-    if (const std::optional<bool> properNoun =
-            KnownAsProperNoun(candidate.small, (candidate.cases.front() & kCapitalCase) != 0)) {
-      return Choice{candidate, *properNoun};
-    }
-  }
-  return std::nullopt;
-}
-
-// Every reading with one vanished letter put back at any place where the look-alikes still
-// allow a whole-word case: a capital "А" only first (or in a word in capitals), "ъ" anywhere.
-// Those that put it at the start come first.
-std::vector<Candidate> WordDecoder::WithVanishedLetter(
-    const std::vector<Candidate>& candidates) const {
-  std::vector<Candidate> variants;
-  const std::size_t bases = std::min(candidates.size(), kBasesForVanished);
-  std::size_t longest = 0;
-  for (std::size_t base = 0; base < bases; ++base) {
-    longest = std::max(longest, candidates[base].small.size());
-  }
-  for (std::size_t place = 0; place <= longest; ++place) {
-    for (std::size_t base = 0; base < bases; ++base) {
-      if (place > candidates[base].small.size()) {
-        continue;
-      }
-      for (const Reading& reading : index_.Vanished()) {
-        // A letter that vanishes only as a capital ("А") goes inside a word only when the
-        // word shows capitals of its own; otherwise "III" would read as "ША".
-        if (place > 0 && reading.cases == kCapitalCase &&
-            std::find(candidates[base].cases.begin(), candidates[base].cases.end(), kCapitalCase) ==
-                candidates[base].cases.end()) {
-          continue;
-        }
-        Candidate variant = candidates[base];
-        variant.small.insert(variant.small.begin() + place, reading.letter);
-        variant.cases.insert(variant.cases.begin() + place, reading.cases);
-        variant.sources.insert(variant.sources.begin() + place, nullptr);
-        if (CaseChoice(variant.small, variant.cases).AllowsAny()) {
-          variants.push_back(std::move(variant));
-        }
-      }
-    }
-  }
-  return variants;
-}
-
-// The dictionary knows "еще" as well as "ещё": a known spelling with "ё" in place of an "е"
-// that its look-alike may also stand for is taken instead.
-void WordDecoder::PreferYo(Choice& choice) const {
-  Candidate& best = choice.candidate;
-  if (KeepsPlainE(best.small)) {
-    return;
-  }
-  for (std::size_t i = 0; i < best.small.size(); ++i) {
-    if (best.small[i] != u'е' || !best.sources[i]) {
-      continue;
-    }
-    const auto& readings = best.sources[i]->readings;
-    const auto yo = std::find_if(readings.begin(), readings.end(), [&](const Reading& r) {
-      return r.letter == u'ё' && (r.cases & best.cases[i]) != 0;
-    });
-    if (yo == readings.end()) {
-      continue;
-    }
-    std::u16string spelled = best.small;
-    spelled[i] = u'ё';
-    if (const std::optional<bool> properNoun =
-            KnownAsProperNoun(spelled, (best.cases.front() & kCapitalCase) != 0)) {
-      best.small = std::move(spelled);
-      best.cases[i] &= yo->cases;
-      choice.properNoun = *properNoun;
-      return;
-    }
-  }
-}
-
-// Empty when the dictionary knows the word in neither form; otherwise whether it knows it
-// only with a capital. Names are not looked up where the first look-alike is a small letter
-// only, which halves the lookups for a token that is no word.
-std::optional<bool> WordDecoder::KnownAsProperNoun(std::u16string_view small,
-                                                   bool mayBeName) const {
-  if (dictionary_->Knows(small)) {
+  if (!index_) {
     return false;
   }
-  if (mayBeName && dictionary_->Knows(Capitalised(small))) {
-    return true;
+  matches_.clear();
+  index_->FindRussian(folded_, matches_);
+  if (matches_.empty()) {
+    return false;
   }
-  return std::nullopt;
+  std::optional<Candidate> best;
+  for (const WordIndex::Match& match : matches_) {
+    std::optional<Candidate> candidate = Align(match, token, index_->Spelling());
+    if (candidate && (!best || candidate->Rank() < best->Rank())) {
+      best = std::move(candidate);
+    }
+  }
+  if (!best) {
+    return false;
+  }
+  choice.small = std::move(best->small);
+  choice.cases = std::move(best->cases);
+  choice.properNoun = best->properNoun;
+  // An abbreviation is written in capitals wherever its look-alikes allow them.
+  if (best->capitals && CaseChoice(choice.small, choice.cases).AllowsCapitals()) {
+    std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);
+  }
+  return true;
 }
 
 }  // namespace lettermorph

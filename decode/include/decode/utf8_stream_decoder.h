@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "decode/decoded_word_cache.h"
-#include "decode/dictionary.h"
 #include "decode/text_tokenizer.h"
 #include "decode/word_decoder.h"
+#include "decode/word_index.h"
 #include "recode/replacement_table.h"
 #include "text/byte_sink.h"
 
@@ -23,8 +23,9 @@ namespace lettermorph {
 // not: it stays as it is between English words and is decoded next to Russian ones.
 class Utf8StreamDecoder {
  public:
-  // Keeps a pointer to `dictionary`, which may be null, and a copy of the table.
-  Utf8StreamDecoder(const ReplacementTable& table, const Dictionary* dictionary);
+  // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
+  // copy of the table.
+  Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index);
 
   // Decodes the next piece and writes what it can to `sink`; the end of a word and the words
   // whose neighbours are not yet known are held back. False once the sink has failed.

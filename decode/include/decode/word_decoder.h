@@ -1,13 +1,12 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "decode/candidate_lattice.h"
-#include "decode/dictionary.h"
 #include "decode/look_alike_index.h"
+#include "decode/word_index.h"
 #include "recode/replacement_table.h"
 
 namespace lettermorph {
@@ -16,46 +15,51 @@ namespace lettermorph {
 struct DecodedWord {
   enum class Kind : std::uint8_t {
     Number,   // digits only: copied, and says nothing about the language around it
-    Foreign,  // no Russian reading: copied as it is
+    Foreign,  // no Russian reading, or an English word that is no Russian one: copied
     Russian,  // written as one of the two spellings below
   };
+  // The case of the first letter, where the look-alike shows it.
+  enum class FirstLetter : std::uint8_t { Either, Small, Capital };
+
   Kind kind = Kind::Foreign;
-  // Latin letters in one case or capitalised, so that it may as well be an English word
-  // ("no", "cup") and its neighbours decide.
-  bool englishShaped = false;
-  std::string inSentence;  // UTF-8
-  std::string atSentenceStart;
+  // It may as well be English: an English word, or Latin letters in one case that spell no
+  // known Russian word. Its neighbours decide ("no", "cup").
+  bool mayBeEnglish = false;
+  // A known word's first letter is a capital whatever its place ("Москва").
+  bool properNoun = false;
+  FirstLetter first = FirstLetter::Either;
+  std::string plain;        // UTF-8, where nothing calls for a capital
+  std::string capitalised;  // where a sentence starts
 };
 
-// Reads one token. With a dictionary it takes the likeliest reading the dictionary knows,
-// putting back a vanished letter ("Алексей" from "JIekceu") only when no reading without
-// one is known, and a token with no known reading is foreign. Without a dictionary every
-// token that can be read at all takes its likeliest reading.
+// Reads one token. A token that spells known Russian words, written in any case, is the most
+// frequent of them, preferring one where no letter vanished; one that spells none is read
+// letter by letter by the fixed preference, unless it is an English word. Without an index
+// every token that can be read at all is read letter by letter.
 class WordDecoder {
  public:
-  // Questions to the dictionary per token, so that a long run of ambiguous look-alikes
-  // costs a bounded time.
-  static constexpr int kMaxLookups = 400;
-
-  // Keeps a pointer to `dictionary`, which may be null, and a copy of the table.
-  WordDecoder(const ReplacementTable& table, const Dictionary* dictionary);
+  // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
+  // copy of the table.
+  WordDecoder(const ReplacementTable& table, const WordIndex* index);
 
   DecodedWord Decode(std::string_view token) const;
 
+  // Every code unit that some replacement holds; they belong to words, like letters.
+  const std::u16string& WordCharacters() const { return letters_.Characters(); }
+
  private:
   struct Choice {
-    Candidate candidate;
+    std::u16string small;
+    std::vector<std::uint8_t> cases;
     bool properNoun = false;
   };
 
-  std::optional<Choice> Choose(const CandidateLattice& lattice) const;
-  std::optional<Choice> FirstKnown(const std::vector<Candidate>& candidates, int& lookups) const;
-  std::vector<Candidate> WithVanishedLetter(const std::vector<Candidate>& candidates) const;
-  void PreferYo(Choice& choice) const;
-  std::optional<bool> KnownAsProperNoun(std::u16string_view small, bool mayBeName) const;
+  bool ChooseKnown(std::string_view token, Choice& choice) const;
 
-  LookAlikeIndex index_;
-  const Dictionary* dictionary_;
+  LookAlikeIndex letters_;
+  const WordIndex* index_;
+  mutable std::string folded_;
+  mutable std::vector<WordIndex::Match> matches_;
 };
 
 }  // namespace lettermorph
