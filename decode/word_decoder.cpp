@@ -37,6 +37,10 @@ bool IsEnglishShaped(std::string_view token) {
          std::all_of(rest.begin(), rest.end(), IsAsciiUpper);
 }
 
+bool IsOneLetterWord(std::u16string_view small) {
+  return small.size() == 1 && std::u16string_view(u"абвжикосуя").find(small[0]) != small.npos;
+}
+
 std::string Utf8(std::u16string_view text) {
   std::string bytes;
   AppendUtf8(text, bytes);
@@ -47,7 +51,7 @@ std::string Utf8(std::u16string_view text) {
 struct Candidate {
   std::u16string small;
   std::vector<std::uint8_t> cases;
-  bool fits = true;  // every letter's look-alike is exactly the token's, case and all
+  bool fits = true;  // some whole-word spelling agrees with every look-alike
   // A letter was put back that vanishes where a word is spelled small ("ъ") or as the capital
   // that starts it ("А"), rather than one lost from a word in capitals.
   bool putBack = false;
@@ -63,8 +67,9 @@ struct Candidate {
   }
 };
 
-// The letters of `match` with the cases their look-alikes in `token` allow; nothing when a
-// vanished letter cannot stand where the match puts it.
+// The letters of `match` with the cases their look-alikes in `token` allow; nothing when the
+// token's case fits no look-alike of a letter, or a vanished letter cannot stand where the
+// match puts it.
 std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view token,
                                const LookAlikeSpelling& spelling) {
   Candidate candidate;
@@ -87,7 +92,10 @@ std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view t
     std::uint8_t cases = 0;
     cases |= spelling.Exact(small) == piece ? kSmallCase : 0;
     cases |= spelling.Exact(small - kHalf) == piece ? kCapitalCase : 0;
-    candidate.fits = candidate.fits && cases != 0;
+    // The token's letters in a case no look-alike of the letter has ("d" for "D"): another word.
+    if (cases == 0) {
+      return std::nullopt;
+    }
     if (length == 0) {
       candidate.putBack = candidate.putBack || (cases & kSmallCase) || i == 0;
       capitalVanishedFirst = capitalVanishedFirst || (cases == kCapitalCase && i == 0);
@@ -97,26 +105,70 @@ std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view t
       showsCapital = showsCapital || cases == kCapitalCase;
     }
     candidate.small.push_back(kSlotLetters[small]);
-    // A letter whose look-alike has the token's letters in another case takes the case the
-    // form was found under.
-    const std::uint8_t found = written < kHalf ? kCapitalCase : kSmallCase;
-    candidate.cases.push_back(cases != 0 ? cases : found);
+    candidate.cases.push_back(cases);
   }
   // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
-  // from inside a word in capitals, which shows capitals of its own ("nPMETP"); otherwise
-  // "III" would read as "ША" and "x" as "Ах".
-  if ((capitalVanishedFirst && shown < 2) || (capitalVanishedInside && !showsCapital)) {
+  // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
+  // enough not to be such a word by chance ("3rJIBH9I"); otherwise "III" would read as "ША"
+  // and "x" as "Ах".
+  const CaseChoice allowed(candidate.small, candidate.cases);
+  if ((capitalVanishedFirst && shown < 2) ||
+      (capitalVanishedInside && (!allowed.AllowsCapitals() || (!showsCapital && shown < 3)))) {
     return std::nullopt;
   }
-  candidate.fits = candidate.fits && CaseChoice(candidate.small, candidate.cases).AllowsAny();
+  candidate.fits = allowed.AllowsAny();
+  candidate.putBack = candidate.putBack || (capitalVanishedInside && !showsCapital);
   candidate.penalty = PreferencePenalty(candidate.small);
   return candidate;
 }
 
 }  // namespace
 
+void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out) {
+  const std::string_view letters = word.letters;
+  if (spelling == DecodedWord::kSmall || word.spellings == 0) {
+    out += letters;
+    return;
+  }
+  // Every letter is two bytes of UTF-8: small "а" to "п" are D0 B0..BF, "р" to "я" D1 80..8F,
+  // "ё" D1 91; their capitals are D0 90..AF and D0 81.
+  for (std::size_t at = 0; at + 1 < letters.size(); at += 2) {
+    const auto lead = static_cast<unsigned char>(letters[at]);
+    const auto next = static_cast<unsigned char>(letters[at + 1]);
+    if (at > 0 && spelling == DecodedWord::kTitle) {
+      out += letters.substr(at);
+      return;
+    }
+    if (lead == 0xD0 && next >= 0xB0) {
+      out += static_cast<char>(0xD0);
+      out += static_cast<char>(next - 0x20);
+    } else if (lead == 0xD1 && next >= 0x80 && next <= 0x8F) {
+      out += static_cast<char>(0xD0);
+      out += static_cast<char>(next + 0x20);
+    } else if (lead == 0xD1 && next == 0x91) {
+      out += "\xD0\x81";
+    } else {
+      out += letters.substr(at, 2);
+    }
+  }
+}
+
 WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
-    : letters_(table), index_(index) {}
+    : letters_(table), index_(index) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    replacements_[slot] = *table.ReplacementAt(slot);
+    if (replacements_[slot].size() > 1) {
+      longLookAlikes_.push_back(Utf8(replacements_[slot]));
+    }
+  }
+}
+
+bool WordDecoder::LooksRussian(std::string_view token) const {
+  return std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
+         std::any_of(
+             longLookAlikes_.begin(), longLookAlikes_.end(),
+             [&](const std::string& lookAlike) { return token.find(lookAlike) != token.npos; });
+}
 
 DecodedWord WordDecoder::Decode(std::string_view token) const {
   DecodedWord word;
@@ -124,40 +176,47 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
     word.kind = DecodedWord::Kind::Number;
     return word;
   }
-  const bool englishShaped = IsEnglishShaped(token);
+  word.latin = IsEnglishShaped(token);
+  folded_.clear();
+  for (const char c : token) {
+    folded_ += FoldAscii(c);
+  }
+  const bool english = word.latin && index_ && index_->IsEnglish(folded_);
   Choice choice;
   if (ChooseKnown(token, choice)) {
-    word.mayBeEnglish = englishShaped && index_->IsEnglish(folded_);
-  } else if (englishShaped && index_ && index_->IsEnglish(folded_)) {
+    // An English word whose Russian reading the frequency list never met is English.
+    if (english && choice.count == 0) {
+      return word;
+    }
+    word.mayBeEnglish = english;
+    word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
+  } else if (english || (index_ && (word.latin || !LooksRussian(token)))) {
     return word;
   } else if (std::optional<LetterReading> reading =
                  ReadByPreference(letters_, Utf16FromUtf8(token))) {
     choice.small = std::move(reading->small);
     choice.cases = std::move(reading->cases);
-    word.mayBeEnglish = englishShaped;
+    word.mayBeEnglish = word.latin;
+    word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else {
     return word;
   }
   const CaseChoice cases(choice.small, choice.cases);
   word.kind = DecodedWord::Kind::Russian;
   word.properNoun = choice.properNoun;
-  std::u16string plain = cases.Spell(false, choice.properNoun);
-  std::u16string capitalised = cases.Spell(true, choice.properNoun);
-  word.plain = Utf8(plain);
-  word.capitalised = Utf8(capitalised);
-  if (plain == capitalised) {
-    word.first = plain[0] == ToSmall(plain[0]) ? DecodedWord::FirstLetter::Small
-                                               : DecodedWord::FirstLetter::Capital;
+  word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
+                   (cases.AllowsTitle() ? DecodedWord::kTitle : 0) |
+                   (cases.AllowsCapitals() ? DecodedWord::kCapitals : 0);
+  if (choice.properNoun && (word.spellings & ~DecodedWord::kSmall) != 0) {
+    word.spellings &= ~DecodedWord::kSmall;
   }
+  word.letters =
+      Utf8(word.spellings != 0 ? std::u16string(choice.small) : cases.Spell(false, false));
   return word;
 }
 
-// The likeliest known form the token spells, if any.
+// The likeliest known form the token spells, if any; folded_ holds its folded look-alike.
 bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
-  folded_.clear();
-  for (const char c : token) {
-    folded_ += FoldAscii(c);
-  }
   if (!index_) {
     return false;
   }
@@ -179,6 +238,7 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   choice.small = std::move(best->small);
   choice.cases = std::move(best->cases);
   choice.properNoun = best->properNoun;
+  choice.count = best->count;
   // An abbreviation is written in capitals wherever its look-alikes allow them.
   if (best->capitals && CaseChoice(choice.small, choice.cases).AllowsCapitals()) {
     std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);

@@ -100,8 +100,8 @@ class TokenList final : public TextTokenizer::Receiver {
 
   void Take(Kind kind, std::string_view bytes) override {
     Require(!bytes.empty(), "no token is empty");
-    Require(kind != Kind::Word || bytes.size() <= TextTokenizer::kMaxChunk,
-            "no word is longer than the longest chunk");
+    Require(kind != Kind::Word || bytes.size() <= TextTokenizer::kMaxWord,
+            "no word is longer than the longest word");
     const bool joins = !kinds.empty() && kinds.back() == kind;
     Require(!joins || kind != Kind::Word, "a word is never cut in two");
     if (joins && kind != Kind::Punctuation) {
@@ -119,7 +119,8 @@ class TokenList final : public TextTokenizer::Receiver {
 };
 
 TokenList Tokenize(const ReplacementTable& table, std::string_view text, PieceSizes* sizes) {
-  TextTokenizer tokenizer(WordDecoder(table, nullptr).WordCharacters());
+  const WordDecoder words(table, nullptr);
+  TextTokenizer tokenizer(words.Replacements());
   TokenList tokens;
   while (!text.empty()) {
     const std::size_t size = sizes ? std::min(sizes->Next(), text.size()) : text.size();
@@ -179,7 +180,7 @@ void CheckDecoder(const ReplacementTable& table, const WordIndex* index, std::st
           "the text in random pieces, and once more after it, decodes as the whole text did");
 }
 
-// Each word that reads as Russian, in either of its spellings, recodes to its token again.
+// Each word that reads as Russian, in each spelling it allows, recodes to its token again.
 void CheckWords(const ReplacementTable& table, const WordIndex* index, const TokenList& tokens) {
   const WordDecoder decoder(table, index);
   for (std::size_t i = 0; i < tokens.kinds.size(); ++i) {
@@ -190,9 +191,15 @@ void CheckWords(const ReplacementTable& table, const WordIndex* index, const Tok
     if (word.kind != DecodedWord::Kind::Russian) {
       continue;
     }
-    for (const std::string& spelling : {word.plain, word.capitalised}) {
+    for (const DecodedWord::Spelling spelling :
+         {DecodedWord::kSmall, DecodedWord::kTitle, DecodedWord::kCapitals}) {
+      if (word.spellings != 0 && (word.spellings & spelling) == 0) {
+        continue;
+      }
+      std::string spelled;
+      AppendSpelled(word, spelling, spelled);
       std::string recoded;
-      AppendUtf8(RecodeText(Utf16FromUtf8(spelling), table), recoded);
+      AppendUtf8(RecodeText(Utf16FromUtf8(spelled), table), recoded);
       Require(Folded(recoded) == Folded(tokens.texts[i]),
               "a word read as Russian recodes to its token, ASCII case aside");
     }

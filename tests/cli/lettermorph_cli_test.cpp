@@ -198,17 +198,17 @@ TEST(LettermorphCli, FileNamesInAnyAlphabet) {
 TEST(LettermorphCli, DecodeWithAndWithoutTheDictionary) {
   ScratchDirectory directory;
   ScratchDirectory::Write(
-      "a.txt", "JIekceu o69IBuJI, 4To mocT 6ygeT roToB eIILe k oceHu. See https://example.com\n");
+      "a.txt", "JIekceu o69IBuJI, 4To mocT 6ygeT roToB eIILe k cpoky. See https://example.com\n");
   ChildProcess::Outcome outcome = RunCli({"--decode", "--preset", "design", "a.txt"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out,
-            "Алексей объявил, что мост будет готов ещё к осени. See https://example.com\n");
+            "Алексей объявил, что мост будет готов ещё к сроку. See https://example.com\n");
   EXPECT_EQ(outcome.err, "");
   const ChildProcess::Outcome without =
       RunCli({"-d", "--dictionary", "missing/ru_RU", "--preset=design", "a.txt", "-"}, "6ygeT");
   EXPECT_EQ(without.status, 0);
   EXPECT_EQ(without.out,
-            "Лексей обявил, что мост будет готов ещё к осени. See https://example.com\n"
+            "Лексей обявил, что мост будет готов ещё к сроку. See https://example.com\n"
             "Будет");
   EXPECT_EQ(std::count(without.err.begin(), without.err.end(), '\n'), 1) << without.err;
   EXPECT_TRUE(Contains(without.err, "missing/ru_RU.dic")) << without.err;

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,27 +17,38 @@ namespace lettermorph {
 struct DecodedWord {
   enum class Kind : std::uint8_t {
     Number,   // digits only: copied, and says nothing about the language around it
-    Foreign,  // no Russian reading, or an English word that is no Russian one: copied
-    Russian,  // written as one of the two spellings below
+    Foreign,  // no Russian reading, or an English word that no Russian text uses: copied
+    Russian,  // written in one of the spellings below
   };
-  // The case of the first letter, where the look-alike shows it.
-  enum class FirstLetter : std::uint8_t { Either, Small, Capital };
+  // Whole-word spellings: small letters, a capital first, or capitals throughout.
+  enum Spelling : std::uint8_t { kSmall = 1, kTitle = 2, kCapitals = 4 };
 
   Kind kind = Kind::Foreign;
-  // It may as well be English: an English word, or Latin letters in one case that spell no
-  // known Russian word. Its neighbours decide ("no", "cup").
+  // Latin letters in one case, as English and code are written: the text joined to it may
+  // show that it is code ("-u", "koi8-r", "O_NOATIME").
+  bool latin = false;
+  // It is an English word as well: its neighbours decide ("no", "He").
   bool mayBeEnglish = false;
-  // A known word's first letter is a capital whatever its place ("Москва").
+  // A Latin letter alone that reads as no Russian word ("n", "T"): Russian only as an
+  // abbreviation, with its full stop ("T. e.").
+  bool strayLetter = false;
+  // A known word whose first letter is a capital whatever its place ("Москва").
   bool properNoun = false;
-  FirstLetter first = FirstLetter::Either;
-  std::string plain;        // UTF-8, where nothing calls for a capital
-  std::string capitalised;  // where a sentence starts
+  // The spellings the look-alikes allow. None when they disagree with every one: each
+  // letter of `letters` then has the case its look-alike shows.
+  std::uint8_t spellings = 0;
+  std::string letters;  // UTF-8
 };
 
+// Appends `word`'s letters to `out` spelled as `spelling` asks.
+void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out);
+
 // Reads one token. A token that spells known Russian words, written in any case, is the most
-// frequent of them, preferring one where no letter vanished; one that spells none is read
-// letter by letter by the fixed preference, unless it is an English word. Without an index
-// every token that can be read at all is read letter by letter.
+// frequent of them, preferring one where no letter vanished, unless it is an English word
+// that Russian text seldom uses. One that spells none is read letter by letter by the fixed
+// preference where it looks Russian: a look-alike of several characters ("JI", "}|{") or a
+// Cyrillic one, and not Latin letters in one case. Without an index every token that can be
+// read at all is read letter by letter.
 class WordDecoder {
  public:
   // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
@@ -44,19 +57,24 @@ class WordDecoder {
 
   DecodedWord Decode(std::string_view token) const;
 
-  // Every code unit that some replacement holds; they belong to words, like letters.
-  const std::u16string& WordCharacters() const { return letters_.Characters(); }
+  // The table's replacements, whose characters belong to words.
+  std::span<const std::u16string> Replacements() const { return replacements_; }
 
  private:
   struct Choice {
     std::u16string small;
     std::vector<std::uint8_t> cases;
     bool properNoun = false;
+    std::uint32_t count = 0;
   };
 
   bool ChooseKnown(std::string_view token, Choice& choice) const;
 
+  bool LooksRussian(std::string_view token) const;
+
   LookAlikeIndex letters_;
+  std::array<std::u16string, kSlotCount> replacements_;
+  std::vector<std::string> longLookAlikes_;  // UTF-8 replacements of two characters or more
   const WordIndex* index_;
   mutable std::string folded_;
   mutable std::vector<WordIndex::Match> matches_;
