@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -131,6 +132,37 @@ double DecodeRate(const std::string& text, const ReplacementTable& table, const 
   return text.size() / elapsed.count() / 1e6;
 }
 
+// Inputs made to be slow: every word new and ambiguous, long words, words that wait for their
+// neighbours, text without spaces. Each is a few MiB, the same on every run.
+std::vector<std::pair<const char*, std::string>> HardInputs() {
+  std::uint32_t state = 12345;
+  const auto next = [&state](std::uint32_t below) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % below;
+  };
+  const auto words = [&](std::initializer_list<const char*> pieces, std::uint32_t shortest,
+                         std::uint32_t longest, const char* between) {
+    const std::vector<const char*> from(pieces);
+    std::string text;
+    while (text.size() < (4u << 20)) {
+      for (std::uint32_t n = shortest + next(longest - shortest + 1); n > 0; --n) {
+        text += from[next(static_cast<std::uint32_t>(from.size()))];
+      }
+      text += between;
+    }
+    return text;
+  };
+  return {
+      {"runs of 40 of u, E, e", words({"u", "E", "e"}, 40, 40, " ")},
+      {"256-byte words of u and e", words({"u", "e"}, 256, 256, " ")},
+      {"short look-alike words",
+       words({"u", "E", "e", "IIL", "JI", "bI", "9I", "}|{", "w", "6"}, 2, 12, " ")},
+      {"English-shaped words",
+       words({"no", "He", "a", "u", "B", "c", "on", "To", "Ha"}, 1, 1, " ")},
+      {"no spaces, words and slashes", words({"u", "JI", "e", "/", "_", "="}, 4, 4, "")},
+  };
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -205,6 +237,16 @@ int main(int argc, char** argv) {
         "%-7s repeated prose, 32 MiB: %6.1f MB/s   every word new: %5.1f MB/s   "
         "no dictionary: %6.1f MB/s\n",
         setName, Median(warm), Median(cold), Median(none));
+  }
+
+  std::printf("\n== Decoding speed on inputs made to be slow, design set, MB/s (median of %d) ==\n",
+              runs);
+  for (const auto& [name, text] : HardInputs()) {
+    std::vector<double> rates;
+    for (int run = 0; run < runs; ++run) {
+      rates.push_back(DecodeRate(text, design, &lexicons[&design]->Index()));
+    }
+    std::printf("%-30s %6.1f MB/s\n", name, Median(rates));
   }
   return 0;
 }
