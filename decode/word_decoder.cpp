@@ -164,7 +164,13 @@ WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
 }
 
 bool WordDecoder::LooksRussian(std::string_view token) const {
-  return std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
+  // A capital after a small letter ("reTe", "TpeHga") is how the look-alikes of "т", "н" or
+  // "м" stand inside a word; English words seldom have one.
+  const auto capitalInside = std::adjacent_find(token.begin(), token.end(), [](char a, char b) {
+    return IsAsciiLower(a) && IsAsciiUpper(b);
+  });
+  return capitalInside != token.end() ||
+         std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
          std::any_of(
              longLookAlikes_.begin(), longLookAlikes_.end(),
              [&](const std::string& lookAlike) { return token.find(lookAlike) != token.npos; });
