@@ -147,6 +147,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
+  afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation) {
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
     if (!chunkHasPart_) {
@@ -167,8 +168,16 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
 }
 
 void Utf8StreamDecoder::TakeWord(std::string_view token) {
+  // Digits that are look-alikes ("6", "3") go on a number before them: "256K" and "16e2" are
+  // numbers, not "25" and a word.
+  if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
+    chunkNumber_ = true;
+    Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
+    return;
+  }
   const DecodedWord& word = cache_.Decode(token, words_);
   const WordPlace place = PlaceOfWord();
+  afterNumber_ = false;
   lineHasWord_ = true;
   chunkHasWord_ = true;
   sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
@@ -313,7 +322,7 @@ void Utf8StreamDecoder::EndChunk() {
     }
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = false;
-  chunkForeign_ = chunkRussian_ = chunkNumber_ = false;
+  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = false;
   chunkTail_.clear();
   lastWord_.clear();
 }

@@ -110,9 +110,10 @@ std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view t
   // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
   // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
   // enough not to be such a word by chance ("3rJIBH9I"); otherwise "III" would read as "ША"
-  // and "x" as "Ах".
+  // and "x" as "Ах". An abbreviation kept in capitals ("АЗС") loses its "А" only where its
+  // other letters can be capitals too: "3c" is no "Азс".
   const CaseChoice allowed(candidate.small, candidate.cases);
-  if ((capitalVanishedFirst && shown < 2) ||
+  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowed.AllowsCapitals()))) ||
       (capitalVanishedInside && (!allowed.AllowsCapitals() || (!showsCapital && shown < 3)))) {
     return std::nullopt;
   }

@@ -193,22 +193,24 @@ TEST(LettermorphCli, FileNamesInAnyAlphabet) {
   EXPECT_TRUE(Contains(missing.err, "lettermorph-cli: нет.txt: ")) << missing.err;
 }
 
-// The system's Russian dictionary puts back the vanished "А", the "ъ" and the "ё"; without a
+// The system's Russian dictionary puts back the vanished "А", the "ъ" and the "ё", but not in
+// numbers whose digits look like letters ("256K" is no "25БАКА", "3c" no "Азс"); without a
 // dictionary the same text is still decoded, less well, with one warning for all inputs.
 TEST(LettermorphCli, DecodeWithAndWithoutTheDictionary) {
   ScratchDirectory directory;
   ScratchDirectory::Write(
-      "a.txt", "JIekceu o69IBuJI, 4To mocT 6ygeT roToB eIILe k cpoky. See https://example.com\n");
+      "a.txt",
+      "JIekceu o69IBuJI, 4To mocT 6ygeT roToB eIILe k cpoky. See https://example.com 256K 3c\n");
   ChildProcess::Outcome outcome = RunCli({"--decode", "--preset", "design", "a.txt"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   EXPECT_EQ(outcome.out,
-            "Алексей объявил, что мост будет готов ещё к сроку. See https://example.com\n");
+            "Алексей объявил, что мост будет готов ещё к сроку. See https://example.com 256K 3c\n");
   EXPECT_EQ(outcome.err, "");
   const ChildProcess::Outcome without =
       RunCli({"-d", "--dictionary", "missing/ru_RU", "--preset=design", "a.txt", "-"}, "6ygeT");
   EXPECT_EQ(without.status, 0);
   EXPECT_EQ(without.out,
-            "Лексей обявил, что мост будет готов ещё к сроку. See https://example.com\n"
+            "Лексей обявил, что мост будет готов ещё к сроку. See https://example.com 256K 3c\n"
             "Будет");
   EXPECT_EQ(std::count(without.err.begin(), without.err.end(), '\n'), 1) << without.err;
   EXPECT_TRUE(Contains(without.err, "missing/ru_RU.dic")) << without.err;

@@ -107,6 +107,7 @@ class Utf8StreamDecoder {
   bool chunkForeign_ = false;  // it holds a foreign word
   bool chunkNumber_ = false;   // it holds a number
   bool chunkRussian_ = false;  // it holds a Russian word that is no Latin one
+  bool afterNumber_ = false;   // the last part of the chunk is a number
   std::string chunkTail_;      // the punctuation after its last word
 
   // Where the next word stands.
