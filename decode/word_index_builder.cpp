@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "decode/word_index.h"
 #include "look_alike_spelling.h"
@@ -230,15 +231,30 @@ bool WordIndexBuilder::AddEnglishWord(std::string_view word) {
   return true;
 }
 
-std::string WordIndexBuilder::Build(const ReplacementTable& table, std::string_view source) const {
+std::string WordIndexBuilder::Build(const ReplacementTable& table, std::string_view source) const& {
+  std::uint32_t formCount = 0;
+  std::vector<std::uint8_t> forms = MergedForms(russian_, russianStarts_, formCount);
+  return Image(table, source, std::move(forms), formCount);
+}
+
+std::string WordIndexBuilder::Build(const ReplacementTable& table, std::string_view source) && {
+  std::uint32_t formCount = 0;
+  std::vector<std::uint8_t> forms = MergedForms(russian_, russianStarts_, formCount);
+  // Swapped out rather than cleared, which would keep their storage.
+  std::vector<std::uint8_t>().swap(russian_);
+  std::vector<std::uint32_t>().swap(russianStarts_);
+  return Image(table, source, std::move(forms), formCount);
+}
+
+std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_view source,
+                                    std::vector<std::uint8_t> forms,
+                                    std::uint32_t formCount) const {
   std::array<std::string, kSlotCount> replacements;
   for (int slot = 0; slot < kSlotCount; ++slot) {
     AppendUtf8(*table.ReplacementAt(slot), replacements[slot]);
   }
   const LookAlikeSpelling spelling(replacements);
 
-  std::uint32_t formCount = 0;
-  const std::vector<std::uint8_t> forms = MergedForms(russian_, russianStarts_, formCount);
   if (forms.size() >= (std::size_t{1} << (kPlaceBits - 2))) {
     return {};
   }

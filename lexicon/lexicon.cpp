@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdio>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "affix_expansion.h"
@@ -207,7 +208,7 @@ std::unique_ptr<Lexicon> Lexicon::Load(const ReplacementTable& table, const fs::
     }
   }
   AddBuiltInLists(builder);
-  lexicon->built_ = builder.Build(table, source);
+  lexicon->built_ = std::move(builder).Build(table, source);
   lexicon->index_ = WordIndex::Open(std::as_bytes(std::span(lexicon->built_)), table, source);
   if (cacheFile && lexicon->dictionary_ != Dictionary::KnowsNoWord) {
     WriteCache(*cacheFolder, *cacheFile, lexicon->built_);
