@@ -59,7 +59,7 @@ package:
 # lettermorph-cli for Windows, cross-built with MinGW-w64, in a zip with its license and README,
 # copied here.
 package-windows:
-	@scripts/install-packages cmake make g++-mingw-w64-x86-64
+	@scripts/install-packages cmake make g++-mingw-w64-x86-64 hunspell-en-us
 	cmake --preset windows-package
 	cmake --build --preset windows-package -j $(JOBS)
 	rm -f build-windows-package/lettermorph-cli-*-win64.zip
