@@ -55,7 +55,7 @@ class LexiconCache : public testing::Test {
   }
 
   ScratchDirectory directory_;
-  fs::path cache_ = directory_.Path() / "cache";
+  fs::path cache_ = fs::current_path() / "cache";  // inside directory_, made first
 };
 
 // The first start builds the index and keeps it; the next maps it. Another table or another
