@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <map>
 #include <memory>
@@ -14,10 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "cli/command_line.h"
-#include "cli/hunspell_dictionary.h"
 #include "decode/decode_text.h"
 #include "decode/utf8_stream_decoder.h"
+#include "lexicon/lexicon.h"
 #include "recode/recode_text.h"
 #include "text/utf8.h"
 
@@ -119,10 +119,9 @@ class NullSink final : public ByteSink {
 };
 
 // MB/s of the stream decoder over `text` in pieces of the size lettermorph-cli reads.
-double DecodeRate(const std::string& text, const ReplacementTable& table,
-                  const Dictionary* dictionary) {
+double DecodeRate(const std::string& text, const ReplacementTable& table, const WordIndex* index) {
   constexpr std::size_t kPiece = 256 * 1024;
-  Utf8StreamDecoder decoder(table, dictionary);
+  Utf8StreamDecoder decoder(table, index);
   NullSink sink;
   const auto start = std::chrono::steady_clock::now();
   for (std::size_t at = 0; at < text.size(); at += kPiece) {
@@ -131,6 +130,37 @@ double DecodeRate(const std::string& text, const ReplacementTable& table,
   decoder.Finish(sink);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   return text.size() / elapsed.count() / 1e6;
+}
+
+// Inputs made to be slow: every word new and ambiguous, long words, words that wait for their
+// neighbours, text without spaces. Each is a few MiB, the same on every run.
+std::vector<std::pair<const char*, std::string>> HardInputs() {
+  std::uint32_t state = 12345;
+  const auto next = [&state](std::uint32_t below) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % below;
+  };
+  const auto words = [&](std::initializer_list<const char*> pieces, std::uint32_t shortest,
+                         std::uint32_t longest, const char* between) {
+    const std::vector<const char*> from(pieces);
+    std::string text;
+    while (text.size() < (4u << 20)) {
+      for (std::uint32_t n = shortest + next(longest - shortest + 1); n > 0; --n) {
+        text += from[next(static_cast<std::uint32_t>(from.size()))];
+      }
+      text += between;
+    }
+    return text;
+  };
+  return {
+      {"runs of 40 of u, E, e", words({"u", "E", "e"}, 40, 40, " ")},
+      {"256-byte words of u and e", words({"u", "e"}, 256, 256, " ")},
+      {"short look-alike words",
+       words({"u", "E", "e", "IIL", "JI", "bI", "9I", "}|{", "w", "6"}, 2, 12, " ")},
+      {"English-shaped words",
+       words({"no", "He", "a", "u", "B", "c", "on", "To", "Ha"}, 1, 1, " ")},
+      {"no spaces, words and slashes", words({"u", "JI", "e", "/", "_", "="}, 4, 4, "")},
+  };
 }
 
 double Median(std::vector<double> values) {
@@ -144,13 +174,17 @@ double Median(std::vector<double> values) {
 int main(int argc, char** argv) {
   using namespace lettermorph;
   const int runs = argc > 1 ? std::stoi(argv[1]) : 5;
-  const auto dictionary = HunspellDictionary::Open(std::string(kDefaultDictionary));
-  if (!dictionary) {
-    std::fprintf(stderr, "decode_bench: no dictionary at %s\n", kDefaultDictionary.data());
-    return 1;
-  }
   ReplacementTable design, reset;
   reset.ApplyResetDefaults();
+  std::map<const ReplacementTable*, std::unique_ptr<Lexicon>> lexicons;
+  for (const ReplacementTable* table : {&design, &reset}) {
+    lexicons[table] = Lexicon::Load(*table, DefaultDictionary(), LexiconCacheFolder());
+    if (lexicons[table]->DictionaryState() != Lexicon::Dictionary::Used) {
+      std::fprintf(stderr, "decode_bench: no dictionary at %s\n",
+                   DefaultDictionary().string().c_str());
+      return 1;
+    }
+  }
   const std::pair<const char*, const ReplacementTable*> sets[] = {{"design", &design},
                                                                   {"reset", &reset}};
   const std::pair<const char*, const char*> texts[] = {
@@ -163,8 +197,8 @@ int main(int argc, char** argv) {
     for (const auto& [textName, path] : texts) {
       const std::u16string original = Utf16FromUtf8(ReadFile(path));
       const std::u16string recoded = RecodeText(original, *table);
-      for (const Dictionary* used : {static_cast<const Dictionary*>(dictionary.get()),
-                                     static_cast<const Dictionary*>(nullptr)}) {
+      for (const WordIndex* used :
+           {&lexicons[table]->Index(), static_cast<const WordIndex*>(nullptr)}) {
         const Score score = Compare(original, DecodeText(recoded, *table, used));
         std::printf("%-7s %-22s %-14s Russian %4d/%4d = %5.1f%%", setName, textName,
                     used ? "dictionary" : "no dictionary", score.russianExact, score.russian,
@@ -195,14 +229,24 @@ int main(int argc, char** argv) {
     const std::string fresh = recodedProse + Utf8(RecodeText(Utf16FromUtf8(news), *table));
     std::vector<double> warm, cold, none;
     for (int run = 0; run < runs; ++run) {
-      warm.push_back(DecodeRate(repeated, *table, dictionary.get()));
-      cold.push_back(DecodeRate(fresh, *table, dictionary.get()));
+      warm.push_back(DecodeRate(repeated, *table, &lexicons[table]->Index()));
+      cold.push_back(DecodeRate(fresh, *table, &lexicons[table]->Index()));
       none.push_back(DecodeRate(repeated, *table, nullptr));
     }
     std::printf(
         "%-7s repeated prose, 32 MiB: %6.1f MB/s   every word new: %5.1f MB/s   "
         "no dictionary: %6.1f MB/s\n",
         setName, Median(warm), Median(cold), Median(none));
+  }
+
+  std::printf("\n== Decoding speed on inputs made to be slow, design set, MB/s (median of %d) ==\n",
+              runs);
+  for (const auto& [name, text] : HardInputs()) {
+    std::vector<double> rates;
+    for (int run = 0; run < runs; ++run) {
+      rates.push_back(DecodeRate(text, design, &lexicons[&design]->Index()));
+    }
+    std::printf("%-30s %6.1f MB/s\n", name, Median(rates));
   }
   return 0;
 }

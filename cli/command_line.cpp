@@ -1,5 +1,7 @@
 #include "cli/command_line.h"
 
+#include "lexicon/lexicon.h"
+
 namespace lettermorph {
 namespace {
 
@@ -83,6 +85,11 @@ ParseResult ParseCommandLine(const std::vector<std::string_view>& arguments) {
   return {line, {}};
 }
 
+std::string DefaultDictionaryName() {
+  const std::u8string name = DefaultDictionary().u8string();
+  return {name.begin(), name.end()};
+}
+
 std::string Usage(std::string_view program) {
   const std::string name(program);
   return "Usage: " + name +
@@ -105,7 +112,7 @@ std::string Usage(std::string_view program) {
          "                         read as Russian are decoded, everything else is copied\n"
          "      --dictionary BASE  the Hunspell dictionary BASE.aff and BASE.dic that chooses\n"
          "                         among the readings of a word (default " +
-         std::string(kDefaultDictionary) +
+         DefaultDictionaryName() +
          ");\n"
          "                         without it a fixed preference chooses, less accurately\n"
          "  -h, --help             show this help and exit\n"

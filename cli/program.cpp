@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "cli/command_line.h"
-#include "cli/dictionary_file.h"
 #include "decode/utf8_stream_decoder.h"
+#include "lexicon/lexicon.h"
 #include "output_file.h"
 #include "stream/utf8_stream_recoder.h"
 #include "system/console.h"
@@ -110,19 +110,25 @@ int Recode(const CommandLine& commandLine, OutputFile& output, const Replacement
 }
 
 int Decode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table) {
-  const std::string base = commandLine.dictionary.value_or(std::string(kDefaultDictionary));
-  const OpenedDictionary opened = OpenDictionary(PathFromArgument(base));
-  if (!opened.dictionary) {
-    const std::string fallback = "; words are decoded by a fixed preference, less accurately";
-    if (opened.knowsNoWord) {
-      Complain(base,
-               "the dictionary knows no Russian word (its .aff or .dic is empty or cut short)" +
-                   fallback);
-    } else {
+  const std::string base = commandLine.dictionary.value_or(DefaultDictionaryName());
+  const std::unique_ptr<Lexicon> lexicon =
+      Lexicon::Load(table, PathFromArgument(base), LexiconCacheFolder());
+  const std::string fallback =
+      "; words are decoded with the built-in word list alone, less accurately";
+  switch (lexicon->DictionaryState()) {
+    case Lexicon::Dictionary::Used:
+      break;
+    case Lexicon::Dictionary::Missing:
       Complain(base + ".dic", "cannot read the dictionary" + fallback);
-    }
+      break;
+    case Lexicon::Dictionary::KnowsNoWord:
+      Complain(base,
+               "the dictionary knows no Russian word (its .aff or .dic is empty, cut short or not "
+               "UTF-8)" +
+                   fallback);
+      break;
   }
-  Utf8StreamDecoder decoder(table, opened.dictionary.get());
+  Utf8StreamDecoder decoder(table, &lexicon->Index());
   return PassInputs(commandLine,
                     {[&](std::string_view in, ByteSink& sink) { return decoder.Decode(in, sink); },
                      [&](ByteSink& sink) { return decoder.Finish(sink); }, false},

@@ -6,10 +6,10 @@
 namespace lettermorph {
 
 std::u16string DecodeText(std::u16string_view text, const ReplacementTable& table,
-                          const Dictionary* dictionary) {
+                          const WordIndex* index) {
   std::string bytes;
   AppendUtf8(text, bytes);
-  Utf8StreamDecoder decoder(table, dictionary);
+  Utf8StreamDecoder decoder(table, index);
   StringSink sink;
   decoder.Decode(bytes, sink);
   decoder.Finish(sink);

@@ -59,135 +59,319 @@ bool IsSpace(char32_t code) {
          code == 0x205F || code == 0x3000;
 }
 
-bool IsAsciiAlphanumeric(char32_t code) {
-  return (code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z') ||
-         (code >= 'a' && code <= 'z');
+bool IsAsciiLetter(char c) {
+  return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+bool IsAsciiDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// The start of the character that ends `text`.
+std::size_t LastCharacterStart(std::string_view text) {
+  std::size_t at = text.size() - 1;
+  while (at > 0 && text.size() - at < 4 && IsContinuation(static_cast<unsigned char>(text[at]))) {
+    --at;
+  }
+  return at;
+}
+
+// Addresses and names with a dot inside ("https://example.com/page", "www.example.com",
+// "sources.list", "a@b.org"), where a look-alike word is an accident: "com" is no "сом".
+bool LooksVerbatim(std::string_view chunk) {
+  if (chunk.find("://") != chunk.npos || chunk.starts_with("www.")) {
+    return true;
+  }
+  for (std::size_t at = 1; at + 2 < chunk.size(); ++at) {
+    if (chunk[at] == '.' && IsAsciiLetter(chunk[at - 1]) && IsAsciiLetter(chunk[at + 1]) &&
+        IsAsciiLetter(chunk[at + 2])) {
+      return true;
+    }
+  }
+  return false;
 }
 
 }  // namespace
 
-TextTokenizer::TextTokenizer(std::u16string_view wordCharacters)
-    : wordCharacters_(wordCharacters) {}
+TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
+  for (int i = 0; i < 128; ++i) {
+    const char c = static_cast<char>(i);
+    ascii_[i] = IsSpace(static_cast<char32_t>(c)) ? kSpace
+                : IsAsciiLetter(c)                ? kWord | kStarts | kEnds
+                : IsAsciiDigit(c)                 ? kDigit
+                                                  : kPunctuation;
+  }
+  std::u32string all;
+  for (const std::u16string& replacement : replacements) {
+    if (replacement.empty()) {
+      continue;
+    }
+    // A space in a replacement still separates words.
+    for (const char16_t unit : replacement) {
+      if (unit < 0x80 && ascii_[unit] != kSpace) {
+        ascii_[unit] |= kWord;
+      } else if (unit >= 0x80) {
+        all += unit;
+      }
+    }
+    const char16_t first = replacement.front();
+    const char16_t last = replacement.back();
+    if (first < 0x80 && ascii_[first] != kSpace) {
+      ascii_[first] |= kStarts;
+    } else if (first >= 0x80) {
+      startCharacters_ += first;
+    }
+    if (last < 0x80 && ascii_[last] != kSpace) {
+      ascii_[last] |= kEnds;
+    } else if (last >= 0x80) {
+      endCharacters_ += last;
+    }
+  }
+  wordCharacters_ = all;
+  for (std::u32string* set : {&wordCharacters_, &startCharacters_, &endCharacters_}) {
+    std::sort(set->begin(), set->end());
+    set->erase(std::unique(set->begin(), set->end()), set->end());
+  }
+}
+
+std::uint8_t TextTokenizer::ClassOf(char32_t code) const {
+  if (code < 0x80) {
+    return ascii_[code];
+  }
+  if (IsSpace(code)) {
+    return kSpace;
+  }
+  const auto in = [code](const std::u32string& set) {
+    return std::binary_search(set.begin(), set.end(), code);
+  };
+  if (in(wordCharacters_)) {
+    return kWord | (in(startCharacters_) ? kStarts : 0) | (in(endCharacters_) ? kEnds : 0);
+  }
+  const bool letter = (code >= 0xC0 && code <= 0x24F && code != 0xD7 && code != 0xF7) ||
+                      (code >= 0x370 && code <= 0x52F);
+  return letter ? kWord | kStarts | kEnds : kPunctuation;
+}
 
 void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
-  char32_t code = 0;
-  if (!partial_.empty()) {
-    // The cut-off character is completed from the first bytes of this piece.
-    const std::string joined = partial_ + std::string(piece.substr(0, 3));
-    const std::size_t length = CharacterAt(joined, code);
-    if (length == 0) {
-      partial_ = joined;
+  // A character cut off by the last piece is completed from this one first.
+  while (!partial_.empty()) {
+    char32_t code = 0;
+    while (!piece.empty() && CharacterAt(partial_, code) == 0) {
+      partial_ += piece.front();
+      piece.remove_prefix(1);
+    }
+    if (CharacterAt(partial_, code) == 0) {
       return;
     }
-    TakeCharacter(std::string_view(joined).substr(0, length), code, receiver);
-    const std::size_t fromPiece = length > partial_.size() ? length - partial_.size() : 0;
-    const std::string leftOver = joined.substr(length, partial_.size() - length + fromPiece);
+    const std::string whole = std::move(partial_);
     partial_.clear();
-    piece.remove_prefix(fromPiece);
-    if (!leftOver.empty()) {
-      Feed(leftOver, receiver);
-    }
+    Feed(whole, receiver);
   }
-  while (!piece.empty()) {
-    const std::size_t length = CharacterAt(piece, code);
-    if (length == 0) {
-      partial_ = piece;
-      break;
+  std::size_t at = 0;
+  while (at < piece.size()) {
+    char32_t code = 0;
+    const std::size_t spacesFrom = at;
+    bool cut = false;
+    while (at < piece.size()) {
+      const std::size_t length = CharacterAt(piece.substr(at), code);
+      if (length == 0) {
+        cut = true;
+        break;
+      }
+      if (ClassOf(code) != kSpace) {
+        break;
+      }
+      at += length;
     }
-    TakeCharacter(piece.substr(0, length), code, receiver);
-    piece.remove_prefix(length);
-  }
-  if (!spaces_.empty()) {
-    receiver.Take(Kind::Space, spaces_);
-    spaces_.clear();
+    if (at > spacesFrom) {
+      if (!chunk_.empty() || long_ != Long::No) {
+        if (!chunk_.empty()) {
+          long_ == Long::Split ? Split(chunk_, receiver, true) : TakeChunk(chunk_, receiver);
+        }
+        chunk_.clear();
+        long_ = Long::No;
+        longWord_ = false;
+      }
+      receiver.Take(Kind::Space, piece.substr(spacesFrom, at - spacesFrom));
+    }
+    const std::size_t chunkFrom = at;
+    while (!cut && at < piece.size()) {
+      if (static_cast<unsigned char>(piece[at]) < 0x80) {
+        if (ascii_[static_cast<unsigned char>(piece[at])] == kSpace) {
+          break;
+        }
+        ++at;
+        continue;
+      }
+      const std::size_t length = CharacterAt(piece.substr(at), code);
+      if (length == 0) {
+        cut = true;
+      } else if (IsSpace(code)) {
+        break;
+      } else {
+        at += length;
+      }
+    }
+    const std::string_view chunk = piece.substr(chunkFrom, at - chunkFrom);
+    const bool ended = at < piece.size() && !cut;
+    if (long_ == Long::Verbatim) {
+      if (!chunk.empty()) {
+        receiver.Take(Kind::Verbatim, chunk);
+      }
+    } else if (ended && chunk_.empty() && long_ == Long::No) {
+      if (!chunk.empty()) {
+        TakeChunk(chunk, receiver);
+      }
+    } else {
+      chunk_ += chunk;
+      if (chunk_.size() > kMaxChunk) {
+        TakeLongChunk(receiver);
+      }
+    }
+    if (cut) {
+      partial_ = piece.substr(at);
+      return;
+    }
   }
 }
 
 void TextTokenizer::Finish(Receiver& receiver) {
   chunk_ += partial_;
   partial_.clear();
-  EndChunk(receiver);
-  if (!spaces_.empty()) {
-    receiver.Take(Kind::Space, spaces_);
-    spaces_.clear();
+  if (!chunk_.empty()) {
+    if (long_ == Long::Verbatim) {
+      receiver.Take(Kind::Verbatim, chunk_);
+    } else {
+      long_ == Long::Split ? Split(chunk_, receiver, true) : TakeChunk(chunk_, receiver);
+    }
+  }
+  chunk_.clear();
+  long_ = Long::No;
+  longWord_ = false;
+}
+
+void TextTokenizer::TakeChunk(std::string_view chunk, Receiver& receiver) {
+  if (LooksVerbatim(chunk)) {
+    receiver.Take(Kind::Verbatim, chunk);
+  } else {
+    Split(chunk, receiver, true);
   }
 }
 
-void TextTokenizer::TakeCharacter(std::string_view bytes, char32_t code, Receiver& receiver) {
-  if (IsSpace(code)) {
-    EndChunk(receiver);
-    spaces_ += bytes;
-    return;
+// The chunk outgrew kMaxChunk: an address goes on whole as it comes; anything else is cut
+// into its tokens as far as the last word, which may go on in the next piece.
+void TextTokenizer::TakeLongChunk(Receiver& receiver) {
+  if (long_ == Long::No) {
+    if (LooksVerbatim(chunk_)) {
+      receiver.Take(Kind::Verbatim, chunk_);
+      chunk_.clear();
+      long_ = Long::Verbatim;
+      return;
+    }
+    long_ = Long::Split;
   }
-  if (!spaces_.empty()) {
-    receiver.Take(Kind::Space, spaces_);
-    spaces_.clear();
-  }
-  if (overLong_) {
-    receiver.Take(Kind::Verbatim, bytes);
-    return;
-  }
-  chunk_ += bytes;
-  if (chunk_.size() > kMaxChunk) {
-    receiver.Take(Kind::Verbatim, chunk_);
-    chunk_.clear();
-    overLong_ = true;
-  }
+  Split(chunk_, receiver, false);
 }
 
-void TextTokenizer::EndChunk(Receiver& receiver) {
-  overLong_ = false;
-  if (chunk_.empty()) {
-    return;
-  }
-  if (LooksVerbatim()) {
-    receiver.Take(Kind::Verbatim, chunk_);
-    chunk_.clear();
-    return;
-  }
-  const std::string_view chunk = chunk_;
+// Hands on the chunk's runs of punctuation and of word characters; unless `last`, the final
+// run of word characters stays in chunk_, as the chunk may go on.
+void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last) {
   std::size_t start = 0;
-  bool inWord = false;
-  char32_t code = 0;
-  for (std::size_t at = 0; at < chunk.size();) {
+  bool inRun = false;  // of word characters and digits
+  std::size_t at = 0;
+  const auto take = [&](std::size_t end) {
+    const std::string_view run = chunk.substr(start, end - start);
+    if (run.empty()) {
+      return;
+    }
+    if (!inRun) {
+      receiver.Take(Kind::Punctuation, run);
+    } else if (longWord_) {
+      receiver.Take(Kind::Verbatim, run);
+    } else {
+      TakeRun(run, receiver);
+    }
+    if (inRun) {
+      longWord_ = false;
+    }
+  };
+  while (at < chunk.size()) {
+    char32_t code = 0;
     const std::size_t length = WholeCharacterAt(chunk.substr(at), code);
-    const bool word = IsWordCharacter(code);
-    if (at > start && word != inWord) {
-      receiver.Take(inWord ? Kind::Word : Kind::Punctuation, chunk.substr(start, at - start));
+    const bool word = (ClassOf(code) & (kWord | kDigit)) != 0;
+    if (at > start && word != inRun) {
+      take(at);
       start = at;
     }
-    inWord = word;
+    inRun = word;
     at += length;
   }
-  receiver.Take(inWord ? Kind::Word : Kind::Punctuation, chunk.substr(start));
-  chunk_.clear();
-}
-
-bool TextTokenizer::IsWordCharacter(char32_t code) const {
-  return IsAsciiAlphanumeric(code) ||
-         (code <= 0xFFFF &&
-          wordCharacters_.find(static_cast<char16_t>(code)) != wordCharacters_.npos) ||
-         (code >= 0xC0 && code <= 0x24F && code != 0xD7 && code != 0xF7) ||
-         (code >= 0x370 && code <= 0x52F);
-}
-
-// Addresses, paths, e-mail and code: a character no word uses that joins words ("/", "@",
-// "_", "=", "\") or a dot inside a name ("example.com", not "т.е."). Such text is copied
-// whole, so that "example.com" does not become "example.сом".
-bool TextTokenizer::LooksVerbatim() const {
-  const std::string_view chunk = chunk_;
-  for (std::size_t at = 0; at < chunk.size(); ++at) {
-    const char c = chunk[at];
-    if (std::string_view("/@_=\\").find(c) != std::string_view::npos &&
-        !IsWordCharacter(static_cast<unsigned char>(c))) {
-      return true;
-    }
-    if (c == '.' && at > 0 && at + 2 < chunk.size() && IsAsciiAlphanumeric(chunk[at - 1]) &&
-        IsAsciiAlphanumeric(chunk[at + 1]) && IsAsciiAlphanumeric(chunk[at + 2])) {
-      return true;
-    }
+  if (last || !inRun) {
+    take(chunk.size());
+    chunk_.clear();
+    return;
   }
-  return false;
+  // The last run may go on; one already too long for a word goes on as verbatim.
+  std::string rest(chunk.substr(start));
+  if (rest.size() > kMaxWord) {
+    receiver.Take(Kind::Verbatim, rest);
+    longWord_ = true;
+    rest.clear();
+  }
+  chunk_ = std::move(rest);
+}
+
+// A run of word characters and digits: characters that cannot start (end) a look-alike are
+// punctuation at its start (end), digits no replacement uses stand apart as numbers, and
+// what is left is a word, or verbatim when it is too long for one.
+void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
+  if (std::all_of(run.begin(), run.end(), IsAsciiDigit)) {
+    receiver.Take(Kind::Number, run);
+    return;
+  }
+  std::size_t from = 0;
+  std::size_t to = run.size();
+  char32_t code = 0;
+  while (from < to) {
+    const std::size_t length = WholeCharacterAt(run.substr(from), code);
+    const std::uint8_t type = ClassOf(code);
+    if (!(type & kPunctuation) || (type & kStarts)) {
+      break;
+    }
+    from += length;
+  }
+  while (to > from) {
+    const std::size_t start = from + LastCharacterStart(run.substr(from, to - from));
+    WholeCharacterAt(run.substr(start, to - start), code);
+    const std::uint8_t type = ClassOf(code);
+    if (!(type & kPunctuation) || (type & kEnds)) {
+      break;
+    }
+    to = start;
+  }
+  if (from > 0) {
+    receiver.Take(Kind::Punctuation, run.substr(0, from));
+  }
+  for (std::size_t start = from; start < to;) {
+    const bool number = ClassOf(static_cast<unsigned char>(run[start])) == kDigit;
+    std::size_t end = start;
+    while (end < to) {
+      const std::size_t length = WholeCharacterAt(run.substr(end, to - end), code);
+      if ((ClassOf(code) == kDigit) != number) {
+        break;
+      }
+      end += length;
+    }
+    const std::string_view part = run.substr(start, end - start);
+    receiver.Take(number                   ? Kind::Number
+                  : part.size() > kMaxWord ? Kind::Verbatim
+                                           : Kind::Word,
+                  part);
+    start = end;
+  }
+  if (to < run.size()) {
+    receiver.Take(Kind::Punctuation, run.substr(to));
+  }
 }
 
 }  // namespace lettermorph

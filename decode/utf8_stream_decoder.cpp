@@ -1,29 +1,65 @@
 #include "decode/utf8_stream_decoder.h"
 
 #include <algorithm>
+#include <array>
 
-#include "decode/look_alike_index.h"
+#include "case_model.h"
 
 namespace lettermorph {
 namespace {
 
 // Output goes to the sink in pieces of about this size.
 constexpr std::size_t kFlushSize = 64 * 1024;
-// An undecided run of English-shaped words is settled, as if the text ended, when it grows
-// past either bound.
+// An undecided run of words that may be English is settled, as if the text ended, when it
+// grows past either bound.
 constexpr std::size_t kMaxHeldBytes = 4096;
 constexpr std::size_t kMaxHeldPieces = 64;
+// A line at least this share of the longest recent line, which is this long at least, is
+// taken for one that a hard wrap ended.
+constexpr float kLongLine = 0.75f;
+constexpr float kWrappedText = 40;
 
-bool EndsSentence(std::string_view punctuation) {
-  return punctuation.find_first_of(".!?") != punctuation.npos ||
-         punctuation.find("\u2026") != punctuation.npos;
+bool IsContinuation(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-bool OpensQuote(std::string_view punctuation) {
-  return punctuation.find_first_of("\"'") != punctuation.npos ||
-         punctuation.find("\u00AB") != punctuation.npos ||
-         punctuation.find("\u201E") != punctuation.npos ||
-         punctuation.find("\u201C") != punctuation.npos;
+// The code point of the character that ends `bytes`; U+FFFD for a malformed one.
+char32_t LastCharacter(std::string_view bytes) {
+  if (bytes.empty()) {
+    return 0;
+  }
+  std::size_t at = bytes.size() - 1;
+  while (at > 0 && bytes.size() - at < 4 && IsContinuation(bytes[at])) {
+    --at;
+  }
+  const auto lead = static_cast<unsigned char>(bytes[at]);
+  const std::size_t length = bytes.size() - at;
+  if (lead < 0x80 && length == 1) {
+    return lead;
+  }
+  const int expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
+  if (expected != static_cast<int>(length)) {
+    return 0xFFFD;
+  }
+  char32_t code = lead & (0x3F >> (length - 1));
+  for (std::size_t i = 1; i < length; ++i) {
+    code = (code << 6) | (static_cast<unsigned char>(bytes[at + i]) & 0x3F);
+  }
+  return code;
+}
+
+char32_t FirstCharacter(std::string_view bytes) {
+  if (bytes.empty()) {
+    return 0;
+  }
+  const auto lead = static_cast<unsigned char>(bytes[0]);
+  const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+  return LastCharacter(bytes.substr(0, std::min(length, bytes.size())));
+}
+
+int CountCharacters(std::string_view bytes) {
+  return static_cast<int>(
+      std::count_if(bytes.begin(), bytes.end(), [](char c) { return !IsContinuation(c); }));
 }
 
 bool HasAsciiLetter(std::string_view bytes) {
@@ -31,10 +67,47 @@ bool HasAsciiLetter(std::string_view bytes) {
                      [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
 }
 
+bool IsOpening(std::string_view punctuation) {
+  return punctuation.find_first_of("\"'([{") != punctuation.npos ||
+         punctuation.find("\u00AB") != punctuation.npos ||
+         punctuation.find("\u201E") != punctuation.npos ||
+         punctuation.find("\u201C") != punctuation.npos;
+}
+
+bool IsClosing(char32_t c) {
+  return c == '"' || c == '\'' || c == ')' || c == ']' || c == '}' || c == 0xBB || c == 0x201D ||
+         c == 0x201C;
+}
+
+bool EndsSentence(char32_t c) {
+  return c == '.' || c == '!' || c == '?' || c == 0x2026;
+}
+
+bool IsDash(char32_t c) {
+  return c == '-' || c == 0x2013 || c == 0x2014 || c == 0x2022 || c == '*';
+}
+
+bool IsLetterOrDigit(char32_t c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+         (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c < 0x2000);
+}
+
+// Words that a full stop shortens without ending the sentence: "т. д.", "см.", "г.".
+bool IsAbbreviation(std::string_view small) {
+  static constexpr std::array<std::string_view, 26> kAbbreviations = {
+      "т",   "д",   "п",   "е",   "н",    "см",  "ср",  "г",  "гг",  "др",  "пр",   "напр", "им",
+      "стр", "рис", "тыс", "млн", "млрд", "руб", "коп", "ул", "мин", "сек", "англ", "лат",  "гл"};
+  return std::find(kAbbreviations.begin(), kAbbreviations.end(), small) != kAbbreviations.end();
+}
+
 }  // namespace
 
-Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const Dictionary* dictionary)
-    : words_(table, dictionary), tokenizer_(LookAlikeIndex(table).Characters()) {}
+Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
+    : words_(table, index),
+      tokenizer_(words_.Replacements()),
+      cases_(std::make_unique<CaseModel>()) {}
+
+Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
@@ -45,15 +118,26 @@ bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
 bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   sink_ = &sink;
   tokenizer_.Finish(stage_);
-  Settle(Neighbour::None);
+  EndChunk();
+  EndSentence();
+  *this->cases_ = CaseModel();
   sentenceStart_ = true;
-  afterColon_ = false;
-  lineBreaks_ = 0;
-  before_ = Neighbour::None;
+  afterAbbreviation_ = afterInitial_ = false;
+  chunkEnd_ = 0;
+  previousWasDash_ = wroteCapitals_ = false;
+  lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
+  lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = 0;
+  lineEnd_ = previousEnd_ = 0;
+  recentLongest_ = 0;
   return Flush();
 }
 
 void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes) {
+  if (kind == TextTokenizer::Kind::Space) {
+    decoder_.TakeSpace(bytes);
+    return;
+  }
+  decoder_.CountLine(bytes);
   if (kind == TextTokenizer::Kind::Word) {
     decoder_.TakeWord(bytes);
   } else {
@@ -61,101 +145,310 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
   }
 }
 
-void Utf8StreamDecoder::TakeWord(std::string_view token) {
-  const DecodedWord& word = cache_.Decode(token, words_);
-  const std::string& decoded = sentenceStart_ ? word.atSentenceStart : word.inSentence;
-  lineBreaks_ = 0;
-  sentenceStart_ = false;
-  afterColon_ = false;
-  switch (word.kind) {
-    case DecodedWord::Kind::Number:
-      Hold(token, {});
-      return;
-    case DecodedWord::Kind::Foreign:
-      Settle(Neighbour::Foreign);
-      before_ = Neighbour::Foreign;
-      Write(token);
-      return;
-    case DecodedWord::Kind::Russian:
-      if (!word.englishShaped) {
-        Settle(Neighbour::Russian);
-        before_ = Neighbour::Russian;
-        Write(decoded);
-      } else if (before_ == Neighbour::Russian) {
-        Write(decoded);
-      } else {
-        Hold(token, decoded);
-      }
-      return;
-  }
-}
-
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
-  switch (kind) {
-    case TextTokenizer::Kind::Space:
-      lineBreaks_ += static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
-      // A blank line starts a paragraph, and with it a sentence.
-      if (lineBreaks_ >= 2) {
-        StartSentence();
-      }
-      break;
-    case TextTokenizer::Kind::Punctuation:
-      lineBreaks_ = 0;
-      // Quoted speech after a colon starts with a capital: «Он сказал: «Чья это?»».
-      if (EndsSentence(bytes) || (afterColon_ && OpensQuote(bytes))) {
-        StartSentence();
-      }
-      afterColon_ = bytes.ends_with(':');
-      break;
-    case TextTokenizer::Kind::Verbatim:
-      lineBreaks_ = 0;
-      if (HasAsciiLetter(bytes)) {
-        Settle(Neighbour::Foreign);
-        before_ = Neighbour::Foreign;
-      }
-      if (EndsSentence(bytes.substr(bytes.size() - 1))) {
-        StartSentence();
-      }
-      break;
-    case TextTokenizer::Kind::Word:
-      break;
+  using Kind = TextTokenizer::Kind;
+  afterNumber_ = kind == Kind::Number;
+  if (kind == Kind::Punctuation) {
+    // "-u" and "--no-group" are options of a command: what follows the dash is code.
+    if (!chunkHasPart_) {
+      chunkOption_ = IsDash(LastCharacter(bytes));
+    }
+    chunkOpening_ = chunkOpening_ || (!chunkHasWord_ && IsOpening(bytes));
+    chunkTail_ += bytes;
+    if (chunkTail_.size() > 32) {
+      chunkTail_.erase(0, chunkTail_.size() - 16);
+    }
+  } else {
+    lastWord_.clear();
+    chunkTail_.clear();
+    chunkNumber_ = chunkNumber_ || kind == Kind::Number;
+    chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
   }
-  Hold(bytes, {});
+  Add(kind, Fate::Copy, 0, bytes, {});
 }
 
-// The words of one sentence are one language's: a run of English-shaped words at its end is
-// settled by what came before, and the next sentence starts without neighbours.
-void Utf8StreamDecoder::StartSentence() {
-  if (!sentenceStart_) {
-    Settle(Neighbour::None);
-  }
-  sentenceStart_ = true;
-  before_ = Neighbour::None;
-}
-
-// Text after an undecided word waits with it; otherwise it goes straight out.
-void Utf8StreamDecoder::Hold(std::string_view original, std::string_view decoded) {
-  if (held_.empty() && decoded.empty()) {
-    Write(original);
+void Utf8StreamDecoder::TakeWord(std::string_view token) {
+  // Digits that are look-alikes ("6", "3") go on a number before them: "256K" and "16e2" are
+  // numbers, not "25" and a word.
+  if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
+    chunkNumber_ = true;
+    Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
     return;
   }
-  held_.push_back({std::string(original), std::string(decoded)});
-  heldBytes_ += original.size() + decoded.size();
-  if (heldBytes_ > kMaxHeldBytes || held_.size() > kMaxHeldPieces) {
+  const DecodedWord& word = cache_.Decode(token, words_);
+  const WordPlace place = PlaceOfWord();
+  afterNumber_ = false;
+  lineHasWord_ = true;
+  chunkHasWord_ = true;
+  sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
+  chunkTail_.clear();
+  if (word.kind != DecodedWord::Kind::Russian) {
+    wroteCapitals_ = false;
+    lastWord_.clear();
+    chunkNumber_ = chunkNumber_ || word.kind == DecodedWord::Kind::Number;
+    chunkForeign_ = chunkForeign_ || word.kind == DecodedWord::Kind::Foreign;
+    Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
+    return;
+  }
+
+  // Words whose look-alikes show their case teach what this text does at such places: a
+  // word that can only be small or only capitalised about first letters, one that can only
+  // be in capitals, or only not, about runs of capitals.
+  const std::uint8_t spellings = word.spellings;
+  if (!word.properNoun && !word.mayBeEnglish) {
+    const bool oneLetter = word.letters.size() == 2;
+    if (spellings == DecodedWord::kSmall ||
+        spellings ==
+            (oneLetter ? DecodedWord::kTitle | DecodedWord::kCapitals : DecodedWord::kTitle)) {
+      cases_->LearnFirst(place, spellings != DecodedWord::kSmall);
+    }
+    if (!oneLetter && (spellings == DecodedWord::kCapitals || spellings == DecodedWord::kTitle)) {
+      cases_->LearnCapitals(place, spellings == DecodedWord::kCapitals);
+    }
+  }
+  DecodedWord::Spelling spelling = DecodedWord::kSmall;
+  if (spellings != 0 && spellings != DecodedWord::kSmall &&
+      ((spellings & DecodedWord::kSmall) == 0 || cases_->Capitalised(place))) {
+    const bool both = (spellings & DecodedWord::kTitle) && (spellings & DecodedWord::kCapitals);
+    spelling = both ? (word.letters.size() > 2 && cases_->InCapitals(place) ? DecodedWord::kCapitals
+                                                                            : DecodedWord::kTitle)
+               : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
+                                                   : DecodedWord::kCapitals;
+  }
+  wroteCapitals_ = spelling == DecodedWord::kCapitals && word.letters.size() > 2;
+  lastWord_ = word.letters;
+  lastWordCapital_ = spelling != DecodedWord::kSmall;
+  spelled_.clear();
+  AppendSpelled(word, spelling, spelled_);
+
+  if (!word.latin) {
+    chunkRussian_ = true;
+    Add(TextTokenizer::Kind::Word, Fate::Decode, 0, token, spelled_);
+    return;
+  }
+  // Latin letters wait for the rest of their chunk, which may show that they are code.
+  Add(TextTokenizer::Kind::Word, Fate::Joined,
+      (word.mayBeEnglish ? kMayBeEnglish : 0) | (word.strayLetter ? kStrayLetter : 0), token,
+      spelled_);
+}
+
+void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
+                            std::string_view text, std::string_view decoded) {
+  chunkHasPart_ = true;
+  if (parts_.empty() && (fate == Fate::Copy || fate == Fate::Decode)) {
+    Write(fate == Fate::Decode ? decoded : text);
+    return;
+  }
+  text_ += text;
+  if (fate != Fate::Copy) {
+    decoded_ += decoded;
+  }
+  parts_.push_back({kind, fate, word, static_cast<std::uint32_t>(text_.size()),
+                    static_cast<std::uint32_t>(decoded_.size())});
+  open_ += fate == Fate::Open || fate == Fate::Joined ? 1 : 0;
+  // A run too long to wait for its neighbours is settled as if the text ended there.
+  if (text_.size() + decoded_.size() > kMaxHeldBytes || parts_.size() > kMaxHeldPieces) {
+    EndChunk();
+    chunkStart_ = parts_.size();
     Settle(Neighbour::None);
   }
 }
 
-// The run of English-shaped words is decoded unless an English or other foreign word stands
-// on one side of it and no Russian word on the other.
+void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
+  EndChunk();
+  for (const char c : bytes) {
+    if (c == '\n') {
+      if (lineHasText_) {
+        previousLength_ = lineLength_;
+        previousIndent_ = lineIndent_;
+        previousEnd_ = lineEnd_;
+        recentLongest_ = std::max(recentLongest_ * 0.9f, static_cast<float>(lineLength_));
+        blankLines_ = 0;
+      } else {
+        ++blankLines_;
+      }
+      lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
+      lineLength_ = lineIndent_ = 0;
+    } else if (!IsContinuation(c)) {
+      (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
+    }
+  }
+  // A blank line starts a paragraph, and with it a sentence.
+  if (blankLines_ > 0) {
+    EndSentence();
+  }
+  Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
+}
+
+void Utf8StreamDecoder::CountLine(std::string_view bytes) {
+  if (!lineHasText_) {
+    lineStartsWithDash_ = IsDash(FirstCharacter(bytes));
+  }
+  lineHasText_ = true;
+  blankLines_ = 0;
+  lineLength_ += CountCharacters(bytes);
+  lineEnd_ = LastCharacter(bytes);
+}
+
+// The chunk of text between two spaces has ended: its open words are left to the sentence,
+// and its last characters tell how the next word stands.
+void Utf8StreamDecoder::EndChunk() {
+  if (!chunkHasPart_) {
+    return;
+  }
+  ResolveChunk();
+  chunkStart_ = parts_.size();
+  // The punctuation that ends the chunk, closing quotes and brackets aside; a letter when
+  // there is none.
+  std::string_view tail = chunkTail_;
+  while (!tail.empty() && IsClosing(LastCharacter(tail))) {
+    do {
+      tail.remove_suffix(1);
+    } while (!tail.empty() && IsContinuation(tail.back()));
+    if (!tail.empty() && static_cast<unsigned char>(tail.back()) >= 0xC0) {
+      tail.remove_suffix(1);
+    }
+  }
+  chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
+  previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
+  if (EndsSentence(chunkEnd_)) {
+    const bool shortened = chunkTail_ == "." && !lastWord_.empty();
+    if (shortened && IsAbbreviation(lastWord_)) {
+      afterAbbreviation_ = true;
+    } else if (shortened && lastWordCapital_ && CountCharacters(lastWord_) == 1) {
+      afterInitial_ = true;
+    } else {
+      EndSentence();
+    }
+  }
+  chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = false;
+  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = false;
+  chunkTail_.clear();
+  lastWord_.clear();
+}
+
+// Decides the chunk's Latin words by what is joined to them: a foreign word, a number or an
+// option's dash makes them code, a Russian word Russian; a stray letter is Russian only
+// before its full stop. Words that may still be English are left to their neighbours, and
+// a chunk that decided something settles the undecided run before it.
+void Utf8StreamDecoder::ResolveChunk() {
+  bool russian = chunkRussian_;
+  for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
+    Part& part = parts_[i];
+    if (part.fate != Fate::Joined) {
+      continue;
+    }
+    const bool abbreviated = i + 1 < parts_.size() &&
+                             parts_[i + 1].kind == TextTokenizer::Kind::Punctuation &&
+                             text_[part.textEnd] == '.';
+    if (chunkForeign_ || chunkNumber_ || chunkOption_ ||
+        ((part.word & kStrayLetter) && !abbreviated)) {
+      part.fate = Fate::Copy;
+      --open_;
+    } else if (chunkRussian_ || !(part.word & (kMayBeEnglish | kStrayLetter))) {
+      part.fate = Fate::Decode;
+      russian = true;
+      --open_;
+    } else {
+      part.fate = Fate::Open;
+    }
+  }
+  const Neighbour signal = russian         ? Neighbour::Russian
+                           : chunkForeign_ ? Neighbour::Foreign
+                                           : Neighbour::None;
+  if (signal != Neighbour::None) {
+    Settle(signal);
+    before_ = signal;
+  } else if (open_ == 0) {
+    WriteThrough(parts_.size());
+  }
+}
+
+// The words of one sentence are one language's: a run of undecided words at its end is
+// settled by what came before, and the next sentence starts without neighbours.
+void Utf8StreamDecoder::EndSentence() {
+  chunkStart_ = parts_.size();
+  Settle(Neighbour::None);
+  before_ = Neighbour::None;
+  sentenceStart_ = true;
+  afterAbbreviation_ = afterInitial_ = false;
+  wroteCapitals_ = false;
+}
+
+// The undecided run before the chunk is decoded unless an English or other foreign word
+// stands on one side of it and no Russian word on the other; then it is written out.
 void Utf8StreamDecoder::Settle(Neighbour after) {
   const bool russian = before_ == Neighbour::Russian || after == Neighbour::Russian ||
                        (before_ == Neighbour::None && after == Neighbour::None);
-  for (const Held& piece : held_) {
-    Write(russian && !piece.decoded.empty() ? piece.decoded : piece.original);
+  for (std::size_t i = 0; i < chunkStart_; ++i) {
+    if (parts_[i].fate == Fate::Open) {
+      parts_[i].fate = russian ? Fate::Decode : Fate::Copy;
+      --open_;
+    }
   }
-  held_.clear();
-  heldBytes_ = 0;
+  WriteThrough(open_ == 0 ? parts_.size() : chunkStart_);
+}
+
+// Writes the first `count` parts, which are decided, and forgets them.
+void Utf8StreamDecoder::WriteThrough(std::size_t count) {
+  std::uint32_t textAt = 0;
+  std::uint32_t decodedAt = 0;
+  for (std::size_t i = 0; i < count; ++i) {
+    const Part& part = parts_[i];
+    if (part.fate == Fate::Decode) {
+      Write(std::string_view(decoded_).substr(decodedAt, part.decodedEnd - decodedAt));
+    } else {
+      Write(std::string_view(text_).substr(textAt, part.textEnd - textAt));
+    }
+    textAt = part.textEnd;
+    decodedAt = part.decodedEnd;
+  }
+  parts_.erase(parts_.begin(), parts_.begin() + static_cast<std::ptrdiff_t>(count));
+  text_.erase(0, textAt);
+  decoded_.erase(0, decodedAt);
+  for (Part& part : parts_) {
+    part.textEnd -= textAt;
+    part.decodedEnd -= decodedAt;
+  }
+  chunkStart_ -= std::min(chunkStart_, count);
+}
+
+WordPlace Utf8StreamDecoder::PlaceOfWord() const {
+  WordPlace place;
+  if (sentenceStart_) {
+    place.kind = WordPlace::kSentenceStart;
+  } else if (afterAbbreviation_) {
+    place.kind = WordPlace::kAfterAbbreviation;
+  } else if (afterInitial_) {
+    place.kind = WordPlace::kAfterInitial;
+  } else if (chunkHasWord_) {
+    place.kind = WordPlace::kInSentence;
+  } else if (!lineHasWord_ && previousLength_ > 0) {
+    place.kind = WordPlace::kLineStart;
+    const int end = previousEnd_ == ':'                          ? WordPlace::kEndsInColon
+                    : previousEnd_ == ',' || previousEnd_ == ';' ? WordPlace::kEndsInComma
+                    : IsLetterOrDigit(previousEnd_)              ? WordPlace::kEndsInLetter
+                                                                 : WordPlace::kEndsOther;
+    const int indent = lineIndent_ == previousIndent_  ? WordPlace::kSameIndent
+                       : lineIndent_ > previousIndent_ ? WordPlace::kMoreIndent
+                                                       : WordPlace::kLessIndent;
+    const bool longBefore = recentLongest_ >= kWrappedText &&
+                            static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
+    place.detail = WordPlace::LineDetail(end, indent, longBefore, lineStartsWithDash_);
+  } else if (chunkOpening_) {
+    place.kind = chunkEnd_ == ':' ? WordPlace::kAfterColonQuote : WordPlace::kAfterOpening;
+  } else if (chunkEnd_ == ':') {
+    place.kind = WordPlace::kAfterColon;
+  } else if (previousWasDash_) {
+    place.kind = WordPlace::kAfterDash;
+  } else if (chunkEnd_ != 0 && !IsLetterOrDigit(chunkEnd_) && chunkEnd_ != ',' &&
+             chunkEnd_ != ';' && !IsClosing(chunkEnd_)) {
+    place.kind = WordPlace::kAfterOther;
+  } else {
+    place.kind = WordPlace::kInSentence;
+    place.detail = wroteCapitals_ ? 1 : 0;
+  }
+  return place;
 }
 
 void Utf8StreamDecoder::Write(std::string_view bytes) {

@@ -1,16 +1,19 @@
 #include "decode/word_decoder.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "case_choice.h"
 #include "letter_preference.h"
+#include "look_alike_spelling.h"
+#include "preferred_reading.h"
+#include "russian_letters.h"
 #include "text/utf8.h"
 
 namespace lettermorph {
 namespace {
 
-// Readings with a letter put back are tried from this many of the best plain readings.
-constexpr std::size_t kBasesForVanished = 16;
+constexpr int kHalf = kSlotCount / 2;
 
 bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
@@ -24,6 +27,7 @@ bool IsAsciiUpper(char c) {
   return c >= 'A' && c <= 'Z';
 }
 
+// Latin letters in small letters, capitalised or in capitals, as English words are written.
 bool IsEnglishShaped(std::string_view token) {
   if (token.empty() || !(IsAsciiLower(token[0]) || IsAsciiUpper(token[0]))) {
     return false;
@@ -33,16 +37,145 @@ bool IsEnglishShaped(std::string_view token) {
          std::all_of(rest.begin(), rest.end(), IsAsciiUpper);
 }
 
+bool IsOneLetterWord(std::u16string_view small) {
+  return small.size() == 1 && std::u16string_view(u"абвжикосуя").find(small[0]) != small.npos;
+}
+
 std::string Utf8(std::u16string_view text) {
   std::string bytes;
   AppendUtf8(text, bytes);
   return bytes;
 }
 
+// One known form that the token may be, and what it says for choosing it.
+struct Candidate {
+  std::u16string small;
+  std::vector<std::uint8_t> cases;
+  bool fits = true;  // some whole-word spelling agrees with every look-alike
+  // A letter was put back that vanishes where a word is spelled small ("ъ") or as the capital
+  // that starts it ("А"), rather than one lost from a word in capitals.
+  bool putBack = false;
+  std::uint32_t count = 0;
+  bool properNoun = false;
+  bool capitals = false;  // stored in capitals, as an abbreviation is
+  int penalty = 0;
+
+  // Better first: a form whose case fits, one with no letter put back, the more frequent, a
+  // common word before a name with its letters, and the likelier letters.
+  auto Rank() const {
+    return std::make_tuple(!fits, putBack, -std::int64_t{count}, properNoun, penalty);
+  }
+};
+
+// The letters of `match` with the cases their look-alikes in `token` allow; nothing when the
+// token's case fits no look-alike of a letter, or a vanished letter cannot stand where the
+// match puts it.
+std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view token,
+                               const LookAlikeSpelling& spelling) {
+  Candidate candidate;
+  candidate.count = match.count;
+  candidate.properNoun = !match.slots.empty() && match.slots[0] < kHalf;
+  candidate.capitals =
+      match.slots.size() > 1 && std::all_of(match.slots.begin(), match.slots.end(),
+                                            [](std::uint8_t slot) { return slot < kHalf; });
+  std::size_t at = 0;
+  std::size_t shown = 0;
+  bool showsCapital = false;
+  bool capitalVanishedFirst = false;
+  bool capitalVanishedInside = false;
+  for (std::size_t i = 0; i < match.slots.size(); ++i) {
+    const std::uint8_t written = VariantSlot(match.slots, i, match.variant);
+    const int small = written < kHalf ? written + kHalf : written;
+    const std::size_t length = spelling.Folded(written).size();
+    const std::string_view piece = token.substr(at, length);
+    at += length;
+    std::uint8_t cases = 0;
+    cases |= spelling.Exact(small) == piece ? kSmallCase : 0;
+    cases |= spelling.Exact(small - kHalf) == piece ? kCapitalCase : 0;
+    // The token's letters in a case no look-alike of the letter has ("d" for "D"): another word.
+    if (cases == 0) {
+      return std::nullopt;
+    }
+    if (length == 0) {
+      candidate.putBack = candidate.putBack || (cases & kSmallCase) || i == 0;
+      capitalVanishedFirst = capitalVanishedFirst || (cases == kCapitalCase && i == 0);
+      capitalVanishedInside = capitalVanishedInside || (cases == kCapitalCase && i > 0);
+    } else {
+      ++shown;
+      showsCapital = showsCapital || cases == kCapitalCase;
+    }
+    candidate.small.push_back(kSlotLetters[small]);
+    candidate.cases.push_back(cases);
+  }
+  // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
+  // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
+  // enough not to be such a word by chance ("3rJIBH9I"); otherwise "III" would read as "ША"
+  // and "x" as "Ах". An abbreviation kept in capitals ("АЗС") loses its "А" only where its
+  // other letters can be capitals too: "3c" is no "Азс".
+  const CaseChoice allowed(candidate.small, candidate.cases);
+  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowed.AllowsCapitals()))) ||
+      (capitalVanishedInside && (!allowed.AllowsCapitals() || (!showsCapital && shown < 3)))) {
+    return std::nullopt;
+  }
+  candidate.fits = allowed.AllowsAny();
+  candidate.putBack = candidate.putBack || (capitalVanishedInside && !showsCapital);
+  candidate.penalty = PreferencePenalty(candidate.small);
+  return candidate;
+}
+
 }  // namespace
 
-WordDecoder::WordDecoder(const ReplacementTable& table, const Dictionary* dictionary)
-    : index_(table), dictionary_(dictionary) {}
+void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out) {
+  const std::string_view letters = word.letters;
+  if (spelling == DecodedWord::kSmall || word.spellings == 0) {
+    out += letters;
+    return;
+  }
+  // Every letter is two bytes of UTF-8: small "а" to "п" are D0 B0..BF, "р" to "я" D1 80..8F,
+  // "ё" D1 91; their capitals are D0 90..AF and D0 81.
+  for (std::size_t at = 0; at + 1 < letters.size(); at += 2) {
+    const auto lead = static_cast<unsigned char>(letters[at]);
+    const auto next = static_cast<unsigned char>(letters[at + 1]);
+    if (at > 0 && spelling == DecodedWord::kTitle) {
+      out += letters.substr(at);
+      return;
+    }
+    if (lead == 0xD0 && next >= 0xB0) {
+      out += static_cast<char>(0xD0);
+      out += static_cast<char>(next - 0x20);
+    } else if (lead == 0xD1 && next >= 0x80 && next <= 0x8F) {
+      out += static_cast<char>(0xD0);
+      out += static_cast<char>(next + 0x20);
+    } else if (lead == 0xD1 && next == 0x91) {
+      out += "\xD0\x81";
+    } else {
+      out += letters.substr(at, 2);
+    }
+  }
+}
+
+WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
+    : letters_(table), index_(index) {
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    replacements_[slot] = *table.ReplacementAt(slot);
+    if (replacements_[slot].size() > 1) {
+      longLookAlikes_.push_back(Utf8(replacements_[slot]));
+    }
+  }
+}
+
+bool WordDecoder::LooksRussian(std::string_view token) const {
+  // A capital after a small letter ("reTe", "TpeHga") is how the look-alikes of "т", "н" or
+  // "м" stand inside a word; English words seldom have one.
+  const auto capitalInside = std::adjacent_find(token.begin(), token.end(), [](char a, char b) {
+    return IsAsciiLower(a) && IsAsciiUpper(b);
+  });
+  return capitalInside != token.end() ||
+         std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
+         std::any_of(
+             longLookAlikes_.begin(), longLookAlikes_.end(),
+             [&](const std::string& lookAlike) { return token.find(lookAlike) != token.npos; });
+}
 
 DecodedWord WordDecoder::Decode(std::string_view token) const {
   DecodedWord word;
@@ -50,133 +183,74 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
     word.kind = DecodedWord::Kind::Number;
     return word;
   }
-  word.englishShaped = IsEnglishShaped(token);
-  const CandidateLattice lattice(index_, Utf16FromUtf8(token));
-  const std::optional<Choice> choice = Choose(lattice);
-  if (!choice) {
+  word.latin = IsEnglishShaped(token);
+  folded_.clear();
+  for (const char c : token) {
+    folded_ += FoldAscii(c);
+  }
+  const bool english = word.latin && index_ && index_->IsEnglish(folded_);
+  Choice choice;
+  if (ChooseKnown(token, choice)) {
+    // An English word whose Russian reading the frequency list never met is English.
+    if (english && choice.count == 0) {
+      return word;
+    }
+    word.mayBeEnglish = english;
+    word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
+  } else if (english || (index_ && (word.latin || !LooksRussian(token)))) {
+    return word;
+  } else if (std::optional<LetterReading> reading =
+                 ReadByPreference(letters_, Utf16FromUtf8(token))) {
+    choice.small = std::move(reading->small);
+    choice.cases = std::move(reading->cases);
+    word.mayBeEnglish = word.latin;
+    word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
+  } else {
     return word;
   }
-  const Candidate& best = choice->candidate;
-  const CaseChoice cases(best.small, best.cases);
+  const CaseChoice cases(choice.small, choice.cases);
   word.kind = DecodedWord::Kind::Russian;
-  word.inSentence = Utf8(cases.Spell(false, choice->properNoun));
-  word.atSentenceStart = Utf8(cases.Spell(true, choice->properNoun));
+  word.properNoun = choice.properNoun;
+  word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
+                   (cases.AllowsTitle() ? DecodedWord::kTitle : 0) |
+                   (cases.AllowsCapitals() ? DecodedWord::kCapitals : 0);
+  if (choice.properNoun && (word.spellings & ~DecodedWord::kSmall) != 0) {
+    word.spellings &= ~DecodedWord::kSmall;
+  }
+  word.letters =
+      Utf8(word.spellings != 0 ? std::u16string(choice.small) : cases.Spell(false, false));
   return word;
 }
 
-std::optional<WordDecoder::Choice> WordDecoder::Choose(const CandidateLattice& lattice) const {
-  const std::vector<Candidate>& candidates = lattice.Candidates();
-  if (candidates.empty()) {
-    return std::nullopt;
-  }
-  if (!dictionary_) {
-    return Choice{candidates.front(), false};
-  }
-  int lookups = 0;
-  std::optional<Choice> choice = FirstKnown(candidates, lookups);
-  if (!choice) {
-    choice = FirstKnown(WithVanishedLetter(candidates), lookups);
-  }
-  if (choice) {
-    PreferYo(*choice);
-  }
-  return choice;
-}
-
-std::optional<WordDecoder::Choice> WordDecoder::FirstKnown(const std::vector<Candidate>& candidates,
-                                                           int& lookups) const {
-  for (const Candidate& candidate : candidates) {
-    if (lookups >= kMaxLookups) {
-      break;
-    }
-    lookups += 2;
-    if (const std::optional<bool> properNoun =
-            KnownAsProperNoun(candidate.small, (candidate.cases.front() & kCapitalCase) != 0)) {
-      return Choice{candidate, *properNoun};
-    }
-  }
-  return std::nullopt;
-}
-
-// Every reading with one vanished letter put back at any place where the look-alikes still
-// allow a whole-word case: a capital "А" only first (or in a word in capitals), "ъ" anywhere.
-// Those that put it at the start come first.
-std::vector<Candidate> WordDecoder::WithVanishedLetter(
-    const std::vector<Candidate>& candidates) const {
-  std::vector<Candidate> variants;
-  const std::size_t bases = std::min(candidates.size(), kBasesForVanished);
-  std::size_t longest = 0;
-  for (std::size_t base = 0; base < bases; ++base) {
-    longest = std::max(longest, candidates[base].small.size());
-  }
-  for (std::size_t place = 0; place <= longest; ++place) {
-    for (std::size_t base = 0; base < bases; ++base) {
-      if (place > candidates[base].small.size()) {
-        continue;
-      }
-      for (const Reading& reading : index_.Vanished()) {
-        // A letter that vanishes only as a capital ("А") goes inside a word only when the
-        // word shows capitals of its own; otherwise "III" would read as "ША".
-        if (place > 0 && reading.cases == kCapitalCase &&
-            std::find(candidates[base].cases.begin(), candidates[base].cases.end(), kCapitalCase) ==
-                candidates[base].cases.end()) {
-          continue;
-        }
-        Candidate variant = candidates[base];
-        variant.small.insert(variant.small.begin() + place, reading.letter);
-        variant.cases.insert(variant.cases.begin() + place, reading.cases);
-        variant.sources.insert(variant.sources.begin() + place, nullptr);
-        if (CaseChoice(variant.small, variant.cases).AllowsAny()) {
-          variants.push_back(std::move(variant));
-        }
-      }
-    }
-  }
-  return variants;
-}
-
-// The dictionary knows "еще" as well as "ещё": a known spelling with "ё" in place of an "е"
-// that its look-alike may also stand for is taken instead.
-void WordDecoder::PreferYo(Choice& choice) const {
-  Candidate& best = choice.candidate;
-  if (KeepsPlainE(best.small)) {
-    return;
-  }
-  for (std::size_t i = 0; i < best.small.size(); ++i) {
-    if (best.small[i] != u'е' || !best.sources[i]) {
-      continue;
-    }
-    const auto& readings = best.sources[i]->readings;
-    const auto yo = std::find_if(readings.begin(), readings.end(), [&](const Reading& r) {
-      return r.letter == u'ё' && (r.cases & best.cases[i]) != 0;
-    });
-    if (yo == readings.end()) {
-      continue;
-    }
-    std::u16string spelled = best.small;
-    spelled[i] = u'ё';
-    if (const std::optional<bool> properNoun =
-            KnownAsProperNoun(spelled, (best.cases.front() & kCapitalCase) != 0)) {
-      best.small = std::move(spelled);
-      best.cases[i] &= yo->cases;
-      choice.properNoun = *properNoun;
-      return;
-    }
-  }
-}
-
-// Empty when the dictionary knows the word in neither form; otherwise whether it knows it
-// only with a capital. Names are not looked up where the first look-alike is a small letter
-// only, which halves the lookups for a token that is no word.
-std::optional<bool> WordDecoder::KnownAsProperNoun(std::u16string_view small,
-                                                   bool mayBeName) const {
-  if (dictionary_->Knows(small)) {
+// The likeliest known form the token spells, if any; folded_ holds its folded look-alike.
+bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
+  if (!index_) {
     return false;
   }
-  if (mayBeName && dictionary_->Knows(Capitalised(small))) {
-    return true;
+  matches_.clear();
+  index_->FindRussian(folded_, matches_);
+  if (matches_.empty()) {
+    return false;
   }
-  return std::nullopt;
+  std::optional<Candidate> best;
+  for (const WordIndex::Match& match : matches_) {
+    std::optional<Candidate> candidate = Align(match, token, index_->Spelling());
+    if (candidate && (!best || candidate->Rank() < best->Rank())) {
+      best = std::move(candidate);
+    }
+  }
+  if (!best) {
+    return false;
+  }
+  choice.small = std::move(best->small);
+  choice.cases = std::move(best->cases);
+  choice.properNoun = best->properNoun;
+  choice.count = best->count;
+  // An abbreviation is written in capitals wherever its look-alikes allow them.
+  if (best->capitals && CaseChoice(choice.small, choice.cases).AllowsCapitals()) {
+    std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);
+  }
+  return true;
 }
 
 }  // namespace lettermorph

@@ -3,10 +3,7 @@
 #include <algorithm>
 #include <string>
 
-#include "decode/candidate_lattice.h"
 #include "decode/utf8_stream_decoder.h"
-#include "decode/word_decoder.h"
-#include "word_list.h"
 
 namespace lettermorph {
 namespace {
@@ -17,34 +14,6 @@ std::string Repeated(const std::string& text, int times) {
     all += text;
   }
   return all;
-}
-
-// Under the design set "u" reads as "и" or "й", so a run of n of them has 2^n readings. 2^10
-// are all kept; past that the rest are not explored, so that even the longest token, with
-// 2^256 readings, takes a moment.
-TEST(DecoderLimits, ReadingsOfOneToken) {
-  const LookAlikeIndex index{ReplacementTable()};
-  const std::pair<std::size_t, std::size_t> cases[] = {
-      {9, 512}, {10, 1024}, {11, 1024}, {256, 1024}};
-  for (const auto& [length, readings] : cases) {
-    const std::u16string token(length, u'u');
-    EXPECT_EQ(CandidateLattice(index, token).Candidates().size(), readings) << length;
-  }
-}
-
-// The dictionary is asked at most 400 questions for a token, two for each reading, with and
-// without a vanished letter put back: a reading ranked past them is never found. "йййййййй"
-// is the least likely of the 256 readings of "uuuuuuuu".
-TEST(DecoderLimits, QuestionsToTheDictionary) {
-  const ReplacementTable table;
-  const WordList last = {u"йййййййй"};
-  EXPECT_EQ(WordDecoder(table, &last).Decode("uuuuuuuu").kind, DecodedWord::Kind::Foreign);
-  EXPECT_LE(last.lookups, 400);
-
-  const WordList first = {u"ииииииии"};
-  const DecodedWord word = WordDecoder(table, &first).Decode("uuuuuuuu");
-  EXPECT_EQ(word.inSentence, "ииииииии");
-  EXPECT_EQ(first.lookups, 1);
 }
 
 // A run of words that may be English with no neighbour to settle them is held back only so

@@ -3,18 +3,20 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
+
 #include "../support/named_rows.h"
 
 namespace lettermorph {
 namespace {
 
-// The tokens written one after another as "W[word]", "S[space]", "P[punctuation]" and
-// "V[verbatim]". Spaces and verbatim text may be handed on in several parts, which are
-// joined; a word never may, so two words in a row show as two.
+// The tokens written one after another as "W[word]", "S[space]", "P[punctuation]",
+// "N[number]" and "V[verbatim]". Spaces and verbatim text may be handed on in several parts, which
+// are joined; a word never may, so two words in a row show as two.
 class Rendering final : public TextTokenizer::Receiver {
  public:
   void Take(TextTokenizer::Kind kind, std::string_view bytes) override {
-    static constexpr char kLetters[] = {'S', 'P', 'W', 'V'};
+    static constexpr char kLetters[] = {'S', 'P', 'W', 'N', 'V'};
     const char letter = kLetters[static_cast<int>(kind)];
     if (letter == last_ && (letter == 'S' || letter == 'V')) {
       text.insert(text.size() - 1, bytes);
@@ -31,7 +33,7 @@ class Rendering final : public TextTokenizer::Receiver {
 
 struct Case {
   const char* name;
-  std::u16string_view wordCharacters;  // beyond letters and digits
+  std::vector<std::u16string> replacements;  // whose characters belong to words
   std::string input;
   std::string tokens;
 };
@@ -39,7 +41,7 @@ struct Case {
 class TextTokenizerCases : public testing::TestWithParam<Case> {};
 
 TEST_P(TextTokenizerCases, CutsTheTextIntoTokens) {
-  TextTokenizer tokenizer(GetParam().wordCharacters);
+  TextTokenizer tokenizer(GetParam().replacements);
   Rendering rendering;
   tokenizer.Feed(GetParam().input, rendering);
   tokenizer.Finish(rendering);
@@ -47,45 +49,82 @@ TEST_P(TextTokenizerCases, CutsTheTextIntoTokens) {
 }
 
 const std::string kLongest(256, 'u');
+// A row of a table with no space in it, longer than the tokenizer ever holds back.
+std::string Row() {
+  std::string row;
+  for (int i = 0; i < 840; ++i) {
+    row += "uJIu;";
+  }
+  return row;
+}
+std::string RowTokens() {
+  std::string tokens;
+  for (int i = 0; i < 840; ++i) {
+    tokens += "W[uJIu]P[;]";
+  }
+  return tokens;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Words, TextTokenizerCases,
     testing::Values(
-        Case{"replacement_characters_in_words", u"}|{", "}|{yk 6ygeT", "W[}|{yk]S[ ]W[6ygeT]"},
-        Case{"same_characters_elsewhere", u"", "}|{yk", "P[}|{]W[yk]"},
-        Case{"punctuation_and_spaces", u"", "Kpau,  mou!\r\n", "W[Kpau]P[,]S[  ]W[mou]P[!]S[\r\n]"},
-        Case{"accented_greek_and_cyrillic", u"", "café αβ Жж", "W[café]S[ ]W[αβ]S[ ]W[Жж]"},
-        Case{"signs_in_the_latin_block", u"", "2×3÷4", "W[2]P[×]W[3]P[÷]W[4]"},
-        Case{"unicode_spaces_and_dashes", u"", "a\u00A0b\u2011c\u3000\u2014",
+        Case{"replacement_characters_in_words",
+             {u"}|{", u"6"},
+             "}|{yk 6ygeT",
+             "W[}|{yk]S[ ]W[6ygeT]"},
+        Case{"same_characters_elsewhere", {}, "}|{yk", "P[}|{]W[yk]"},
+        Case{"characters_that_cannot_start_or_end_a_replacement",
+             {u">I<"},
+             "<>I<yk>",
+             "P[<]W[>I<yk]P[>]"},
+        Case{"punctuation_and_spaces", {}, "Kpau,  mou!\r\n", "W[Kpau]P[,]S[  ]W[mou]P[!]S[\r\n]"},
+        Case{"accented_greek_and_cyrillic", {}, "café αβ Жж", "W[café]S[ ]W[αβ]S[ ]W[Жж]"},
+        Case{"signs_in_the_latin_block", {}, "2×3÷4", "N[2]P[×]N[3]P[÷]N[4]"},
+        Case{"unicode_spaces_and_dashes",
+             {},
+             "a\u00A0b\u2011c\u3000\u2014",
              "W[a]S[\u00A0]W[b]P[\u2011]W[c]S[\u3000]P[\u2014]"}),
     RowName);
 
-// Addresses, paths and code are copied whole, with what sticks to them; abbreviations and
-// numbers are words and punctuation.
+// Slashes, underscores, "=", "@", backslashes and digits that no replacement uses part words;
+// addresses are copied whole, with what sticks to them.
 INSTANTIATE_TEST_SUITE_P(
-    Verbatim, TextTokenizerCases,
-    testing::Values(Case{"address_with_its_comma", u"", "see example.com, ok",
-                         "W[see]S[ ]V[example.com,]S[ ]W[ok]"},
-                    Case{"path_mail_and_code", u"", "/com/ a@b f(x)=1 a_b c\\d",
-                         "V[/com/]S[ ]V[a@b]S[ ]V[f(x)=1]S[ ]V[a_b]S[ ]V[c\\d]"},
-                    Case{"slash_that_a_replacement_uses", u"/\\", "/\\ob/\\", "W[/\\ob/\\]"},
-                    Case{"cyrillic_abbreviation", u"", "т.е.", "W[т]P[.]W[е]P[.]"},
-                    Case{"version_number", u"", "2.0: 3.14", "W[2]P[.]W[0]P[:]S[ ]V[3.14]"},
-                    Case{"latin_abbreviation", u"", "e.g.", "W[e]P[.]W[g]P[.]"}),
+    Splits, TextTokenizerCases,
+    testing::Values(
+        Case{"address_with_its_comma",
+             {},
+             "see example.com, ok",
+             "W[see]S[ ]V[example.com,]S[ ]W[ok]"},
+        Case{"web_address", {}, "https://x.org/a", "V[https://x.org/a]"},
+        Case{"slash_underscore_equals_at_backslash",
+             {},
+             "u/uJIu --file=ФАЙЛ a_b c@d e\\f",
+             "W[u]P[/]W[uJIu]S[ ]P[--]W[file]P[=]W[ФАЙЛ]S[ ]W[a]P[_]W[b]S[ ]W[c]P[@]W[d]S[ ]"
+             "W[e]P[\\]W[f]"},
+        Case{"slash_that_a_replacement_uses", {u"/\\"}, "/\\ob/\\", "W[/\\ob/\\]"},
+        Case{"digits_beside_letters",
+             {u"9I"},
+             "naKeT1 2-x 9I",
+             "W[naKeT]N[1]S[ ]N[2]P[-]W[x]S[ ]W[9I]"},
+        Case{"abbreviation_and_version", {}, "т.е. 3.14", "W[т]P[.]W[е]P[.]S[ ]N[3]P[.]N[14]"}),
     RowName);
 
-// A run of 256 bytes is still a word; a longer one is copied whole, and the words after the
-// next space are words again. Bytes that are not UTF-8 are punctuation, never part of a word.
+// A run of 256 bytes is still a word; a longer one is copied whole, and the words after it are
+// words again, however long the text without spaces. Bytes that are not UTF-8 are
+// punctuation, never part of a word.
 INSTANTIATE_TEST_SUITE_P(
     Limits, TextTokenizerCases,
     testing::Values(
-        Case{"longest_word", u"", kLongest + " x", "W[" + kLongest + "]S[ ]W[x]"},
-        Case{"one_byte_longer", u"", kLongest + "u, x", "V[" + kLongest + "u,]S[ ]W[x]"},
-        Case{"much_longer_with_letters_cut", u"", kLongest + "ЖЖЖ x",
+        Case{"longest_word", {}, kLongest + " x", "W[" + kLongest + "]S[ ]W[x]"},
+        Case{"one_byte_longer", {}, kLongest + "u,x", "V[" + kLongest + "u]P[,]W[x]"},
+        Case{"much_longer_with_letters_cut",
+             {},
+             kLongest + "ЖЖЖ x",
              "V[" + kLongest + "ЖЖЖ]S[ ]W[x]"},
-        Case{"malformed_bytes", u"", "ab\xD0\xF0\x9Fx \x80", "W[ab]P[\xD0\xF0\x9F]W[x]S[ ]P[\x80]"},
-        Case{"character_cut_off_at_the_end", u"", "ab\xE2\x82", "W[ab]P[\xE2\x82]"},
-        Case{"four_byte_character", u"", "a\U0001F600b", "W[a]P[\U0001F600]W[b]"}),
+        Case{"row_without_spaces", {u"JI"}, Row(), RowTokens()},
+        Case{"malformed_bytes", {}, "ab\xD0\xF0\x9Fx \x80", "W[ab]P[\xD0\xF0\x9F]W[x]S[ ]P[\x80]"},
+        Case{"character_cut_off_at_the_end", {}, "ab\xE2\x82", "W[ab]P[\xE2\x82]"},
+        Case{"four_byte_character", {}, "a\U0001F600b", "W[a]P[\U0001F600]W[b]"}),
     RowName);
 
 }  // namespace

@@ -1,29 +1,69 @@
 #pragma once
 
 #include <initializer_list>
-#include <set>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
-#include "decode/dictionary.h"
+#include "decode/word_index.h"
+#include "decode/word_index_builder.h"
+#include "recode/replacement_table.h"
+#include "text/utf8.h"
 
 namespace lettermorph {
 
-// A dictionary of a few words, spelled exactly as listed: small, or capitalised for names. It
-// counts the questions it is asked.
-class WordList final : public Dictionary {
+// A few Russian words, spelled as a dictionary spells them (small, or capitalised for names),
+// some English words, and counts of a frequency list, indexed for whichever table a test
+// decodes with.
+class WordList {
  public:
-  WordList(std::initializer_list<std::u16string_view> words) : words_(words.begin(), words.end()) {}
+  using Counts = std::initializer_list<std::pair<std::u16string_view, std::uint32_t>>;
 
-  bool Knows(std::u16string_view word) const override {
-    ++lookups;
-    return words_.contains(std::u16string(word));
+  WordList(std::initializer_list<std::u16string_view> words, Counts counts = {},
+           std::initializer_list<std::string_view> english = {}) {
+    for (const std::u16string_view word : words) {
+      builder_.AddDictionaryForm(Utf8(word));
+    }
+    for (const auto& [word, count] : counts) {
+      builder_.AddListedForm(Utf8(word), count);
+    }
+    for (const std::string_view word : english) {
+      builder_.AddEnglishWord(word);
+    }
   }
 
-  mutable int lookups = 0;
+  // The index for `table`, built on first use.
+  const WordIndex* For(const ReplacementTable& table) const {
+    std::string key;
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      key += Utf8(*table.ReplacementAt(slot)) + '\0';
+    }
+    Built& built = built_[key];
+    if (!built.index) {
+      built.image = std::make_unique<std::string>(builder_.Build(table, "test"));
+      built.index = WordIndex::Open(std::as_bytes(std::span(*built.image)), table, "test");
+    }
+    return &*built.index;
+  }
 
  private:
-  std::set<std::u16string, std::less<>> words_;
+  struct Built {
+    std::unique_ptr<std::string> image;
+    std::optional<WordIndex> index;
+  };
+
+  static std::string Utf8(std::u16string_view text) {
+    std::string bytes;
+    AppendUtf8(text, bytes);
+    return bytes;
+  }
+
+  WordIndexBuilder builder_;
+  mutable std::map<std::string, Built> built_;
 };
 
 }  // namespace lettermorph

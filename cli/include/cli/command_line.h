@@ -7,9 +7,6 @@
 
 namespace lettermorph {
 
-// Where Debian and Ubuntu install the Russian Hunspell dictionary, without .aff or .dic.
-inline constexpr std::string_view kDefaultDictionary = "/usr/share/hunspell/ru_RU";
-
 // What the command line asks for. Options may come before, between or after the file names;
 // "--" ends them, and "-" names standard input.
 struct CommandLine {
@@ -31,6 +28,10 @@ struct ParseResult {
 };
 
 ParseResult ParseCommandLine(const std::vector<std::string_view>& arguments);
+
+// The dictionary --decode reads when none is named, as the help shows it: UTF-8, without
+// .aff or .dic.
+std::string DefaultDictionaryName();
 
 // The usage text, for --help and after a refused command line.
 std::string Usage(std::string_view program);

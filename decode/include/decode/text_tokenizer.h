@@ -1,21 +1,30 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
 namespace lettermorph {
 
-// Cuts UTF-8 text that arrives in pieces of any size into spaces, punctuation and words, in
-// bounded memory; the pieces it hands on, joined, are the input byte for byte. A word is a
-// run of letters, digits and the characters that replacements use ("}|{"), so that a
-// look-alike word arrives whole even when a piece boundary or a multi-byte character cuts it.
+// Cuts UTF-8 text that arrives in pieces of any size into spaces, punctuation, words and
+// numbers, in bounded memory; the pieces it hands on, joined, are the input byte for byte.
+// A word is a run of letters and of the characters that replacements use ("}|{"), so that a
+// look-alike word arrives whole even when a piece boundary or a multi-byte character cuts it;
+// digits that no replacement uses stand apart ("naKeT" and "1" in "naKeT1"), and a character
+// of a replacement that cannot start (end) one is punctuation at a word's start (end), as "<"
+// and ">" around "<ucnoJIb3oBaTb>" where only ">I<" uses them. Slashes, underscores, "=",
+// "@" and backslashes separate words like any punctuation.
 //
-// Text between two spaces that looks like an address, a path or code ("example.com",
-// "a_b=c") is handed on whole as verbatim, and so is one longer than kMaxChunk bytes.
+// Text between two spaces that looks like an address ("https://...", "example.com") is handed
+// on whole as verbatim, and so is a word longer than kMaxWord bytes, which no Russian word is.
+// Text between two spaces may be of any length: past kMaxChunk bytes it is handed on as it
+// comes, its first kMaxChunk bytes deciding whether it is an address.
 class TextTokenizer {
  public:
-  enum class Kind { Space, Punctuation, Word, Verbatim };
+  enum class Kind { Space, Punctuation, Word, Number, Verbatim };
 
   class Receiver {
    public:
@@ -23,26 +32,42 @@ class TextTokenizer {
     virtual void Take(Kind kind, std::string_view bytes) = 0;
   };
 
-  static constexpr std::size_t kMaxChunk = 256;
+  static constexpr std::size_t kMaxWord = 256;
+  static constexpr std::size_t kMaxChunk = 4096;
 
-  // `wordCharacters` are the characters, beyond letters and digits, that belong to words.
-  explicit TextTokenizer(std::u16string_view wordCharacters);
+  // The replacement strings of the table: their characters belong to words.
+  explicit TextTokenizer(std::span<const std::u16string> replacements);
 
   void Feed(std::string_view piece, Receiver& receiver);
   // Ends the text: hands on what is held back.
   void Finish(Receiver& receiver);
 
  private:
-  void TakeCharacter(std::string_view bytes, char32_t code, Receiver& receiver);
-  void EndChunk(Receiver& receiver);
-  bool IsWordCharacter(char32_t code) const;
-  bool LooksVerbatim() const;
+  // What a character is to the tokenizer; word characters may also start or end a word.
+  enum Class : std::uint8_t {
+    kSpace = 0,
+    kPunctuation = 1,
+    kDigit = 2,
+    kWord = 4,
+    kStarts = 8,  // may start a word
+    kEnds = 16,   // may end a word
+  };
 
-  std::u16string wordCharacters_;
+  std::uint8_t ClassOf(char32_t code) const;
+  void TakeChunk(std::string_view chunk, Receiver& receiver);
+  void TakeLongChunk(Receiver& receiver);
+  void Split(std::string_view chunk, Receiver& receiver, bool last);
+  void TakeRun(std::string_view run, Receiver& receiver);
+
+  std::array<std::uint8_t, 128> ascii_{};
+  std::u32string wordCharacters_;  // beyond ASCII, sorted, with their classes below
+  std::u32string startCharacters_;
+  std::u32string endCharacters_;
+
   std::string partial_;  // the start of a multi-byte character cut off by the piece's end
-  std::string chunk_;    // non-space text since the last space
-  std::string spaces_;
-  bool overLong_ = false;  // the current chunk outgrew kMaxChunk and is being passed on
+  std::string chunk_;    // non-space text since the last space, when a piece ended inside it
+  enum class Long { No, Verbatim, Split } long_ = Long::No;  // past kMaxChunk bytes
+  bool longWord_ = false;  // a word past kMaxWord bytes is being handed on as verbatim
 };
 
 }  // namespace lettermorph

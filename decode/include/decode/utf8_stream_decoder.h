@@ -1,30 +1,39 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "decode/decoded_word_cache.h"
-#include "decode/dictionary.h"
 #include "decode/text_tokenizer.h"
 #include "decode/word_decoder.h"
+#include "decode/word_index.h"
 #include "recode/replacement_table.h"
 #include "text/byte_sink.h"
 
 namespace lettermorph {
 
+class CaseModel;
+struct WordPlace;
+
 // Turns look-alike UTF-8 text, arriving in pieces of any size, back into Russian in bounded
 // memory. Words that read as Russian are written in Russian, with their case chosen from the
-// look-alikes, the start of the sentence and the dictionary; everything else (English words,
-// numbers, addresses, punctuation, spaces, line ends, malformed bytes) is copied as it is.
+// look-alikes, the word's place and what the text shows about case at such places;
+// everything else (English words, numbers, addresses, punctuation, spaces, line ends,
+// malformed bytes) is copied as it is.
 //
-// A word that may as well be English ("no", "cup") follows its nearest neighbours that are
-// not: it stays as it is between English words and is decoded next to Russian ones.
+// A word that may as well be English ("no", "cup", "u") follows the words joined to it
+// ("u/uJIu", "koi8-r", "-u"), and then its nearest neighbours that are not such words: it
+// stays as it is between English words and is decoded next to Russian ones.
 class Utf8StreamDecoder {
  public:
-  // Keeps a pointer to `dictionary`, which may be null, and a copy of the table.
-  Utf8StreamDecoder(const ReplacementTable& table, const Dictionary* dictionary);
+  // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
+  // copy of the table.
+  Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index);
+  ~Utf8StreamDecoder();
 
   // Decodes the next piece and writes what it can to `sink`; the end of a word and the words
   // whose neighbours are not yet known are held back. False once the sink has failed.
@@ -35,8 +44,21 @@ class Utf8StreamDecoder {
   bool Finish(ByteSink& sink);
 
  private:
-  // The nearest word before a run of English-shaped words that is not one itself.
-  enum class Neighbour { None, Foreign, Russian };
+  // What becomes of a piece: copied, written decoded, or either once the rest of its chunk
+  // (joined) or its neighbours (open) are known.
+  enum class Fate : std::uint8_t { Copy, Decode, Joined, Open };
+  // What a Latin word may be besides Russian.
+  enum WordFlag : std::uint8_t { kMayBeEnglish = 1, kStrayLetter = 2 };
+  // The nearest word that is not open: none, foreign or Russian.
+  enum class Neighbour : std::uint8_t { None, Foreign, Russian };
+
+  struct Part {
+    TextTokenizer::Kind kind;
+    Fate fate;
+    std::uint8_t word;         // WordFlag bits
+    std::uint32_t textEnd;     // in text_, where the previous part's ends
+    std::uint32_t decodedEnd;  // in decoded_, likewise
+  };
 
   class Stage final : public TextTokenizer::Receiver {
    public:
@@ -47,17 +69,18 @@ class Utf8StreamDecoder {
     Utf8StreamDecoder& decoder_;
   };
 
-  // A piece of text after the first English-shaped word whose fate is still open.
-  struct Held {
-    std::string original;
-    std::string decoded;  // empty unless an English-shaped word that read as Russian
-  };
-
   void TakeWord(std::string_view token);
   void TakeOther(TextTokenizer::Kind kind, std::string_view bytes);
-  void Hold(std::string_view original, std::string_view decoded);
+  void TakeSpace(std::string_view bytes);
+  void Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
+           std::string_view decoded);
+  void EndChunk();
+  void ResolveChunk();
+  void EndSentence();
   void Settle(Neighbour after);
-  void StartSentence();
+  void WriteThrough(std::size_t parts);
+  WordPlace PlaceOfWord() const;
+  void CountLine(std::string_view bytes);
   void Write(std::string_view bytes);
   bool Flush();
 
@@ -65,13 +88,50 @@ class Utf8StreamDecoder {
   DecodedWordCache cache_;
   TextTokenizer tokenizer_;
   Stage stage_{*this};
+  std::unique_ptr<CaseModel> cases_;
 
-  bool sentenceStart_ = true;
-  bool afterColon_ = false;
-  int lineBreaks_ = 0;  // since the last text that was not space
+  // Text not yet written: the undecided run, then the chunk being gathered.
+  std::vector<Part> parts_;
+  std::string text_;
+  std::string decoded_;
+  std::size_t chunkStart_ = 0;  // the first part of the chunk
+  std::size_t open_ = 0;        // parts whose fate is joined or open
   Neighbour before_ = Neighbour::None;
-  std::vector<Held> held_;
-  std::size_t heldBytes_ = 0;
+  std::string spelled_;
+
+  // The chunk being gathered: text between two spaces.
+  bool chunkHasPart_ = false;
+  bool chunkHasWord_ = false;
+  bool chunkOpening_ = false;  // an opening quote or bracket before its first word
+  bool chunkOption_ = false;   // it starts with a dash, as a command's option does
+  bool chunkForeign_ = false;  // it holds a foreign word
+  bool chunkNumber_ = false;   // it holds a number
+  bool chunkRussian_ = false;  // it holds a Russian word that is no Latin one
+  bool afterNumber_ = false;   // the last part of the chunk is a number
+  std::string chunkTail_;      // the punctuation after its last word
+
+  // Where the next word stands.
+  bool sentenceStart_ = true;
+  bool afterAbbreviation_ = false;
+  bool afterInitial_ = false;
+  char32_t chunkEnd_ = 0;         // the last character of the previous chunk
+  bool previousWasDash_ = false;  // the previous chunk was a dash alone
+  bool wroteCapitals_ = false;    // the previous word was written in capitals
+  std::string lastWord_;          // the chunk's last word, if Russian, in small letters
+  bool lastWordCapital_ = false;  // and whether it was written with a capital
+
+  // The layout of lines: the line being read, and the one before it.
+  bool lineHasText_ = false;
+  bool lineHasWord_ = false;
+  bool lineStartsWithDash_ = false;
+  int lineLength_ = 0;
+  int lineIndent_ = 0;
+  char32_t lineEnd_ = 0;
+  int previousLength_ = 0;
+  int previousIndent_ = 0;
+  char32_t previousEnd_ = 0;
+  float recentLongest_ = 0;
+  int blankLines_ = 0;
 
   std::string out_;
   ByteSink* sink_ = nullptr;

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
-#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "decode/candidate_lattice.h"
-#include "decode/dictionary.h"
 #include "decode/look_alike_index.h"
+#include "decode/word_index.h"
 #include "recode/replacement_table.h"
 
 namespace lettermorph {
@@ -16,46 +17,67 @@ namespace lettermorph {
 struct DecodedWord {
   enum class Kind : std::uint8_t {
     Number,   // digits only: copied, and says nothing about the language around it
-    Foreign,  // no Russian reading: copied as it is
-    Russian,  // written as one of the two spellings below
+    Foreign,  // no Russian reading, or an English word that no Russian text uses: copied
+    Russian,  // written in one of the spellings below
   };
+  // Whole-word spellings: small letters, a capital first, or capitals throughout.
+  enum Spelling : std::uint8_t { kSmall = 1, kTitle = 2, kCapitals = 4 };
+
   Kind kind = Kind::Foreign;
-  // Latin letters in one case or capitalised, so that it may as well be an English word
-  // ("no", "cup") and its neighbours decide.
-  bool englishShaped = false;
-  std::string inSentence;  // UTF-8
-  std::string atSentenceStart;
+  // Latin letters in one case, as English and code are written: the text joined to it may
+  // show that it is code ("-u", "koi8-r", "O_NOATIME").
+  bool latin = false;
+  // It is an English word as well: its neighbours decide ("no", "He").
+  bool mayBeEnglish = false;
+  // A Latin letter alone that reads as no Russian word ("n", "T"): Russian only as an
+  // abbreviation, with its full stop ("T. e.").
+  bool strayLetter = false;
+  // A known word whose first letter is a capital whatever its place ("Москва").
+  bool properNoun = false;
+  // The spellings the look-alikes allow. None when they disagree with every one: each
+  // letter of `letters` then has the case its look-alike shows.
+  std::uint8_t spellings = 0;
+  std::string letters;  // UTF-8
 };
 
-// Reads one token. With a dictionary it takes the likeliest reading the dictionary knows,
-// putting back a vanished letter ("Алексей" from "JIekceu") only when no reading without
-// one is known, and a token with no known reading is foreign. Without a dictionary every
-// token that can be read at all takes its likeliest reading.
+// Appends `word`'s letters to `out` spelled as `spelling` asks.
+void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out);
+
+// Reads one token. A token that spells known Russian words, written in any case, is the most
+// frequent of them, preferring one where no letter vanished, unless it is an English word
+// that Russian text seldom uses. One that spells none is read letter by letter by the fixed
+// preference where it looks Russian: a look-alike of several characters ("JI", "}|{") or a
+// Cyrillic one, and not Latin letters in one case. Without an index every token that can be
+// read at all is read letter by letter.
 class WordDecoder {
  public:
-  // Questions to the dictionary per token, so that a long run of ambiguous look-alikes
-  // costs a bounded time.
-  static constexpr int kMaxLookups = 400;
-
-  // Keeps a pointer to `dictionary`, which may be null, and a copy of the table.
-  WordDecoder(const ReplacementTable& table, const Dictionary* dictionary);
+  // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
+  // copy of the table.
+  WordDecoder(const ReplacementTable& table, const WordIndex* index);
 
   DecodedWord Decode(std::string_view token) const;
 
+  // The table's replacements, whose characters belong to words.
+  std::span<const std::u16string> Replacements() const { return replacements_; }
+
  private:
   struct Choice {
-    Candidate candidate;
+    std::u16string small;
+    std::vector<std::uint8_t> cases;
     bool properNoun = false;
+    std::uint32_t count = 0;
   };
 
-  std::optional<Choice> Choose(const CandidateLattice& lattice) const;
-  std::optional<Choice> FirstKnown(const std::vector<Candidate>& candidates, int& lookups) const;
-  std::vector<Candidate> WithVanishedLetter(const std::vector<Candidate>& candidates) const;
-  void PreferYo(Choice& choice) const;
-  std::optional<bool> KnownAsProperNoun(std::u16string_view small, bool mayBeName) const;
+  bool ChooseKnown(std::string_view token, Choice& choice) const;
 
-  LookAlikeIndex index_;
-  const Dictionary* dictionary_;
+  bool LooksRussian(std::string_view token) const;
+
+  LookAlikeIndex letters_;
+  std::array<std::u16string, kSlotCount> replacements_;
+  std::vector<std::string> longLookAlikes_;  // UTF-8 replacements of two characters or more
+  const WordIndex* index_;
+  mutable std::string folded_;
+  mutable std::vector<WordIndex::Match> matches_;
 };
 
 }  // namespace lettermorph

@@ -1,0 +1,93 @@
+#include "case_model.h"
+
+namespace lettermorph {
+namespace {
+
+// Each new observation at a place weighs as much as the last fourteen or so together.
+constexpr float kKeep = 0.95f;
+
+}  // namespace
+
+CaseModel::CaseModel() {
+  for (int kind = 0; kind < WordPlace::kKinds; ++kind) {
+    for (int detail = 0; detail < kDetails; ++detail) {
+      Count first{1, 1};
+      Count capitals{0.3f, 3};
+      switch (kind) {
+        case WordPlace::kSentenceStart:
+          first = {8, 0.5f};
+          break;
+        case WordPlace::kAfterAbbreviation:
+          first = {0.5f, 2};
+          break;
+        case WordPlace::kAfterInitial:
+        case WordPlace::kAfterColonQuote:
+          first = {3, 1};
+          break;
+        case WordPlace::kLineStart: {
+          // Usual layouts: a line indented further or starting with a dash starts an item or
+          // a line of dialogue; a line that goes on after a long one, as hard-wrapped prose
+          // does, goes on with the sentence.
+          const int end = WordPlace::LineEndOf(detail);
+          const int indent = WordPlace::IndentOf(detail);
+          const bool longBefore = WordPlace::LongBefore(detail);
+          const bool dash = WordPlace::StartsWithDash(detail);
+          first.yes += (dash ? 2 : 0) + (indent == WordPlace::kMoreIndent ? 2 : 0) +
+                       (end == WordPlace::kEndsInColon ? 1.5f : 0);
+          first.no += (longBefore && indent == WordPlace::kSameIndent ? 3 : 0) +
+                      (end == WordPlace::kEndsInComma ? 1 : 0);
+          capitals = {0.5f, 2};
+          break;
+        }
+        case WordPlace::kAfterOpening:
+        case WordPlace::kAfterColon:
+        case WordPlace::kAfterDash:
+          first = {1, 2};
+          break;
+        case WordPlace::kAfterOther:
+          // Such as the cells of a table, "│ Значение │".
+          first = {2, 1};
+          break;
+        case WordPlace::kInSentence:
+          // After a word in capitals, the next may go on in capitals ("ДВОЙНАЯ ЛИНИЯ").
+          first = detail == 1 ? Count{0.5f, 2} : Count{0.3f, 10};
+          capitals = detail == 1 ? Count{2, 1} : Count{0.3f, 3};
+          break;
+        default:
+          break;
+      }
+      firstPrior_[kind][detail] = first;
+      capitalsPrior_[kind][detail] = capitals;
+    }
+  }
+}
+
+bool CaseModel::Capitalised(WordPlace place) const {
+  return Favours(first_[place.kind][place.detail], firstPrior_[place.kind][place.detail]);
+}
+
+bool CaseModel::InCapitals(WordPlace place) const {
+  return Favours(capitals_[place.kind][place.detail], capitalsPrior_[place.kind][place.detail]);
+}
+
+void CaseModel::LearnFirst(WordPlace place, bool capital) {
+  // Inside a sentence a word is small unless it is a name, whatever others did before it.
+  if (place.kind != WordPlace::kInSentence) {
+    Add(first_[place.kind][place.detail], capital);
+  }
+}
+
+void CaseModel::LearnCapitals(WordPlace place, bool capitals) {
+  Add(capitals_[place.kind][place.detail], capitals);
+}
+
+bool CaseModel::Favours(const Count& seen, const Count& prior) {
+  return seen.yes + prior.yes > seen.no + prior.no;
+}
+
+void CaseModel::Add(Count& count, bool yes) {
+  count.yes = count.yes * kKeep + (yes ? 1 : 0);
+  count.no = count.no * kKeep + (yes ? 0 : 1);
+}
+
+}  // namespace lettermorph

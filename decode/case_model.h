@@ -1,0 +1,78 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace lettermorph {
+
+// Where a word stands, as far as the case of its first letter goes. Most look-alikes keep a
+// letter's case ("6" is "Б" and "б"), so the text's own habits decide: after a full stop a
+// capital, mid-sentence a small letter, and at the start of a line whatever the text's layout
+// says (verse and headings start with capitals, hard-wrapped prose does not).
+struct WordPlace {
+  enum Kind : std::uint8_t {
+    kSentenceStart,      // the text's start, after . ! ? … or a blank line
+    kAfterAbbreviation,  // after "см." or "т. д.", which seldom end a sentence
+    kAfterInitial,       // after "А." and the like, before a name
+    kLineStart,          // the first word of a line that does not start a sentence
+    kAfterOpening,       // after an opening quote or bracket
+    kAfterColonQuote,    // after a colon and an opening quote: quoted speech
+    kAfterColon,
+    kAfterDash,
+    kAfterOther,  // after other punctuation, such as a table's "│"
+    kInSentence,
+    kKinds
+  };
+  // How the line before a line start ends, and how the new line is indented beside it.
+  static constexpr int kEndsInLetter = 0, kEndsInComma = 1, kEndsInColon = 2, kEndsOther = 3;
+  static constexpr int kSameIndent = 0, kMoreIndent = 1, kLessIndent = 2;
+
+  // The detail of a line start, and back.
+  static std::uint8_t LineDetail(int end, int indent, bool longBefore, bool dash) {
+    return static_cast<std::uint8_t>(end + 4 * (indent + 3 * (longBefore + 2 * dash)));
+  }
+  static int LineEndOf(int detail) { return detail % 4; }
+  static int IndentOf(int detail) { return detail / 4 % 3; }
+  static bool LongBefore(int detail) { return detail / 12 % 2; }
+  static bool StartsWithDash(int detail) { return detail / 24 % 2; }
+
+  Kind kind = kInSentence;
+  // At a line start, LineDetail(); elsewhere 0, or 1 after a word written in capitals.
+  std::uint8_t detail = 0;
+};
+
+// What the text itself shows about case at each kind of place: words whose look-alikes fix
+// the case of their first letter ("Ecnu", "ecnu") are counted, recent ones weighing most, and
+// a word that could be either takes what the count favours, starting from what is usual.
+class CaseModel {
+ public:
+  CaseModel();
+
+  // Whether a word at `place` takes a capital first letter, and whether one that may be in
+  // capitals is.
+  bool Capitalised(WordPlace place) const;
+  bool InCapitals(WordPlace place) const;
+
+  // A word whose look-alikes showed its case.
+  void LearnFirst(WordPlace place, bool capital);
+  void LearnCapitals(WordPlace place, bool capitals);
+
+  static constexpr int kDetails = 64;
+
+ private:
+  struct Count {
+    float yes = 0;
+    float no = 0;
+  };
+  using Counts = std::array<std::array<Count, kDetails>, WordPlace::kKinds>;
+
+  static bool Favours(const Count& seen, const Count& prior);
+  static void Add(Count& count, bool yes);
+
+  Counts first_{};
+  Counts capitals_{};
+  Counts firstPrior_{};
+  Counts capitalsPrior_{};
+};
+
+}  // namespace lettermorph

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "recode/replacement_table.h"
+
+namespace lettermorph {
+
+class LookAlikeSpelling;
+
+// Russian words by their look-alike under one table, and the English words, read from an
+// image that WordIndexBuilder made: in memory, or mapped from a file. Decoding a token is one
+// lookup that returns every Russian word that looks like it, however its letters are cased.
+class WordIndex {
+ public:
+  // One way of writing a form whose look-alike is the token's.
+  struct Match {
+    std::span<const std::uint8_t> slots;  // the form as stored: one slot number per letter
+    std::uint8_t variant;                 // as stored, capitalised, or in capitals
+    std::uint8_t flags;
+    std::uint32_t count;  // how often the form occurs in the frequency list
+  };
+
+  // Checks the image, which must outlive the index, and that it was built for `table` from
+  // `source`; nothing when anything disagrees, so that a damaged file is never trusted.
+  static std::optional<WordIndex> Open(std::span<const std::byte> image,
+                                       const ReplacementTable& table, std::string_view source);
+
+  WordIndex(WordIndex&&) noexcept;
+  WordIndex& operator=(WordIndex&&) noexcept;
+  ~WordIndex();
+
+  // Appends to `out` every Russian form written one of its ways whose look-alike, with ASCII
+  // letters in small form, is `folded`.
+  void FindRussian(std::string_view folded, std::vector<Match>& out) const;
+  // Whether `folded` is an English word in small letters.
+  bool IsEnglish(std::string_view folded) const;
+
+  // The replacements of the table, with and without their case.
+  const LookAlikeSpelling& Spelling() const { return *spelling_; }
+
+  std::size_t FormCount() const { return formCount_; }
+
+ private:
+  WordIndex() = default;
+
+  std::span<const std::byte> image_;
+  std::unique_ptr<LookAlikeSpelling> spelling_;
+  const std::byte* russianBuckets_ = nullptr;
+  const std::byte* russianEntries_ = nullptr;
+  const std::uint8_t* russianTags_ = nullptr;
+  std::span<const std::uint8_t> forms_;
+  std::uint32_t russianBits_ = 0;
+  const std::byte* englishBuckets_ = nullptr;
+  const std::byte* englishEntries_ = nullptr;
+  const std::uint8_t* englishTags_ = nullptr;
+  std::span<const std::uint8_t> englishWords_;
+  std::uint32_t englishBits_ = 0;
+  std::size_t formCount_ = 0;
+};
+
+// The slot numbers of a variant of a stored form: its first letter, or every letter, made a
+// capital.
+std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at, std::uint8_t variant);
+
+}  // namespace lettermorph

@@ -1,0 +1,95 @@
+#include "preferred_reading.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "letter_preference.h"
+#include "russian_letters.h"
+
+namespace lettermorph {
+namespace {
+
+// A best path that ends at some position with `letter`; its own penalty waits for the letter
+// after it, which tells whether a vowel follows.
+struct State {
+  char16_t letter;
+  std::uint8_t cases;
+  bool first;
+  bool afterVowel;
+  int penalty;         // of the letters before it
+  std::size_t from;    // the position the letter's replacement starts at
+  std::size_t parent;  // index of the state before it at `from`, or npos for the first letter
+};
+
+void Offer(std::vector<State>& states, const State& offered) {
+  for (State& state : states) {
+    if (state.letter == offered.letter && state.first == offered.first &&
+        state.afterVowel == offered.afterVowel) {
+      if (offered.penalty < state.penalty) {
+        state = offered;
+      }
+      return;
+    }
+  }
+  states.push_back(offered);
+}
+
+}  // namespace
+
+std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
+                                              std::u16string_view token) {
+  if (token.empty()) {
+    return std::nullopt;
+  }
+  constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+  std::vector<std::vector<State>> ending(token.size() + 1);
+  std::vector<const LookAlikeIndex::Entry*> matches;
+  for (std::size_t at = 0; at < token.size(); ++at) {
+    if (at > 0 && ending[at].empty()) {
+      continue;
+    }
+    matches.clear();
+    index.MatchesAt(token.substr(at), matches);
+    for (const LookAlikeIndex::Entry* entry : matches) {
+      const std::size_t end = at + entry->text.size();
+      for (const Reading& reading : entry->readings) {
+        if (at == 0) {
+          Offer(ending[end], {reading.letter, reading.cases, true, false, 0, at, kNone});
+          continue;
+        }
+        for (std::size_t i = 0; i < ending[at].size(); ++i) {
+          const State& before = ending[at][i];
+          const int penalty =
+              before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel,
+                                             IsVowel(reading.letter));
+          Offer(ending[end],
+                {reading.letter, reading.cases, false, IsVowel(before.letter), penalty, at, i});
+        }
+      }
+    }
+  }
+  const std::vector<State>& last = ending[token.size()];
+  if (last.empty()) {
+    return std::nullopt;
+  }
+  const auto total = [](const State& s) {
+    return s.penalty + LetterPenalty(s.letter, s.first, s.afterVowel, false);
+  };
+  const State* state =
+      &*std::min_element(last.begin(), last.end(),
+                         [&](const State& a, const State& b) { return total(a) < total(b); });
+  LetterReading reading;
+  for (;;) {
+    reading.small.push_back(state->letter);
+    reading.cases.push_back(state->cases);
+    if (state->parent == kNone) {
+      break;
+    }
+    state = &ending[state->from][state->parent];
+  }
+  std::reverse(reading.small.begin(), reading.small.end());
+  std::reverse(reading.cases.begin(), reading.cases.end());
+  return reading;
+}
+
+}  // namespace lettermorph

@@ -1,0 +1,185 @@
+#include "decode/word_index.h"
+
+#include <cstring>
+
+#include "look_alike_spelling.h"
+#include "text/utf8.h"
+#include "word_index_format.h"
+
+namespace lettermorph {
+namespace {
+
+namespace format = word_index_format;
+
+std::uint32_t ReadU32(const std::byte* at) {
+  std::uint32_t value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+std::array<std::string, kSlotCount> Replacements(const ReplacementTable& table) {
+  std::array<std::string, kSlotCount> replacements;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    AppendUtf8(*table.ReplacementAt(slot), replacements[slot]);
+  }
+  return replacements;
+}
+
+// The replacements as the image stores them, when they are exactly the table's.
+bool StoredTableIs(std::span<const std::byte> stored,
+                   const std::array<std::string, kSlotCount>& replacements) {
+  std::size_t at = 0;
+  for (const std::string& replacement : replacements) {
+    if (stored.size() - at < 4 || ReadU32(stored.data() + at) != replacement.size() ||
+        stored.size() - at - 4 < replacement.size() ||
+        std::memcmp(stored.data() + at + 4, replacement.data(), replacement.size()) != 0) {
+      return false;
+    }
+    at += 4 + replacement.size();
+  }
+  return at == stored.size();
+}
+
+// Bucket starts that only grow and end at the number of entries, so that every bucket's
+// entries lie inside the image.
+bool BucketsAreOrdered(const std::byte* buckets, std::uint32_t bits, std::uint32_t entries) {
+  std::uint32_t previous = 0;
+  for (std::uint64_t i = 0; i <= (std::uint64_t{1} << bits); ++i) {
+    const std::uint32_t start = ReadU32(buckets + 4 * i);
+    if (start < previous || start > entries) {
+      return false;
+    }
+    previous = start;
+  }
+  return previous == entries;
+}
+
+// A record's bytes, or an empty span when its offset or length points outside the section.
+std::span<const std::uint8_t> RecordAt(std::span<const std::uint8_t> section, std::uint32_t offset,
+                                       std::size_t headerBytes) {
+  if (offset >= section.size() || section.size() - offset < headerBytes ||
+      section.size() - offset - headerBytes < section[offset]) {
+    return {};
+  }
+  return section.subspan(offset, headerBytes + section[offset]);
+}
+
+}  // namespace
+
+std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
+                         std::uint8_t variant) {
+  const std::uint8_t slot = slots[at];
+  const bool capital = variant == format::kCapitals || (variant == format::kCapitalised && at == 0);
+  return capital && slot >= kSlotCount / 2 ? static_cast<std::uint8_t>(slot - kSlotCount / 2)
+                                           : slot;
+}
+
+std::optional<WordIndex> WordIndex::Open(std::span<const std::byte> image,
+                                         const ReplacementTable& table, std::string_view source) {
+  format::Header header;
+  if (image.size() < sizeof header) {
+    return std::nullopt;
+  }
+  std::memcpy(&header, image.data(), sizeof header);
+  const std::optional<format::Layout> layout = format::LayoutOf(header);
+  if (std::memcmp(header.magic, format::kMagic, sizeof header.magic) != 0 ||
+      header.version != format::kVersion || header.byteOrder != format::kByteOrder || !layout ||
+      layout->size != image.size() || header.size != image.size() ||
+      header.checksum != format::Checksum(image.subspan(sizeof header))) {
+    return std::nullopt;
+  }
+  const std::array<std::string, kSlotCount> replacements = Replacements(table);
+  const auto stored = [&](std::size_t at, std::size_t bytes) { return image.subspan(at, bytes); };
+  const std::span<const std::byte> storedSource = stored(layout->source, header.sourceBytes);
+  if (!StoredTableIs(stored(layout->table, header.tableBytes), replacements) ||
+      storedSource.size() != source.size() ||
+      std::memcmp(storedSource.data(), source.data(), source.size()) != 0) {
+    return std::nullopt;
+  }
+  const std::byte* base = image.data();
+  if (!BucketsAreOrdered(base + layout->russianBuckets, header.russianBucketBits,
+                         header.russianEntries) ||
+      !BucketsAreOrdered(base + layout->englishBuckets, header.englishBucketBits,
+                         header.englishEntries)) {
+    return std::nullopt;
+  }
+  WordIndex index;
+  index.image_ = image;
+  index.spelling_ = std::make_unique<LookAlikeSpelling>(replacements);
+  index.russianBuckets_ = base + layout->russianBuckets;
+  index.russianEntries_ = base + layout->russianEntries;
+  index.russianTags_ = reinterpret_cast<const std::uint8_t*>(base + layout->russianTags);
+  index.forms_ = {reinterpret_cast<const std::uint8_t*>(base + layout->forms), header.formBytes};
+  index.russianBits_ = header.russianBucketBits;
+  index.englishBuckets_ = base + layout->englishBuckets;
+  index.englishEntries_ = base + layout->englishEntries;
+  index.englishTags_ = reinterpret_cast<const std::uint8_t*>(base + layout->englishTags);
+  index.englishWords_ = {reinterpret_cast<const std::uint8_t*>(base + layout->englishWords),
+                         header.englishBytes};
+  index.englishBits_ = header.englishBucketBits;
+  index.formCount_ = header.formCount;
+  return index;
+}
+
+WordIndex::WordIndex(WordIndex&&) noexcept = default;
+WordIndex& WordIndex::operator=(WordIndex&&) noexcept = default;
+WordIndex::~WordIndex() = default;
+
+void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) const {
+  const std::uint64_t hash = LookAlikeHash(folded);
+  const std::uint64_t bucket = russianBits_ == 0 ? 0 : hash >> (64 - russianBits_);
+  const std::uint8_t fingerprint = format::Fingerprint(hash, russianBits_) & 0xFC;
+  const std::uint32_t end = ReadU32(russianBuckets_ + 4 * (bucket + 1));
+  for (std::uint32_t entry = ReadU32(russianBuckets_ + 4 * bucket); entry < end; ++entry) {
+    const std::uint8_t tag = russianTags_[entry];
+    if ((tag & 0xFC) != fingerprint) {
+      continue;
+    }
+    const std::span<const std::uint8_t> record =
+        RecordAt(forms_, ReadU32(russianEntries_ + 4 * entry), 4);
+    if (record.empty()) {
+      continue;
+    }
+    const std::span<const std::uint8_t> slots = record.subspan(4);
+    const std::uint8_t variant = tag & 3;
+    // The form's look-alike, compared piece by piece, is the token's.
+    std::string_view rest = folded;
+    bool same = true;
+    for (std::size_t i = 0; i < slots.size() && same; ++i) {
+      const std::uint8_t slot = VariantSlot(slots, i, variant);
+      if (slot >= kSlotCount) {
+        same = false;
+        break;
+      }
+      const std::string_view piece = spelling_->Folded(slot);
+      same = rest.starts_with(piece);
+      rest.remove_prefix(same ? piece.size() : 0);
+    }
+    if (same && rest.empty()) {
+      std::uint16_t count;
+      std::memcpy(&count, record.data() + 2, sizeof count);
+      out.push_back({slots, variant, record[1], count});
+    }
+  }
+}
+
+bool WordIndex::IsEnglish(std::string_view folded) const {
+  const std::uint64_t hash = LookAlikeHash(folded);
+  const std::uint64_t bucket = englishBits_ == 0 ? 0 : hash >> (64 - englishBits_);
+  const std::uint8_t fingerprint = format::Fingerprint(hash, englishBits_);
+  const std::uint32_t end = ReadU32(englishBuckets_ + 4 * (bucket + 1));
+  for (std::uint32_t entry = ReadU32(englishBuckets_ + 4 * bucket); entry < end; ++entry) {
+    if (englishTags_[entry] != fingerprint) {
+      continue;
+    }
+    const std::span<const std::uint8_t> record =
+        RecordAt(englishWords_, ReadU32(englishEntries_ + 4 * entry), 1);
+    if (!record.empty() && std::string_view(reinterpret_cast<const char*>(record.data() + 1),
+                                            record.size() - 1) == folded) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace lettermorph

@@ -1,0 +1,344 @@
+#include "decode/word_index_builder.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdlib>
+#include <cstring>
+#include <span>
+#include <utility>
+
+#include "decode/word_index.h"
+#include "look_alike_spelling.h"
+#include "text/utf8.h"
+#include "word_index_format.h"
+
+namespace lettermorph {
+namespace {
+
+namespace format = word_index_format;
+
+constexpr int kHalf = kSlotCount / 2;
+// An entry is sorted as one 64-bit number: the top 36 bits of its hash, which choose its
+// bucket and its fingerprint, above the offset of its form and the variant.
+constexpr int kHashBits = 36;
+constexpr int kPlaceBits = 64 - kHashBits;
+constexpr std::uint64_t kPlaceMask = (std::uint64_t{1} << kPlaceBits) - 1;
+
+std::uint8_t SmallSlot(std::uint8_t slot) {
+  return slot < kHalf ? static_cast<std::uint8_t>(slot + kHalf) : slot;
+}
+
+// The slot of every code point from U+0400 to U+045F that is a table letter, 0xFF for others.
+constexpr std::array<std::uint8_t, 0x60> kSlotOfCode = [] {
+  std::array<std::uint8_t, 0x60> slots{};
+  slots.fill(0xFF);
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    slots[kSlotLetters[slot] - 0x400] = static_cast<std::uint8_t>(slot);
+  }
+  return slots;
+}();
+
+// Appends the slots of `utf8`'s letters to `out`; false at anything but a table letter.
+bool AppendSlots(std::string_view utf8, std::vector<std::uint8_t>& out) {
+  for (std::size_t at = 0; at < utf8.size(); at += 2) {
+    const auto lead = static_cast<unsigned char>(utf8[at]);
+    if (at + 1 == utf8.size() || (lead != 0xD0 && lead != 0xD1)) {
+      return false;
+    }
+    const auto next = static_cast<unsigned char>(utf8[at + 1]);
+    const unsigned code = ((lead & 0x1Fu) << 6) | (next & 0x3Fu);
+    if ((next & 0xC0) != 0x80 || code < 0x400 || code >= 0x460 ||
+        kSlotOfCode[code - 0x400] == 0xFF) {
+      return false;
+    }
+    out.push_back(kSlotOfCode[code - 0x400]);
+  }
+  return true;
+}
+
+std::span<const std::uint8_t> SlotsAt(const std::vector<std::uint8_t>& records,
+                                      std::uint32_t start) {
+  return {records.data() + start + 4, records[start]};
+}
+
+std::uint64_t SmallLettersHash(std::span<const std::uint8_t> slots) {
+  std::uint64_t hash = 0xCBF29CE484222325u;
+  for (const std::uint8_t slot : slots) {
+    hash = (hash ^ SmallSlot(slot)) * 0x100000001B3u;
+  }
+  return hash;
+}
+
+// Orders forms by their small letters, and forms with the same small letters by spelling.
+int CompareForms(std::span<const std::uint8_t> a, std::span<const std::uint8_t> b) {
+  const std::size_t common = std::min(a.size(), b.size());
+  for (std::size_t i = 0; i < common; ++i) {
+    if (SmallSlot(a[i]) != SmallSlot(b[i])) {
+      return SmallSlot(a[i]) < SmallSlot(b[i]) ? -1 : 1;
+    }
+  }
+  if (a.size() != b.size()) {
+    return a.size() < b.size() ? -1 : 1;
+  }
+  return std::lexicographical_compare_three_way(a.begin(), a.end(), b.begin(), b.end()) < 0
+             ? -2
+             : (std::equal(a.begin(), a.end(), b.begin(), b.end()) ? 0 : 2);
+}
+
+void AppendRecord(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> slots,
+                  std::uint8_t flags, std::uint32_t count) {
+  const auto stored = static_cast<std::uint16_t>(std::min<std::uint32_t>(count, 0xFFFF));
+  out.push_back(static_cast<std::uint8_t>(slots.size()));
+  out.push_back(flags);
+  out.push_back(static_cast<std::uint8_t>(stored & 0xFF));
+  out.push_back(static_cast<std::uint8_t>(stored >> 8));
+  out.insert(out.end(), slots.begin(), slots.end());
+}
+
+// One form for each spelling: a dictionary's form takes the count that the frequency list
+// gives its small letters, and a listed form joins only where the dictionary has no form
+// with its letters.
+std::vector<std::uint8_t> MergedForms(const std::vector<std::uint8_t>& records,
+                                      const std::vector<std::uint32_t>& starts,
+                                      std::uint32_t& count) {
+  struct Sorted {
+    std::uint64_t hash;
+    std::uint32_t start;
+  };
+  std::vector<Sorted> sorted;
+  sorted.reserve(starts.size());
+  for (const std::uint32_t start : starts) {
+    sorted.push_back({SmallLettersHash(SlotsAt(records, start)), start});
+  }
+  std::sort(sorted.begin(), sorted.end(), [&](const Sorted& a, const Sorted& b) {
+    if (a.hash != b.hash) {
+      return a.hash < b.hash;
+    }
+    const int order = CompareForms(SlotsAt(records, a.start), SlotsAt(records, b.start));
+    return order != 0 ? order < 0 : records[a.start + 1] > records[b.start + 1];
+  });
+  std::vector<std::uint8_t> merged;
+  merged.reserve(records.size());
+  count = 0;
+  for (std::size_t group = 0; group < sorted.size();) {
+    std::size_t end = group + 1;
+    while (end < sorted.size() && sorted[end].hash == sorted[group].hash &&
+           std::abs(CompareForms(SlotsAt(records, sorted[group].start),
+                                 SlotsAt(records, sorted[end].start))) < 2) {
+      ++end;
+    }
+    std::uint32_t listed = 0;
+    bool inDictionary = false;
+    for (std::size_t i = group; i < end; ++i) {
+      const std::uint32_t start = sorted[i].start;
+      inDictionary = inDictionary || records[start + 1] != 0;
+      listed = std::max<std::uint32_t>(listed, records[start + 2] | (records[start + 3] << 8));
+    }
+    for (std::size_t i = group; i < end; ++i) {
+      const std::uint32_t start = sorted[i].start;
+      const bool fromDictionary = records[start + 1] != 0;
+      const bool repeated = i > group && CompareForms(SlotsAt(records, sorted[i - 1].start),
+                                                      SlotsAt(records, start)) == 0;
+      if (fromDictionary == inDictionary && !repeated) {
+        AppendRecord(merged, SlotsAt(records, start), records[start + 1], listed);
+        ++count;
+      }
+    }
+    group = end;
+  }
+  return merged;
+}
+
+std::uint32_t BucketBits(std::size_t entries) {
+  std::uint32_t bits = 0;
+  while (bits < format::kMaxBucketBits && (std::size_t{2} << bits) < entries) {
+    ++bits;
+  }
+  return bits;
+}
+
+struct Table {
+  std::uint32_t bits = 0;
+  std::vector<std::uint64_t> entries;  // sorted
+};
+
+// Copies `bytes` into the image at `at`; an empty vector may have no storage to copy from.
+void Put(std::string& image, std::size_t at, std::span<const std::uint8_t> bytes) {
+  if (!bytes.empty()) {
+    std::memcpy(image.data() + at, bytes.data(), bytes.size());
+  }
+}
+
+void WriteU32(std::string& image, std::size_t at, std::uint32_t value) {
+  std::memcpy(image.data() + at, &value, sizeof value);
+}
+
+// Bucket starts, entry offsets and tags, each at its place in the image.
+void WriteTable(std::string& image, const Table& table, std::size_t buckets, std::size_t entries,
+                std::size_t tags, bool withVariant) {
+  const std::uint64_t bucketCount = std::uint64_t{1} << table.bits;
+  std::uint64_t bucket = 0;
+  for (std::size_t i = 0; i < table.entries.size(); ++i) {
+    const std::uint64_t packed = table.entries[i];
+    const std::uint64_t own = table.bits == 0 ? 0 : packed >> (64 - table.bits);
+    for (; bucket <= own; ++bucket) {
+      WriteU32(image, buckets + 4 * bucket, static_cast<std::uint32_t>(i));
+    }
+    const std::uint64_t place = packed & kPlaceMask;
+    const std::uint8_t fingerprint = format::Fingerprint(packed, table.bits);
+    WriteU32(image, entries + 4 * i, static_cast<std::uint32_t>(withVariant ? place >> 2 : place));
+    image[tags + i] =
+        static_cast<char>(withVariant ? (fingerprint & 0xFC) | (place & 3) : fingerprint);
+  }
+  for (; bucket <= bucketCount; ++bucket) {
+    WriteU32(image, buckets + 4 * bucket, static_cast<std::uint32_t>(table.entries.size()));
+  }
+}
+
+}  // namespace
+
+bool WordIndexBuilder::AddDictionaryForm(std::string_view utf8) {
+  return AddRussian(utf8, 0, true);
+}
+
+bool WordIndexBuilder::AddListedForm(std::string_view utf8, std::uint32_t count) {
+  return AddRussian(utf8, count, false);
+}
+
+bool WordIndexBuilder::AddRussian(std::string_view utf8, std::uint32_t count, bool inDictionary) {
+  const std::size_t start = russian_.size();
+  AppendRecord(russian_, {}, inDictionary ? format::kInDictionary : 0, count);
+  if (utf8.empty() || !AppendSlots(utf8, russian_) || russian_.size() - start - 4 > kMaxLetters) {
+    russian_.resize(start);
+    return false;
+  }
+  russian_[start] = static_cast<std::uint8_t>(russian_.size() - start - 4);
+  russianStarts_.push_back(static_cast<std::uint32_t>(start));
+  return true;
+}
+
+bool WordIndexBuilder::AddEnglishWord(std::string_view word) {
+  if (word.empty() || word.size() > 255 || !std::all_of(word.begin(), word.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+      })) {
+    return false;
+  }
+  englishStarts_.push_back(static_cast<std::uint32_t>(english_.size()));
+  english_.push_back(static_cast<std::uint8_t>(word.size()));
+  for (const char c : word) {
+    english_.push_back(static_cast<std::uint8_t>(FoldAscii(c)));
+  }
+  return true;
+}
+
+std::string WordIndexBuilder::Build(const ReplacementTable& table, std::string_view source) const& {
+  std::uint32_t formCount = 0;
+  std::vector<std::uint8_t> forms = MergedForms(russian_, russianStarts_, formCount);
+  return Image(table, source, std::move(forms), formCount);
+}
+
+std::string WordIndexBuilder::Build(const ReplacementTable& table, std::string_view source) && {
+  std::uint32_t formCount = 0;
+  std::vector<std::uint8_t> forms = MergedForms(russian_, russianStarts_, formCount);
+  // Swapped out rather than cleared, which would keep their storage.
+  std::vector<std::uint8_t>().swap(russian_);
+  std::vector<std::uint32_t>().swap(russianStarts_);
+  return Image(table, source, std::move(forms), formCount);
+}
+
+std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_view source,
+                                    std::vector<std::uint8_t> forms,
+                                    std::uint32_t formCount) const {
+  std::array<std::string, kSlotCount> replacements;
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    AppendUtf8(*table.ReplacementAt(slot), replacements[slot]);
+  }
+  const LookAlikeSpelling spelling(replacements);
+
+  if (forms.size() >= (std::size_t{1} << (kPlaceBits - 2))) {
+    return {};
+  }
+  Table russian;
+  std::string keys[3];
+  for (std::size_t at = 0; at < forms.size(); at += 4 + forms[at]) {
+    const std::span<const std::uint8_t> slots(forms.data() + at + 4, forms[at]);
+    for (std::uint8_t variant = 0; variant < 3; ++variant) {
+      std::string& key = keys[variant];
+      key.clear();
+      for (std::size_t i = 0; i < slots.size(); ++i) {
+        key += spelling.Folded(VariantSlot(slots, i, variant));
+      }
+      if (key.empty() || std::find(keys, keys + variant, key) != keys + variant) {
+        continue;
+      }
+      russian.entries.push_back((LookAlikeHash(key) >> kPlaceBits << kPlaceBits) | (at << 2) |
+                                variant);
+    }
+  }
+  std::sort(russian.entries.begin(), russian.entries.end());
+  russian.bits = BucketBits(russian.entries.size());
+
+  // The English words, each once.
+  std::vector<std::uint32_t> englishStarts = englishStarts_;
+  const auto word = [this](std::uint32_t start) {
+    return std::string_view(reinterpret_cast<const char*>(english_.data() + start + 1),
+                            english_[start]);
+  };
+  std::sort(englishStarts.begin(), englishStarts.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return word(a) < word(b); });
+  englishStarts.erase(
+      std::unique(englishStarts.begin(), englishStarts.end(),
+                  [&](std::uint32_t a, std::uint32_t b) { return word(a) == word(b); }),
+      englishStarts.end());
+  std::vector<std::uint8_t> englishWords;
+  Table english;
+  for (const std::uint32_t start : englishStarts) {
+    english.entries.push_back((LookAlikeHash(word(start)) >> kPlaceBits << kPlaceBits) |
+                              englishWords.size());
+    englishWords.insert(englishWords.end(), english_.begin() + start,
+                        english_.begin() + start + 1 + english_[start]);
+  }
+  if (englishWords.size() > kPlaceMask) {
+    return {};
+  }
+  std::sort(english.entries.begin(), english.entries.end());
+  english.bits = BucketBits(english.entries.size());
+
+  std::string storedTable;
+  for (const std::string& replacement : replacements) {
+    const auto length = static_cast<std::uint32_t>(replacement.size());
+    storedTable.append(reinterpret_cast<const char*>(&length), sizeof length).append(replacement);
+  }
+
+  format::Header header{};
+  std::memcpy(header.magic, format::kMagic, sizeof header.magic);
+  header.version = format::kVersion;
+  header.byteOrder = format::kByteOrder;
+  header.tableBytes = static_cast<std::uint32_t>(storedTable.size());
+  header.sourceBytes = static_cast<std::uint32_t>(source.size());
+  header.formBytes = static_cast<std::uint32_t>(forms.size());
+  header.russianBucketBits = russian.bits;
+  header.russianEntries = static_cast<std::uint32_t>(russian.entries.size());
+  header.englishBytes = static_cast<std::uint32_t>(englishWords.size());
+  header.englishBucketBits = english.bits;
+  header.englishEntries = static_cast<std::uint32_t>(english.entries.size());
+  header.formCount = formCount;
+  const format::Layout layout = *format::LayoutOf(header);
+  header.size = layout.size;
+
+  std::string image(layout.size, '\0');
+  image.replace(layout.table, storedTable.size(), storedTable);
+  image.replace(layout.source, source.size(), source);
+  WriteTable(image, russian, layout.russianBuckets, layout.russianEntries, layout.russianTags,
+             true);
+  Put(image, layout.forms, forms);
+  WriteTable(image, english, layout.englishBuckets, layout.englishEntries, layout.englishTags,
+             false);
+  Put(image, layout.englishWords, englishWords);
+  header.checksum =
+      format::Checksum(std::as_bytes(std::span(image)).subspan(sizeof(format::Header)));
+  std::memcpy(image.data(), &header, sizeof header);
+  return image;
+}
+
+}  // namespace lettermorph

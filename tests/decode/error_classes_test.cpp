@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include "decode/decode_text.h"
+#include "word_list.h"
+
+namespace lettermorph {
+namespace {
+
+// Real words of the kinds that real text gets wrong, each read back under the design set.
+// "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
+// the letters that abbreviations shorten words to.
+const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
+                          u"версий", u"параметр", u"в"},
+                         {{u"версии", 50}, {u"версий", 10}, {u"т", 440}, {u"д", 149}},
+                         {"come", "on"}};
+
+struct Case {
+  const char* name;
+  std::u16string_view lookAlike;
+  std::u16string_view russian;
+};
+
+void PrintTo(const Case& c, std::ostream* out) {
+  *out << c.name;
+}
+
+class ErrorClasses : public testing::TestWithParam<Case> {};
+
+TEST_P(ErrorClasses, ReadBackAsWritten) {
+  const ReplacementTable design;
+  EXPECT_EQ(DecodeText(GetParam().lookAlike, design, kWords.For(design)), GetParam().russian);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    RealWords, ErrorClasses,
+    testing::Values(
+        // A line that opens a list after a colon starts with a capital.
+        Case{"line_start_of_a_list", u"nаpаmeTpbI:\n  um9I FаuJIа", u"Параметры:\n  Имя файла"},
+        // An opening bracket and an abbreviation's full stop start no sentence.
+        Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
+        Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},
+        // Single letters that are Russian words, and no English ones.
+        Case{"single_letter_words", u"u B 6ygeT", u"И в будет"},
+        // The commoner of two known words; a word none knows, by the fixed preference, when a
+        // capital inside it shows that it is no English word.
+        Case{"i_or_short_i_by_frequency", u"u3 Bepcuu", u"Из версии"},
+        Case{"unknown_word_with_a_capital_inside", u"u TpeHgа", u"И тренда"},
+        // Every capital "А" that vanished from a word in capitals comes back.
+        Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"}),
+    [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+}  // namespace
+}  // namespace lettermorph
