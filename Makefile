@@ -34,7 +34,8 @@ test-sanitize: bootstrap
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
 
-# The Qt-free half cross-built for Windows and tested under Wine at code pages 1251 and 1252.
+# Everything cross-built for Windows, the windows included, with a static Qt built once per
+# machine (scripts/build-windows-qt), and tested under Wine at code pages 1251 and 1252.
 test-windows:
 	JOBS=$(JOBS) scripts/test-windows
 
@@ -56,15 +57,10 @@ package:
 	cmake --build --preset package -j $(JOBS)
 	cpack --preset package
 
-# lettermorph-cli for Windows, cross-built with MinGW-w64, in a zip with its license and README,
-# copied here.
+# lettermorph.exe and lettermorph-cli.exe for Windows, cross-built with MinGW-w64 and the static
+# Qt, in a zip with the licenses and README, copied here and checked under Wine.
 package-windows:
-	@scripts/install-packages cmake make g++-mingw-w64-x86-64 hunspell-en-us
-	cmake --preset windows-package
-	cmake --build --preset windows-package -j $(JOBS)
-	rm -f build-windows-package/lettermorph-cli-*-win64.zip
-	cpack --preset windows-package
-	cp build-windows-package/lettermorph-cli-*-win64.zip .
+	JOBS=$(JOBS) scripts/package-windows
 
 # Installs the package on a clean Debian 12 root and checks it there; takes minutes.
 test-package: package
@@ -82,4 +78,4 @@ format:
 # Never across into another file system, such as one mounted in a test's Debian root.
 clean:
 	rm -rf --one-file-system build build-sanitize build-package build-fuzz $(FRESH) build-windows \
-	  build-windows-package
+	  build-windows-package build-ci

@@ -12,8 +12,8 @@ inline constexpr int kDesignPixelSize = 11;
 // The smallest size a caption is given so that it fits its box, and still reads well.
 inline constexpr int kSmallestPixelSize = 9;
 
-// The windows' default face, "MS Sans Serif" where it is installed and a face of like width
-// where it is not, at the size the layouts were drawn for.
+// The windows' default face, "MS Sans Serif" where it is installed as an outline face and a face
+// of like width where it is not, at the size the layouts were drawn for.
 QFont WindowFont();
 
 // The same face in bold, for the labels.

@@ -9,7 +9,9 @@
 namespace lettermorph {
 
 bool OpenWithWindowsShell(const std::string& address) {
-  ShellExecuteA(nullptr, "Open", address.c_str(), nullptr, nullptr, SW_SHOW);
+  // The address is UTF-8; the wide call takes it whole, where the narrow one would read it in
+  // the ANSI code page.
+  ShellExecuteW(nullptr, L"open", WideFromUtf8(address).c_str(), nullptr, nullptr, SW_SHOW);
   return true;
 }
 
