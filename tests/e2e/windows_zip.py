@@ -3,7 +3,8 @@ Cyrillic letters and spaces, on a fresh Wine prefix with nothing installed, both
 
 Usage: windows_zip.py ZIP. Checks that the zip holds what it should and nothing else, that
 lettermorph.exe carries its icon and no symbols, that lettermorph-cli.exe recodes a file with a
-Cyrillic name there, and that lettermorph.exe shows its window with Qt's Russian texts found
+Cyrillic name there and decodes it back with the dictionary found beside it, and that
+lettermorph.exe shows its window with Qt's Russian texts found
 beside it, and ends when the window is closed.
 """
 
@@ -13,12 +14,13 @@ import sys
 import tempfile
 import zipfile
 
-from wine_session import WinePrefix, ended, shown
-from x_session import fail, output, start_display, start_window_manager, stop
+from wine_session import WINE, WinePrefix, ended, shown
+from x_session import DEADLINE_SECONDS, fail, output, start_display, start_window_manager, stop
 
 EXPECTED = {
     "lettermorph.exe", "lettermorph-cli.exe", "translations/qtbase_ru.qm", "LICENSE.txt",
-    "README.md", "Qt.txt", "Qt-LGPL-3.txt", "Qt-GPL-3.txt",
+    "README.md", "Qt.txt", "Qt-LGPL-3.txt", "Qt-GPL-3.txt", "ru_RU.aff", "ru_RU.dic",
+    "ru_RU-LICENSE.txt",
 }
 FOLDER = "Мои программы/Леттерморф 1.0"
 
@@ -28,7 +30,7 @@ def check_contents(archive, folder):
     if names != EXPECTED:
         fail(f"the zip holds {sorted(names)}, not {sorted(EXPECTED)}")
     archive.extractall(folder)
-    for name in ("LICENSE.txt", "Qt.txt", "Qt-LGPL-3.txt"):
+    for name in ("LICENSE.txt", "Qt.txt", "Qt-LGPL-3.txt", "ru_RU-LICENSE.txt"):
         text = open(os.path.join(folder, name), "rb").read()
         if b"\n" in text.replace(b"\r\n", b""):
             fail(f"{name} has a line end other than CR LF, which Notepad shows as one line")
@@ -62,6 +64,17 @@ def main():
             if result != "}|{yk u e}|{\n".encode():
                 fail(f"lettermorph-cli.exe from the zip wrote {result!r}")
             print("lettermorph-cli.exe recoded a file in a folder with Cyrillic letters")
+
+            # Without the dictionary beside it, the way back would say that it decodes less
+            # accurately.
+            decoded = subprocess.run(
+                [WINE, "lettermorph-cli.exe", "--preset", "design", "--decode", "перекодировано.txt"],
+                cwd=folder, env=wine.environment(), capture_output=True, text=True,
+                timeout=DEADLINE_SECONDS)
+            if decoded.stderr or decoded.stdout != "Жук и еж\n":
+                fail(f"lettermorph-cli.exe --decode from the zip wrote {decoded.stdout!r} and said "
+                     f"{decoded.stderr!r}")
+            print("lettermorph-cli.exe decoded with the dictionary beside it")
 
             program = wine.start(os.path.join(folder, "lettermorph.exe"), folder)
             main_window = shown("Lettermorph")
