@@ -15,15 +15,15 @@
 namespace lettermorph {
 
 // The main window on the offscreen platform, with a fake clipboard, shell and message boxes,
-// and its settings.ini in a folder of its own.
+// and its settings.ini and the decoder's cache of words in a folder of its own.
 struct MainWindowHarness {
   std::filesystem::path IniPath() const {
     return directory.filePath(QStringLiteral("settings.ini")).toStdString();
   }
   void Start() {
     const Platform platform{clipboard, shell, boxes};
-    window =
-        std::make_unique<MainWindow>(platform, SettingsFile(CodePage::Named("UTF-8"), IniPath()));
+    window = std::make_unique<MainWindow>(platform,
+                                          SettingsFile(CodePage::Named("UTF-8"), IniPath()), words);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
   }
@@ -42,9 +42,11 @@ struct MainWindowHarness {
     clipboard = {};
     shell.opened.clear();
     boxes.shown.clear();
+    words.dictionary = DefaultDictionary();
   }
 
   QTemporaryDir directory;
+  WordSources words{DefaultDictionary(), directory.filePath(QStringLiteral("cache")).toStdString()};
   FakeClipboard clipboard;
   RecordingShell shell;
   RecordingMessageBoxes boxes;
