@@ -35,12 +35,12 @@ def main():
 
             def decoded():
                 last[:] = [clipboard()]
-                return True if last[0] == "жук" else None
+                return True if last[0] == "Жук" else None
 
             try:
                 wait_for("the clipboard to hold the decoded text", decoded)
             except SystemExit:
-                fail(f"the clipboard holds {last[0]!r}, not 'жук'")
+                fail(f"the clipboard holds {last[0]!r}, not 'Жук'")
             if not os.listdir(os.path.join(folder, "cache", "lettermorph")):
                 fail("the index of words was not cached in XDG_CACHE_HOME")
             print("the menu's Decode reads the input box back as Russian")
