@@ -113,10 +113,10 @@ void MainWindow::CreateControls() {
 void MainWindow::CreateMenus() {
   QMenu* file = menuBar()->addMenu(QStringLiteral("Файл"));
   file->setObjectName(QStringLiteral("File"));
-  QAction* decode = file->addAction(QStringLiteral("&Расшифровать"), this, &MainWindow::Decode);
-  decode->setObjectName(QStringLiteral("Decode"));
   QAction* options = file->addAction(QStringLiteral("Настройки"), this, &MainWindow::ShowSettings);
   options->setObjectName(QStringLiteral("Options"));
+  QAction* decode = file->addAction(QStringLiteral("&Расшифровать"), this, &MainWindow::Decode);
+  decode->setObjectName(QStringLiteral("Decode"));
   QAction* exit = file->addAction(QStringLiteral("Выход"), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("Exit"));
 

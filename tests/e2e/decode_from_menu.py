@@ -1,5 +1,5 @@
 """Reads look-alike text back as Russian from the main window's menu, with real keys under a
-window manager: Alt opens the menu bar, the first item of "Файл" decodes the input box into
+window manager: Alt opens the menu bar, the second item of "Файл" decodes the input box into
 the output box, and the Copy button puts the result on the clipboard. The index of words is
 cached in the test's own folder, never the user's.
 """
@@ -27,8 +27,8 @@ def main():
 
             set_clipboard("}|{yk")
             keys("ctrl+a", "ctrl+v")
-            keys("alt")
-            keys("Down", "Return")
+            # Alt enters the menu bar at Файл; Down opens it at Настройки, the next is Decode.
+            keys("alt", "Down", "Down", "Return")
             # From the input box, Tab goes to txtOut, Настройки, Очистить, then Copy.
             keys("Tab", "Tab", "Tab", "Tab", "Return")
             last = []
