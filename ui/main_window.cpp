@@ -29,7 +29,8 @@ namespace lettermorph {
 namespace {
 
 const QString kReducedAccuracyNotice = QStringLiteral(
-    "Словарь русского языка не найден: слова расшифрованы по встроенному списку, менее точно.");
+    "Словарь русского языка не удалось прочитать: слова расшифрованы по встроенному списку, "
+    "менее точно.");
 
 }  // namespace
 

@@ -181,8 +181,9 @@ class MainWindowTest : public QObject {
     Input()->setText(QStringLiteral("}|{yk"));
     Trigger("Decode");
     QCOMPARE(Output()->toPlainText(), QStringLiteral("Жук"));
-    QCOMPARE(QToolTip::text(), QStringLiteral("Словарь русского языка не найден: слова "
-                                              "расшифрованы по встроенному списку, менее точно."));
+    QCOMPARE(QToolTip::text(),
+             QStringLiteral("Словарь русского языка не удалось прочитать: слова расшифрованы по "
+                            "встроенному списку, менее точно."));
     QVERIFY(main_.boxes.shown.empty());
     QToolTip::hideText();
     QTRY_VERIFY(!QToolTip::isVisible());
