@@ -38,7 +38,9 @@ def main():
                 return True if last[0] == "Жук" else None
 
             try:
-                wait_for("the clipboard to hold the decoded text", decoded)
+                # The first use builds the index from the whole dictionary, which takes a minute
+                # or more in a build with the sanitizers.
+                wait_for("the clipboard to hold the decoded text", decoded, seconds=180)
             except SystemExit:
                 fail(f"the clipboard holds {last[0]!r}, not 'Жук'")
             if not os.listdir(os.path.join(folder, "cache", "lettermorph")):

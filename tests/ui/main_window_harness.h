@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 
 #include "fakes.h"
@@ -42,11 +43,18 @@ struct MainWindowHarness {
     clipboard = {};
     shell.opened.clear();
     boxes.shown.clear();
-    words.dictionary = DefaultDictionary();
+    words.dictionary = SmallDictionary();
+  }
+  // A Russian dictionary of one word, which the index of words is built from in little time.
+  std::filesystem::path SmallDictionary() const {
+    const std::string base = directory.filePath(QStringLiteral("ru")).toStdString();
+    std::ofstream(base + ".aff") << "SET UTF-8\n";
+    std::ofstream(base + ".dic") << "1\nжук\n";
+    return base;
   }
 
   QTemporaryDir directory;
-  WordSources words{DefaultDictionary(), directory.filePath(QStringLiteral("cache")).toStdString()};
+  WordSources words{SmallDictionary(), directory.filePath(QStringLiteral("cache")).toStdString()};
   FakeClipboard clipboard;
   RecordingShell shell;
   RecordingMessageBoxes boxes;
