@@ -1,11 +1,14 @@
 #include "ui/main_window.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QToolTip>
 #include <limits>
 #include <new>
 #include <span>
@@ -23,9 +26,18 @@
 #include "window_icon.h"
 
 namespace lettermorph {
+namespace {
 
-MainWindow::MainWindow(const Platform& platform, SettingsFile settingsFile)
-    : platform_(platform), settingsFile_(std::move(settingsFile)) {
+const QString kReducedAccuracyNotice = QStringLiteral(
+    "Словарь русского языка не удалось прочитать: слова расшифрованы по встроенному списку, "
+    "менее точно.");
+
+}  // namespace
+
+MainWindow::MainWindow(const Platform& platform, SettingsFile settingsFile, WordSources words)
+    : platform_(platform),
+      settingsFile_(std::move(settingsFile)),
+      decoder_(table_, std::move(words)) {
   // Each window keeps its form name, as each control does, for tests and accessibility tools.
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Lettermorph"));
@@ -104,6 +116,8 @@ void MainWindow::CreateMenus() {
   file->setObjectName(QStringLiteral("File"));
   QAction* options = file->addAction(QStringLiteral("Настройки"), this, &MainWindow::ShowSettings);
   options->setObjectName(QStringLiteral("Options"));
+  QAction* decode = file->addAction(QStringLiteral("&Расшифровать"), this, &MainWindow::Decode);
+  decode->setObjectName(QStringLiteral("Decode"));
   QAction* exit = file->addAction(QStringLiteral("Выход"), this, &QWidget::close);
   exit->setObjectName(QStringLiteral("Exit"));
 
@@ -191,6 +205,32 @@ void MainWindow::Recode() {
   } catch (const std::bad_alloc&) {
     platform_.messageBoxes.Warn(this, QStringLiteral("Ошибка"),
                                 QStringLiteral("Не хватило памяти, чтобы перекодировать текст."));
+  }
+}
+
+void MainWindow::Decode() {
+  const QString input = inputBox_->text();
+  try {
+    // The first use loads or builds the index of words.
+    const bool loading = decoder_.MustLoad();
+    if (loading) {
+      QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    const auto restoreCursor = qScopeGuard([loading] {
+      if (loading) {
+        QGuiApplication::restoreOverrideCursor();
+      }
+    });
+    outputBox_->setPlainText(ToQString(decoder_.Decode(ToView(input))));
+  } catch (const std::bad_alloc&) {
+    platform_.messageBoxes.Warn(this, QStringLiteral("Ошибка"),
+                                QStringLiteral("Не хватило памяти, чтобы расшифровать текст."));
+    return;
+  }
+  // Said once, beside the text it concerns, without a box to dismiss.
+  if (decoder_.TakeReducedAccuracyNotice()) {
+    QToolTip::showText(outputBox_->mapToGlobal(QPoint(0, 0)), kReducedAccuracyNotice, outputBox_,
+                       {}, 15000);
   }
 }
 

@@ -16,11 +16,11 @@ def fail(message):
     sys.exit(1)
 
 
-def wait_for(what, probe):
-    """Calls probe until it returns something other than None, or fails after the deadline.
+def wait_for(what, probe, seconds=DEADLINE_SECONDS):
+    """Calls probe until it returns something other than None, or fails after `seconds`.
 
     A probe may also raise while the program is still building what it reads."""
-    deadline = time.monotonic() + DEADLINE_SECONDS
+    deadline = time.monotonic() + seconds
     last_error = None
     while True:
         try:

@@ -2,6 +2,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QToolTip>
 #include <QtTest>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,14 @@ class MainWindowTest : public QObject {
   QPlainTextEdit* Output() { return Child<QPlainTextEdit>("txtOut"); }
   void Click(const char* button) { QTest::mouseClick(Child(button), Qt::LeftButton); }
   void Trigger(const char* action) { Child<QAction>(action)->trigger(); }
+  // Types over the settings window's field of "ж".
+  void TypeReplacementOfZhe(const QString& replacement) {
+    Click("cmdOptions");
+    auto* field =
+        TopLevel<SettingsWindow>().value(0)->findChild<QLineEdit*>(QStringLiteral("txtSym(40)"));
+    field->selectAll();
+    QTest::keyClicks(field, replacement);
+  }
   void Recode(const QString& text) {
     Input()->setText(text);
     Click("cmdDo");
@@ -143,6 +152,44 @@ class MainWindowTest : public QObject {
     QCOMPARE(Input()->text(), QString());
     QCOMPARE(Output()->toPlainText(), QString());
     QCOMPARE(main_.window->focusWidget(), Input());
+  }
+
+  // The menu's Decode reads the input box into the output box with the table as it is now,
+  // unsaved edits included; an edit means another index of words, not the old one.
+  void decodeWithTheCurrentTable() {
+    main_.Start();
+    Input()->setText(QStringLiteral("}|{yk"));
+    Trigger("Decode");
+    QCOMPARE(Output()->toPlainText(), QStringLiteral("Жук"));
+    QCOMPARE(Input()->text(), QStringLiteral("}|{yk"));
+    Input()->setText(QStringLiteral("MbI nuIIIem nucbmo."));
+    Trigger("Decode");
+    QCOMPARE(Output()->toPlainText(), QStringLiteral("Мы пишем письмо."));
+
+    TypeReplacementOfZhe(QStringLiteral("zh"));
+    Input()->setText(QStringLiteral("zhyk"));
+    Trigger("Decode");
+    QCOMPARE(Output()->toPlainText(), QStringLiteral("жук"));
+    QVERIFY(!QToolTip::isVisible());
+  }
+
+  // Without a dictionary the built-in words still decode, and the window says once, quietly,
+  // that this is less accurate.
+  void decodeWithoutDictionarySaysSoOnce() {
+    main_.words.dictionary = main_.directory.filePath(QStringLiteral("missing")).toStdString();
+    main_.Start();
+    Input()->setText(QStringLiteral("}|{yk"));
+    Trigger("Decode");
+    QCOMPARE(Output()->toPlainText(), QStringLiteral("Жук"));
+    QCOMPARE(QToolTip::text(),
+             QStringLiteral("Словарь русского языка не удалось прочитать: слова расшифрованы по "
+                            "встроенному списку, менее точно."));
+    QVERIFY(main_.boxes.shown.empty());
+    QToolTip::hideText();
+    QTRY_VERIFY(!QToolTip::isVisible());
+    TypeReplacementOfZhe(QStringLiteral("zh"));
+    Trigger("Decode");
+    QVERIFY(!QToolTip::isVisible());
   }
 
   // Enter presses the button that has the focus; Alt never types, while AltGr, which Windows

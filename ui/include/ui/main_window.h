@@ -5,6 +5,8 @@
 // from where Copy puts it on the clipboard. The table is shown and edited by the settings
 // window (SettingsWindow), which writes every edit into it at once and saves it to settings.ini
 // through SettingsFile on request; the main window reads settings.ini once, as it starts.
+// The menu's Decode goes the other way, input box -> WindowDecoder with the same table ->
+// output box.
 
 #include <QMainWindow>
 #include <QPointer>
@@ -13,6 +15,7 @@
 #include "recode/replacement_table.h"
 #include "settings/settings_file.h"
 #include "ui/platform.h"
+#include "ui/window_decoder.h"
 
 class QLabel;
 class QLineEdit;
@@ -30,7 +33,7 @@ class MainWindow : public QMainWindow {
   Q_OBJECT
 
  public:
-  MainWindow(const Platform& platform, SettingsFile settingsFile);
+  MainWindow(const Platform& platform, SettingsFile settingsFile, WordSources words = {});
   ~MainWindow() override;
 
   // The outer size below which the layout rule grows the window back, in twips.
@@ -50,6 +53,7 @@ class MainWindow : public QMainWindow {
   void ResizeTo(const QSize& size);
 
   void Recode();
+  void Decode();
   void Paste();
   void Copy();
   void Clear();
@@ -59,6 +63,7 @@ class MainWindow : public QMainWindow {
   Platform platform_;
   ReplacementTable table_;
   SettingsFile settingsFile_;
+  WindowDecoder decoder_;
   std::unique_ptr<SettingsWindow> settingsWindow_;
   QPointer<AboutWindow> aboutWindow_;
 
