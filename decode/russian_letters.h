@@ -27,11 +27,10 @@ constexpr char16_t ToCapital(char16_t letter) {
 // Called for every letter of every candidate reading, so a bit set rather than a search:
 // bit i stands for "а" + i, and the capitals "А" to "Я" fold onto it.
 constexpr bool IsVowel(char16_t letter) {
-  constexpr std::uint32_t kVowels = (1u << (u'а' - u'а')) | (1u << (u'е' - u'а')) |
-                                    (1u << (u'и' - u'а')) | (1u << (u'о' - u'а')) |
-                                    (1u << (u'у' - u'а')) | (1u << (u'ы' - u'а')) |
-                                    (1u << (u'э' - u'а')) | (1u << (u'ю' - u'а')) |
-                                    (1u << (u'я' - u'а'));
+  constexpr std::uint32_t kVowels =
+      (1u << (u'а' - u'а')) | (1u << (u'е' - u'а')) | (1u << (u'и' - u'а')) |
+      (1u << (u'о' - u'а')) | (1u << (u'у' - u'а')) | (1u << (u'ы' - u'а')) |
+      (1u << (u'э' - u'а')) | (1u << (u'ю' - u'а')) | (1u << (u'я' - u'а'));
   if (letter == u'ё' || letter == u'Ё') {
     return true;
   }
