@@ -124,6 +124,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
   chunkEnd_ = 0;
+  inSpace_ = false;
   previousWasDash_ = wroteCapitals_ = false;
   lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = 0;
@@ -135,8 +136,10 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
 void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes) {
   if (kind == TextTokenizer::Kind::Space) {
     decoder_.TakeSpace(bytes);
+    decoder_.inSpace_ = true;
     return;
   }
+  decoder_.inSpace_ = false;
   decoder_.CountLine(bytes);
   if (kind == TextTokenizer::Kind::Word) {
     decoder_.TakeWord(bytes);
@@ -255,7 +258,11 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
 }
 
 void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
-  EndChunk();
+  // A space ends the chunk before it once, however many parts it comes in: a second end
+  // would find the chunk empty and forget what ended the real one.
+  if (!inSpace_) {
+    EndChunk();
+  }
   for (const char c : bytes) {
     if (c == '\n') {
       if (lineHasText_) {

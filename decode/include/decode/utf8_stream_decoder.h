@@ -101,6 +101,7 @@ class Utf8StreamDecoder {
 
   // The chunk being gathered: text between two spaces.
   bool chunkHasPart_ = false;
+  bool inSpace_ = false;  // the last token was a space, which may come in several parts
   bool chunkHasWord_ = false;
   bool chunkOpening_ = false;  // an opening quote or bracket before its first word
   bool chunkOption_ = false;   // it starts with a dash, as a command's option does
