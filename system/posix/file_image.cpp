@@ -8,28 +8,8 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <utility>
 
 namespace lettermorph {
-
-FileImage::FileImage(FileImage&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      mapping_(std::exchange(other.mapping_, nullptr)) {}
-
-FileImage& FileImage::operator=(FileImage&& other) noexcept {
-  if (this != &other) {
-    Release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-    mapping_ = std::exchange(other.mapping_, nullptr);
-  }
-  return *this;
-}
-
-FileImage::~FileImage() {
-  Release();
-}
 
 void FileImage::Release() {
   if (mapping_ != nullptr) {

@@ -2,30 +2,9 @@
 
 #include <windows.h>
 
-#include <utility>
-
 #include "windows_error.h"
 
 namespace lettermorph {
-
-FileImage::FileImage(FileImage&& other) noexcept
-    : data_(std::exchange(other.data_, nullptr)),
-      size_(std::exchange(other.size_, 0)),
-      mapping_(std::exchange(other.mapping_, nullptr)) {}
-
-FileImage& FileImage::operator=(FileImage&& other) noexcept {
-  if (this != &other) {
-    Release();
-    data_ = std::exchange(other.data_, nullptr);
-    size_ = std::exchange(other.size_, 0);
-    mapping_ = std::exchange(other.mapping_, nullptr);
-  }
-  return *this;
-}
-
-FileImage::~FileImage() {
-  Release();
-}
 
 void FileImage::Release() {
   if (data_ != nullptr) {

@@ -12,7 +12,8 @@ import sys
 import tempfile
 
 from x_session import (clipboard, fail, keys, output, set_clipboard, start_display,
-                       start_window_manager, stop, type_text, wait_for, window)
+                       start_window_manager, stop, type_text, wait_for, wait_to_equal,
+                       window)
 
 # 5500 x 3800 twips, 15 to a pixel, rounded up: the smallest outer size of the main window.
 SMALLEST_OUTER_SIZE = (367, 254)
@@ -31,17 +32,7 @@ def outer_size(window_id):
 
 
 def copied(expected):
-    """Waits for the clipboard to hold `expected`, or fails saying what it holds."""
-    last = []
-
-    def holds():
-        last[:] = [clipboard()]
-        return True if last[0] == expected else None
-
-    try:
-        wait_for(f"the clipboard to hold {expected!r}", holds)
-    except SystemExit:
-        fail(f"the clipboard holds {last[0]!r}, not {expected!r}")
+    wait_to_equal("the clipboard", clipboard, expected)
 
 
 def recode_and_copy(text):

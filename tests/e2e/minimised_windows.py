@@ -8,7 +8,8 @@ import subprocess
 import sys
 import tempfile
 
-from x_session import fail, keys, output, start_display, start_window_manager, stop, wait_for, window
+from x_session import (keys, output, start_display, start_window_manager, stop,
+                       wait_to_equal, window)
 
 
 def state(window_id):
@@ -24,16 +25,7 @@ def frontmost():
 
 
 def wait_until(window_id, what, probe, expected):
-    last = []
-
-    def reached():
-        last[:] = [probe()]
-        return True if last[0] == expected else None
-
-    try:
-        wait_for(f"{what} of window {window_id} to be {expected}", reached)
-    except SystemExit:
-        fail(f"{what} of window {window_id} stayed {last[0]}, not {expected}")
+    wait_to_equal(f"{what} of window {window_id}", probe, expected)
 
 
 def minimise(window_id):

@@ -34,6 +34,20 @@ def wait_for(what, probe, seconds=DEADLINE_SECONDS):
         time.sleep(0.1)
 
 
+def wait_to_equal(what, probe, expected, seconds=DEADLINE_SECONDS):
+    """Waits for probe() to return `expected`; fails saying what it returned last."""
+    last = []
+
+    def reached():
+        last[:] = [probe()]
+        return True if last[0] == expected else None
+
+    try:
+        wait_for(f"{what} to be {expected!r}", reached, seconds)
+    except SystemExit:
+        fail(f"{what} stayed {last[0]!r}, not {expected!r}" if last else f"{what}: no answer")
+
+
 def start_display(processes):
     # Xvfb picks a free display number itself, so tests running side by side never share one.
     # Without -noreset it restarts whenever its last client leaves, refusing connections a moment.
