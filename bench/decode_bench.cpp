@@ -163,6 +163,47 @@ std::vector<std::pair<const char*, std::string>> HardInputs() {
   };
 }
 
+// Text where nearly every word is new: each form of the frequency list once, in an order
+// shuffled the same way on every run, as sentences of five to fourteen words on lines of their
+// own, each starting with a capital.
+std::string DistinctWords() {
+  std::vector<std::u16string> forms;
+  const std::string list = ReadFile(LETTERMORPH_DATA_DIR "/russian-word-frequencies.tsv");
+  for (std::size_t at = 0; at < list.size();) {
+    std::size_t end = list.find('\n', at);
+    end = end == list.npos ? list.size() : end;
+    const std::string_view line = std::string_view(list).substr(at, end - at);
+    if (!line.empty() && line.front() != '#') {
+      forms.push_back(Utf16FromUtf8(line.substr(0, line.find('\t'))));
+    }
+    at = end + 1;
+  }
+  std::uint32_t state = 2026;
+  const auto next = [&state](std::uint32_t below) {
+    state = state * 1664525u + 1013904223u;
+    return (state >> 8) % below;
+  };
+  for (std::size_t i = forms.size(); i > 1; --i) {
+    std::swap(forms[i - 1], forms[next(static_cast<std::uint32_t>(i))]);
+  }
+  std::u16string text;
+  for (std::size_t i = 0; i < forms.size();) {
+    for (std::uint32_t n = 5 + next(10); n > 0 && i < forms.size(); --n, ++i) {
+      std::u16string form = forms[i];
+      if (text.empty() || text.back() == u'\n') {
+        form[0] = form[0] == u'ё'                      ? u'Ё'
+                  : form[0] >= u'а' && form[0] <= u'я' ? form[0] - 0x20
+                                                       : form[0];
+      } else {
+        text += u' ';
+      }
+      text += form;
+    }
+    text += next(4) == 0 ? u"!\n" : u".\n";
+  }
+  return Utf8(text);
+}
+
 double Median(std::vector<double> values) {
   std::sort(values.begin(), values.end());
   return values[values.size() / 2];
@@ -218,6 +259,7 @@ int main(int argc, char** argv) {
   std::printf("\n== Decoding speed, MB/s of look-alike input (median of %d runs) ==\n", runs);
   const std::string prose = ReadFile(LETTERMORPH_BENCH_DIR "/sample_ru.txt");
   const std::string news = ReadFile(LETTERMORPH_BENCH_DIR "/news_ru.txt");
+  const std::u16string distinct = Utf16FromUtf8(DistinctWords());
   for (const auto& [setName, table] : sets) {
     // 32 MiB of repeated prose: after the first round every word comes from the cache.
     std::string repeated;
@@ -227,16 +269,18 @@ int main(int argc, char** argv) {
     }
     // Both texts once with a new decoder: every distinct word asks the dictionary.
     const std::string fresh = recodedProse + Utf8(RecodeText(Utf16FromUtf8(news), *table));
-    std::vector<double> warm, cold, none;
+    const std::string forms = Utf8(RecodeText(distinct, *table));
+    std::vector<double> warm, cold, many, none;
     for (int run = 0; run < runs; ++run) {
       warm.push_back(DecodeRate(repeated, *table, &lexicons[table]->Index()));
       cold.push_back(DecodeRate(fresh, *table, &lexicons[table]->Index()));
+      many.push_back(DecodeRate(forms, *table, &lexicons[table]->Index()));
       none.push_back(DecodeRate(repeated, *table, nullptr));
     }
     std::printf(
         "%-7s repeated prose, 32 MiB: %6.1f MB/s   every word new: %5.1f MB/s   "
-        "no dictionary: %6.1f MB/s\n",
-        setName, Median(warm), Median(cold), Median(none));
+        "every listed form once (%.1f MB): %5.1f MB/s   no dictionary: %6.1f MB/s\n",
+        setName, Median(warm), Median(cold), forms.size() / 1e6, Median(many), Median(none));
   }
 
   std::printf("\n== Decoding speed on inputs made to be slow, design set, MB/s (median of %d) ==\n",
