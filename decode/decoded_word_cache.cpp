@@ -1,25 +1,25 @@
 #include "decode/decoded_word_cache.h"
 
+#include <utility>
+
 namespace lettermorph {
 
-DecodedWordCache::DecodedWordCache(std::size_t generationSize) : generationSize_(generationSize) {}
+DecodedWordCache::DecodedWordCache(std::size_t generationSize)
+    : current_(generationSize), previous_(generationSize) {}
 
 const DecodedWord& DecodedWordCache::Decode(std::string_view token, const WordDecoder& decoder) {
-  if (const auto found = current_.find(token); found != current_.end()) {
-    return found->second;
+  const std::uint64_t hash = DecodedWordTable::Hash(token);
+  if (const DecodedWord* found = current_.Find(token, hash)) {
+    return *found;
   }
-  if (current_.size() >= generationSize_) {
-    previous_ = std::move(current_);
-    current_.clear();
+  if (current_.Full()) {
+    std::swap(current_, previous_);
+    current_.Clear();
   }
-  DecodedWord word;
-  if (const auto old = previous_.find(token); old != previous_.end()) {
-    word = std::move(old->second);
-    previous_.erase(old);
-  } else {
-    word = decoder.Decode(token);
+  if (const DecodedWord* old = previous_.Find(token, hash)) {
+    return current_.Insert(token, hash, *old);
   }
-  return current_.emplace(std::string(token), std::move(word)).first->second;
+  return current_.Insert(token, hash, decoder.Decode(token));
 }
 
 }  // namespace lettermorph

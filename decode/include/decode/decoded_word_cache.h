@@ -1,11 +1,9 @@
 #pragma once
 
 #include <cstddef>
-#include <functional>
-#include <string>
 #include <string_view>
-#include <unordered_map>
 
+#include "decode/decoded_word_table.h"
 #include "decode/word_decoder.h"
 
 namespace lettermorph {
@@ -21,17 +19,8 @@ class DecodedWordCache {
   const DecodedWord& Decode(std::string_view token, const WordDecoder& decoder);
 
  private:
-  struct Hash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view text) const {
-      return std::hash<std::string_view>()(text);
-    }
-  };
-  using Map = std::unordered_map<std::string, DecodedWord, Hash, std::equal_to<>>;
-
-  std::size_t generationSize_;
-  Map current_;
-  Map previous_;
+  DecodedWordTable current_;
+  DecodedWordTable previous_;
 };
 
 }  // namespace lettermorph

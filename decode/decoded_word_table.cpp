@@ -1,0 +1,77 @@
+#include "decode/decoded_word_table.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+namespace lettermorph {
+
+DecodedWordTable::DecodedWordTable(std::size_t capacity)
+    : capacity_(capacity), mask_(std::bit_ceil(2 * capacity + 2) - 1) {}
+
+// Eight bytes at a time, mixed by multiplication; tokens are short, and the low bits, which
+// choose the slot, depend on every byte.
+std::uint64_t DecodedWordTable::Hash(std::string_view token) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  std::uint64_t hash = token.size() * kMultiplier;
+  while (!token.empty()) {
+    std::uint64_t block = 0;
+    const std::size_t length = std::min<std::size_t>(token.size(), sizeof block);
+    std::memcpy(&block, token.data(), length);
+    token.remove_prefix(length);
+    hash = (hash ^ block) * kMultiplier;
+    hash ^= hash >> 29;
+  }
+  hash *= 0xFF51AFD7ED558CCDu;
+  return hash ^ (hash >> 32);
+}
+
+const DecodedWord* DecodedWordTable::Find(std::string_view token, std::uint64_t hash) const {
+  if (slots_.empty()) {
+    return nullptr;
+  }
+  for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+    const std::uint32_t at = slots_[slot];
+    if (at == 0) {
+      return nullptr;
+    }
+    const Entry& entry = entries_[at - 1];
+    if (entry.hash == hash &&
+        std::string_view(tokens_).substr(entry.tokenAt, entry.tokenLength) == token) {
+      return &entry.word;
+    }
+  }
+}
+
+const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_t hash,
+                                            const DecodedWord& word) {
+  if (slots_.empty()) {
+    slots_.assign(mask_ + 1, 0);
+  }
+  std::size_t slot = hash & mask_;
+  while (slots_[slot] != 0) {
+    slot = (slot + 1) & mask_;
+  }
+  if (count_ == entries_.size()) {
+    entries_.emplace_back();
+  }
+  Entry& entry = entries_[count_++];
+  slots_[slot] = static_cast<std::uint32_t>(count_);
+  entry.hash = hash;
+  entry.tokenAt = static_cast<std::uint32_t>(tokens_.size());
+  entry.tokenLength = static_cast<std::uint32_t>(token.size());
+  // Assigned, not moved in, so that an entry reused after Clear() keeps its letters' buffer.
+  entry.word = word;
+  tokens_ += token;
+  return entry.word;
+}
+
+void DecodedWordTable::Clear() {
+  if (count_ > 0) {
+    std::fill(slots_.begin(), slots_.end(), 0);
+  }
+  count_ = 0;
+  tokens_.clear();
+}
+
+}  // namespace lettermorph

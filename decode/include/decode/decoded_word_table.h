@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "decode/word_decoder.h"
+
+namespace lettermorph {
+
+// Decoded words by their token, in one flat open-addressing table of a fixed number of
+// words: the tokens lie side by side in one string and the slots are indexes into the
+// entries, so a lookup allocates nothing and a cleared table keeps its memory for the next
+// words.
+class DecodedWordTable {
+ public:
+  // Room for `capacity` words; memory is taken at the first insert.
+  explicit DecodedWordTable(std::size_t capacity);
+
+  static std::uint64_t Hash(std::string_view token);
+
+  // The word stored for `token`, whose Hash() is `hash`, or null.
+  const DecodedWord* Find(std::string_view token, std::uint64_t hash) const;
+  // Stores `word` for `token`, which the table must not hold, and returns it; the table must
+  // not be full.
+  const DecodedWord& Insert(std::string_view token, std::uint64_t hash, const DecodedWord& word);
+
+  bool Full() const { return count_ >= capacity_; }
+  void Clear();
+
+ private:
+  struct Entry {
+    std::uint64_t hash;
+    std::uint32_t tokenAt;  // in tokens_
+    std::uint32_t tokenLength;
+    DecodedWord word;
+  };
+
+  std::size_t capacity_;
+  std::size_t mask_;                  // slots_.size() - 1, a power of two at least twice capacity_
+  std::vector<std::uint32_t> slots_;  // 0 when empty, else an index into entries_ plus one
+  std::vector<Entry> entries_;        // the first count_ are in use
+  std::size_t count_ = 0;
+  std::string tokens_;
+};
+
+}  // namespace lettermorph
