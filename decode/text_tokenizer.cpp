@@ -152,6 +152,18 @@ std::uint8_t TextTokenizer::ClassOf(char32_t code) const {
   return letter ? kWord | kStarts | kEnds : kPunctuation;
 }
 
+std::size_t TextTokenizer::ClassAt(std::string_view text, std::uint8_t& type) const {
+  const auto lead = static_cast<unsigned char>(text[0]);
+  if (lead < 0x80) {
+    type = ascii_[lead];
+    return 1;
+  }
+  char32_t code = 0;
+  const std::size_t length = WholeCharacterAt(text, code);
+  type = ClassOf(code);
+  return length;
+}
+
 void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
   // A character cut off by the last piece is completed from this one first.
   while (!partial_.empty()) {
@@ -173,6 +185,13 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
     const std::size_t spacesFrom = at;
     bool cut = false;
     while (at < piece.size()) {
+      if (static_cast<unsigned char>(piece[at]) < 0x80) {
+        if (ascii_[static_cast<unsigned char>(piece[at])] != kSpace) {
+          break;
+        }
+        ++at;
+        continue;
+      }
       const std::size_t length = CharacterAt(piece.substr(at), code);
       if (length == 0) {
         cut = true;
@@ -296,9 +315,9 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
     }
   };
   while (at < chunk.size()) {
-    char32_t code = 0;
-    const std::size_t length = WholeCharacterAt(chunk.substr(at), code);
-    const bool word = (ClassOf(code) & (kWord | kDigit)) != 0;
+    std::uint8_t type = 0;
+    const std::size_t length = ClassAt(chunk.substr(at), type);
+    const bool word = (type & (kWord | kDigit)) != 0;
     if (at > start && word != inRun) {
       take(at);
       start = at;
@@ -331,10 +350,9 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
   }
   std::size_t from = 0;
   std::size_t to = run.size();
-  char32_t code = 0;
   while (from < to) {
-    const std::size_t length = WholeCharacterAt(run.substr(from), code);
-    const std::uint8_t type = ClassOf(code);
+    std::uint8_t type = 0;
+    const std::size_t length = ClassAt(run.substr(from), type);
     if (!(type & kPunctuation) || (type & kStarts)) {
       break;
     }
@@ -342,8 +360,8 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
   }
   while (to > from) {
     const std::size_t start = from + LastCharacterStart(run.substr(from, to - from));
-    WholeCharacterAt(run.substr(start, to - start), code);
-    const std::uint8_t type = ClassOf(code);
+    std::uint8_t type = 0;
+    ClassAt(run.substr(start, to - start), type);
     if (!(type & kPunctuation) || (type & kEnds)) {
       break;
     }
@@ -356,8 +374,9 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
     const bool number = ClassOf(static_cast<unsigned char>(run[start])) == kDigit;
     std::size_t end = start;
     while (end < to) {
-      const std::size_t length = WholeCharacterAt(run.substr(end, to - end), code);
-      if ((ClassOf(code) == kDigit) != number) {
+      std::uint8_t type = 0;
+      const std::size_t length = ClassAt(run.substr(end, to - end), type);
+      if ((type == kDigit) != number) {
         break;
       }
       end += length;

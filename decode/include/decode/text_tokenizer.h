@@ -54,6 +54,9 @@ class TextTokenizer {
   };
 
   std::uint8_t ClassOf(char32_t code) const;
+  // The class of the character that starts `text`, which is not empty, and its length; ASCII
+  // is read straight from a table, as most look-alike text is ASCII.
+  std::size_t ClassAt(std::string_view text, std::uint8_t& type) const;
   void TakeChunk(std::string_view chunk, Receiver& receiver);
   void TakeLongChunk(Receiver& receiver);
   void Split(std::string_view chunk, Receiver& receiver, bool last);
