@@ -67,12 +67,15 @@ struct Candidate {
   }
 };
 
-// The letters of `match` with the cases their look-alikes in `token` allow; nothing when the
-// token's case fits no look-alike of a letter, or a vanished letter cannot stand where the
-// match puts it.
-std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view token,
-                               const LookAlikeSpelling& spelling) {
-  Candidate candidate;
+// The letters of `match` with the cases their look-alikes in `token` allow, in `candidate`,
+// whose buffers are reused; false when the token's case fits no look-alike of a letter, or a
+// vanished letter cannot stand where the match puts it.
+bool Align(const WordIndex::Match& match, std::string_view token, const LookAlikeSpelling& spelling,
+           Candidate& candidate) {
+  candidate.small.clear();
+  candidate.cases.clear();
+  candidate.fits = true;
+  candidate.putBack = false;
   candidate.count = match.count;
   candidate.properNoun = !match.slots.empty() && match.slots[0] < kHalf;
   candidate.capitals =
@@ -94,7 +97,7 @@ std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view t
     cases |= spelling.Exact(small - kHalf) == piece ? kCapitalCase : 0;
     // The token's letters in a case no look-alike of the letter has ("d" for "D"): another word.
     if (cases == 0) {
-      return std::nullopt;
+      return false;
     }
     if (length == 0) {
       candidate.putBack = candidate.putBack || (cases & kSmallCase) || i == 0;
@@ -115,12 +118,12 @@ std::optional<Candidate> Align(const WordIndex::Match& match, std::string_view t
   const CaseChoice allowed(candidate.small, candidate.cases);
   if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowed.AllowsCapitals()))) ||
       (capitalVanishedInside && (!allowed.AllowsCapitals() || (!showsCapital && shown < 3)))) {
-    return std::nullopt;
+    return false;
   }
   candidate.fits = allowed.AllowsAny();
   candidate.putBack = candidate.putBack || (capitalVanishedInside && !showsCapital);
   candidate.penalty = PreferencePenalty(candidate.small);
-  return candidate;
+  return true;
 }
 
 }  // namespace
@@ -232,22 +235,26 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   if (matches_.empty()) {
     return false;
   }
-  std::optional<Candidate> best;
+  // Two candidates whose buffers trade places, so that ranking many matches allocates little.
+  Candidate best;
+  Candidate candidate;
+  bool found = false;
   for (const WordIndex::Match& match : matches_) {
-    std::optional<Candidate> candidate = Align(match, token, index_->Spelling());
-    if (candidate && (!best || candidate->Rank() < best->Rank())) {
-      best = std::move(candidate);
+    if (Align(match, token, index_->Spelling(), candidate) &&
+        (!found || candidate.Rank() < best.Rank())) {
+      std::swap(best, candidate);
+      found = true;
     }
   }
-  if (!best) {
+  if (!found) {
     return false;
   }
-  choice.small = std::move(best->small);
-  choice.cases = std::move(best->cases);
-  choice.properNoun = best->properNoun;
-  choice.count = best->count;
+  choice.small = std::move(best.small);
+  choice.cases = std::move(best.cases);
+  choice.properNoun = best.properNoun;
+  choice.count = best.count;
   // An abbreviation is written in capitals wherever its look-alikes allow them.
-  if (best->capitals && CaseChoice(choice.small, choice.cases).AllowsCapitals()) {
+  if (best.capitals && CaseChoice(choice.small, choice.cases).AllowsCapitals()) {
     std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);
   }
   return true;
