@@ -43,7 +43,8 @@ LookAlikeIndex::LookAlikeIndex(const ReplacementTable& table) {
     }
   }
   for (std::size_t i = 0; i < entries_.size(); ++i) {
-    byFirstUnit_[entries_[i].text[0]].push_back(i);
+    const char16_t first = entries_[i].text[0];
+    (first < byFirstAscii_.size() ? byFirstAscii_[first] : byFirstUnit_[first]).push_back(i);
   }
 }
 
@@ -51,11 +52,15 @@ void LookAlikeIndex::MatchesAt(std::u16string_view rest, std::vector<const Entry
   if (rest.empty()) {
     return;
   }
-  const auto found = byFirstUnit_.find(rest[0]);
-  if (found == byFirstUnit_.end()) {
+  const std::vector<std::size_t>* starting = nullptr;
+  if (rest[0] < byFirstAscii_.size()) {
+    starting = &byFirstAscii_[rest[0]];
+  } else if (const auto found = byFirstUnit_.find(rest[0]); found != byFirstUnit_.end()) {
+    starting = &found->second;
+  } else {
     return;
   }
-  for (std::size_t i : found->second) {
+  for (std::size_t i : *starting) {
     if (rest.starts_with(entries_[i].text)) {
       out.push_back(&entries_[i]);
     }

@@ -12,6 +12,13 @@ namespace {
 // A best path that ends at some position with `letter`; its own penalty waits for the letter
 // after it, which tells whether a vowel follows.
 struct State {
+  // The letter, and whether it is the first and follows a vowel, in one number: states that
+  // agree on these compete, and comparing one number is quick.
+  static std::uint32_t KeyOf(char16_t letter, bool first, bool afterVowel) {
+    return letter | (first ? 1u << 16 : 0) | (afterVowel ? 1u << 17 : 0);
+  }
+
+  std::uint32_t key;
   char16_t letter;
   std::uint8_t cases;
   bool first;
@@ -23,8 +30,7 @@ struct State {
 
 void Offer(std::vector<State>& states, const State& offered) {
   for (State& state : states) {
-    if (state.letter == offered.letter && state.first == offered.first &&
-        state.afterVowel == offered.afterVowel) {
+    if (state.key == offered.key) {
       if (offered.penalty < state.penalty) {
         state = offered;
       }
@@ -42,8 +48,16 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
     return std::nullopt;
   }
   constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-  std::vector<std::vector<State>> ending(token.size() + 1);
-  std::vector<const LookAlikeIndex::Entry*> matches;
+  // The states of each position, kept from token to token so that their memory is taken once
+  // rather than a few times for every letter of every token.
+  thread_local std::vector<std::vector<State>> ending;
+  thread_local std::vector<const LookAlikeIndex::Entry*> matches;
+  if (ending.size() < token.size() + 1) {
+    ending.resize(token.size() + 1);
+  }
+  for (std::size_t at = 0; at <= token.size(); ++at) {
+    ending[at].clear();
+  }
   for (std::size_t at = 0; at < token.size(); ++at) {
     if (at > 0 && ending[at].empty()) {
       continue;
@@ -54,7 +68,8 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
       const std::size_t end = at + entry->text.size();
       for (const Reading& reading : entry->readings) {
         if (at == 0) {
-          Offer(ending[end], {reading.letter, reading.cases, true, false, 0, at, kNone});
+          Offer(ending[end], {State::KeyOf(reading.letter, true, false), reading.letter,
+                              reading.cases, true, false, 0, at, kNone});
           continue;
         }
         for (std::size_t i = 0; i < ending[at].size(); ++i) {
@@ -62,8 +77,9 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
           const int penalty =
               before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel,
                                              IsVowel(reading.letter));
-          Offer(ending[end],
-                {reading.letter, reading.cases, false, IsVowel(before.letter), penalty, at, i});
+          const bool afterVowel = IsVowel(before.letter);
+          Offer(ending[end], {State::KeyOf(reading.letter, false, afterVowel), reading.letter,
+                              reading.cases, false, afterVowel, penalty, at, i});
         }
       }
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -42,6 +43,8 @@ class LookAlikeIndex {
 
  private:
   std::vector<Entry> entries_;
+  // Entries by their first code unit: ASCII, which most look-alikes start with, in an array.
+  std::array<std::vector<std::size_t>, 128> byFirstAscii_;
   std::unordered_map<char16_t, std::vector<std::size_t>> byFirstUnit_;
   std::vector<Reading> vanished_;
   std::u16string characters_;
