@@ -30,12 +30,16 @@ const DecodedWord* DecodedWordTable::Find(std::string_view token, std::uint64_t 
   if (slots_.empty()) {
     return nullptr;
   }
+  const std::uint64_t tag = hash & ~std::uint64_t{0xFFFFFFFF};
   for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
-    const std::uint32_t at = slots_[slot];
-    if (at == 0) {
+    const std::uint64_t held = slots_[slot];
+    if (held == 0) {
       return nullptr;
     }
-    const Entry& entry = entries_[at - 1];
+    if ((held & ~std::uint64_t{0xFFFFFFFF}) != tag) {
+      continue;
+    }
+    const Entry& entry = entries_[(held & 0xFFFFFFFF) - 1];
     if (entry.hash == hash &&
         std::string_view(tokens_).substr(entry.tokenAt, entry.tokenLength) == token) {
       return &entry.word;
@@ -56,7 +60,7 @@ const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_
     entries_.emplace_back();
   }
   Entry& entry = entries_[count_++];
-  slots_[slot] = static_cast<std::uint32_t>(count_);
+  slots_[slot] = (hash & ~std::uint64_t{0xFFFFFFFF}) | count_;
   entry.hash = hash;
   entry.tokenAt = static_cast<std::uint32_t>(tokens_.size());
   entry.tokenLength = static_cast<std::uint32_t>(token.size());

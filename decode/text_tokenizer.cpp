@@ -82,8 +82,9 @@ bool LooksVerbatim(std::string_view chunk) {
   if (chunk.find("://") != chunk.npos || chunk.starts_with("www.")) {
     return true;
   }
-  for (std::size_t at = 1; at + 2 < chunk.size(); ++at) {
-    if (chunk[at] == '.' && IsAsciiLetter(chunk[at - 1]) && IsAsciiLetter(chunk[at + 1]) &&
+  for (std::size_t at = chunk.find('.', 1); at != chunk.npos && at + 2 < chunk.size();
+       at = chunk.find('.', at + 1)) {
+    if (IsAsciiLetter(chunk[at - 1]) && IsAsciiLetter(chunk[at + 1]) &&
         IsAsciiLetter(chunk[at + 2])) {
       return true;
     }
@@ -340,10 +341,34 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
   chunk_ = std::move(rest);
 }
 
+// Most runs are a word of ASCII look-alikes that starts and ends as a word may, with no digit
+// standing apart and no room for a number: such a run is one word, told in one pass.
+bool TextTokenizer::IsPlainWord(std::string_view run) const {
+  if (run.size() > kMaxWord) {
+    return false;
+  }
+  bool digitsOnly = true;
+  for (const char c : run) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x80 || ascii_[byte] == kDigit) {
+      return false;
+    }
+    digitsOnly = digitsOnly && IsAsciiDigit(c);
+  }
+  const std::uint8_t first = ascii_[static_cast<unsigned char>(run.front())];
+  const std::uint8_t last = ascii_[static_cast<unsigned char>(run.back())];
+  return !digitsOnly && (!(first & kPunctuation) || (first & kStarts)) &&
+         (!(last & kPunctuation) || (last & kEnds));
+}
+
 // A run of word characters and digits: characters that cannot start (end) a look-alike are
 // punctuation at its start (end), digits no replacement uses stand apart as numbers, and
 // what is left is a word, or verbatim when it is too long for one.
 void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
+  if (IsPlainWord(run)) {
+    receiver.Take(Kind::Word, run);
+    return;
+  }
   if (std::all_of(run.begin(), run.end(), IsAsciiDigit)) {
     receiver.Take(Kind::Number, run);
     return;

@@ -39,9 +39,11 @@ class DecodedWordTable {
   };
 
   std::size_t capacity_;
-  std::size_t mask_;                  // slots_.size() - 1, a power of two at least twice capacity_
-  std::vector<std::uint32_t> slots_;  // 0 when empty, else an index into entries_ plus one
-  std::vector<Entry> entries_;        // the first count_ are in use
+  // A slot holds the index into entries_ plus one (0 when empty) in its low half and the top
+  // of the hash in its high half, so that a probe seldom has to look at an entry that differs.
+  std::size_t mask_;  // slots_.size() - 1, a power of two at least twice capacity_
+  std::vector<std::uint64_t> slots_;
+  std::vector<Entry> entries_;  // the first count_ are in use
   std::size_t count_ = 0;
   std::string tokens_;
 };

@@ -61,6 +61,7 @@ class TextTokenizer {
   void TakeLongChunk(Receiver& receiver);
   void Split(std::string_view chunk, Receiver& receiver, bool last);
   void TakeRun(std::string_view run, Receiver& receiver);
+  bool IsPlainWord(std::string_view run) const;
 
   std::array<std::uint8_t, 128> ascii_{};
   std::u32string wordCharacters_;  // beyond ASCII, sorted, with their classes below
