@@ -7,7 +7,7 @@
 namespace lettermorph {
 
 DecodedWordTable::DecodedWordTable(std::size_t capacity)
-    : capacity_(capacity), mask_(std::bit_ceil(2 * capacity + 2) - 1) {}
+    : capacity_(capacity), mask_(std::bit_ceil(std::max<std::size_t>(2 * capacity, 2)) - 1) {}
 
 // Eight bytes at a time, mixed by multiplication; tokens are short, and the low bits, which
 // choose the slot, depend on every byte.

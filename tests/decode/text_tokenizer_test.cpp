@@ -77,6 +77,10 @@ INSTANTIATE_TEST_SUITE_P(
              {u">I<"},
              "<>I<yk>",
              "P[<]W[>I<yk]P[>]"},
+        Case{"such_a_character_at_one_end_only",
+             {u">I<"},
+             "<>I<yk >I<yk>",
+             "P[<]W[>I<yk]S[ ]W[>I<yk]P[>]"},
         Case{"punctuation_and_spaces", {}, "Kpau,  mou!\r\n", "W[Kpau]P[,]S[  ]W[mou]P[!]S[\r\n]"},
         Case{"accented_greek_and_cyrillic", {}, "café αβ Жж", "W[café]S[ ]W[αβ]S[ ]W[Жж]"},
         Case{"signs_in_the_latin_block", {}, "2×3÷4", "N[2]P[×]N[3]P[÷]N[4]"},
@@ -106,6 +110,7 @@ INSTANTIATE_TEST_SUITE_P(
              {u"9I"},
              "naKeT1 2-x 9I",
              "W[naKeT]N[1]S[ ]N[2]P[-]W[x]S[ ]W[9I]"},
+        Case{"digits_that_replacements_use_alone", {u"3", u"6"}, "36 3a", "N[36]S[ ]W[3a]"},
         Case{"abbreviation_and_version", {}, "т.е. 3.14", "W[т]P[.]W[е]P[.]S[ ]N[3]P[.]N[14]"}),
     RowName);
 
