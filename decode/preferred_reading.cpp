@@ -1,6 +1,7 @@
 #include "preferred_reading.h"
 
 #include <algorithm>
+#include <array>
 #include <limits>
 
 #include "letter_preference.h"
@@ -52,6 +53,7 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
   // rather than a few times for every letter of every token.
   thread_local std::vector<std::vector<State>> ending;
   thread_local std::vector<const LookAlikeIndex::Entry*> matches;
+  thread_local std::vector<std::array<int, 2>> costs;
   if (ending.size() < token.size() + 1) {
     ending.resize(token.size() + 1);
   }
@@ -64,6 +66,14 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
     }
     matches.clear();
     index.MatchesAt(token.substr(at), matches);
+    // What each state here costs before a consonant and before a vowel, worked out once for
+    // all the letters that may follow it.
+    costs.clear();
+    for (const State& before : ending[at]) {
+      costs.push_back(
+          {before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel, false),
+           before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel, true)});
+    }
     for (const LookAlikeIndex::Entry* entry : matches) {
       const std::size_t end = at + entry->text.size();
       for (const Reading& reading : entry->readings) {
@@ -74,9 +84,7 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
         }
         for (std::size_t i = 0; i < ending[at].size(); ++i) {
           const State& before = ending[at][i];
-          const int penalty =
-              before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel,
-                                             IsVowel(reading.letter));
+          const int penalty = costs[i][IsVowel(reading.letter) ? 1 : 0];
           const bool afterVowel = IsVowel(before.letter);
           Offer(ending[end], {State::KeyOf(reading.letter, false, afterVowel), reading.letter,
                               reading.cases, false, afterVowel, penalty, at, i});
