@@ -64,6 +64,20 @@ std::span<const std::uint8_t> RecordAt(std::span<const std::uint8_t> section, st
   return section.subspan(offset, headerBytes + section[offset]);
 }
 
+// As string_view::starts_with, in a loop: a look-alike is a byte or three, which a call to
+// memcmp would cost more than comparing them.
+bool StartsWith(std::string_view text, std::string_view start) {
+  if (start.size() > text.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < start.size(); ++i) {
+    if (text[i] != start[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
@@ -152,7 +166,7 @@ void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) co
         break;
       }
       const std::string_view piece = spelling_->Folded(slot);
-      same = rest.starts_with(piece);
+      same = StartsWith(rest, piece);
       rest.remove_prefix(same ? piece.size() : 0);
     }
     if (same && rest.empty()) {
