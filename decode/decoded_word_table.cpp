@@ -1,13 +1,18 @@
 #include "decode/decoded_word_table.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 
 namespace lettermorph {
 
-DecodedWordTable::DecodedWordTable(std::size_t capacity)
-    : capacity_(capacity), mask_(std::bit_ceil(std::max<std::size_t>(2 * capacity, 2)) - 1) {}
+namespace {
+
+constexpr std::size_t kFirstSlots = 64;
+constexpr std::uint64_t kTagBits = ~std::uint64_t{0xFFFFFFFF};
+
+}  // namespace
+
+DecodedWordTable::DecodedWordTable(std::size_t capacity) : capacity_(capacity) {}
 
 // Eight bytes at a time, mixed by multiplication; tokens are short, and the low bits, which
 // choose the slot, depend on every byte.
@@ -30,13 +35,13 @@ const DecodedWord* DecodedWordTable::Find(std::string_view token, std::uint64_t 
   if (slots_.empty()) {
     return nullptr;
   }
-  const std::uint64_t tag = hash & ~std::uint64_t{0xFFFFFFFF};
-  for (std::size_t slot = hash & mask_;; slot = (slot + 1) & mask_) {
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     const std::uint64_t held = slots_[slot];
     if (held == 0) {
       return nullptr;
     }
-    if ((held & ~std::uint64_t{0xFFFFFFFF}) != tag) {
+    if ((held & kTagBits) != (hash & kTagBits)) {
       continue;
     }
     const Entry& entry = entries_[(held & 0xFFFFFFFF) - 1];
@@ -49,18 +54,14 @@ const DecodedWord* DecodedWordTable::Find(std::string_view token, std::uint64_t 
 
 const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_t hash,
                                             const DecodedWord& word) {
-  if (slots_.empty()) {
-    slots_.assign(mask_ + 1, 0);
-  }
-  std::size_t slot = hash & mask_;
-  while (slots_[slot] != 0) {
-    slot = (slot + 1) & mask_;
+  if (2 * (count_ + 1) > slots_.size()) {
+    Grow();
   }
   if (count_ == entries_.size()) {
     entries_.emplace_back();
   }
+  Place(hash, count_);
   Entry& entry = entries_[count_++];
-  slots_[slot] = (hash & ~std::uint64_t{0xFFFFFFFF}) | count_;
   entry.hash = hash;
   entry.tokenAt = static_cast<std::uint32_t>(tokens_.size());
   entry.tokenLength = static_cast<std::uint32_t>(token.size());
@@ -68,6 +69,23 @@ const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_
   entry.word = word;
   tokens_ += token;
   return entry.word;
+}
+
+// Points the first free slot from the hash's own onward at entries_[entry].
+void DecodedWordTable::Place(std::uint64_t hash, std::size_t entry) {
+  const std::size_t mask = slots_.size() - 1;
+  std::size_t slot = hash & mask;
+  while (slots_[slot] != 0) {
+    slot = (slot + 1) & mask;
+  }
+  slots_[slot] = (hash & kTagBits) | (entry + 1);
+}
+
+void DecodedWordTable::Grow() {
+  slots_.assign(slots_.empty() ? kFirstSlots : 2 * slots_.size(), 0);
+  for (std::size_t i = 0; i < count_; ++i) {
+    Place(entries_[i].hash, i);
+  }
 }
 
 void DecodedWordTable::Clear() {

@@ -43,5 +43,34 @@ INSTANTIATE_TEST_SUITE_P(Generations, DecodedWordCacheCases,
                                          Case{"room_for_all", 8, "ABCDEEDCBAACEBD"}),
                          RowName);
 
+// The table under the cache starts with few slots and doubles them as words come: every word
+// stays findable through each doubling and none is found after Clear(), when the same slots
+// take new words.
+TEST(DecodedWordTable, FindsEveryWordThroughGrowthAndClearing) {
+  DecodedWordTable table(300);
+  const auto token = [](int i) { return std::to_string(i) + "w"; };
+  const auto find = [&](const std::string& text) {
+    return table.Find(text, DecodedWordTable::Hash(text));
+  };
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 300; ++i) {
+      ASSERT_FALSE(table.Full()) << i;
+      DecodedWord word;
+      word.letters = token(i) + (round == 0 ? "a" : "b");
+      table.Insert(token(i), DecodedWordTable::Hash(token(i)), word);
+    }
+    EXPECT_TRUE(table.Full());
+    for (int i = 0; i < 300; ++i) {
+      const DecodedWord* word = find(token(i));
+      ASSERT_NE(word, nullptr) << i;
+      EXPECT_EQ(word->letters, token(i) + (round == 0 ? "a" : "b"));
+    }
+    EXPECT_EQ(find("300w"), nullptr);
+    table.Clear();
+    EXPECT_EQ(find("0w"), nullptr);
+    EXPECT_EQ(find("299w"), nullptr);
+  }
+}
+
 }  // namespace
 }  // namespace lettermorph

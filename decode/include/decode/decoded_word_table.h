@@ -10,13 +10,13 @@
 
 namespace lettermorph {
 
-// Decoded words by their token, in one flat open-addressing table of a fixed number of
+// Decoded words by their token, in one flat open-addressing table of up to a fixed number of
 // words: the tokens lie side by side in one string and the slots are indexes into the
 // entries, so a lookup allocates nothing and a cleared table keeps its memory for the next
-// words.
+// words. The slots start few and double as words come, so a short text costs little.
 class DecodedWordTable {
  public:
-  // Room for `capacity` words; memory is taken at the first insert.
+  // Room for `capacity` words.
   explicit DecodedWordTable(std::size_t capacity);
 
   static std::uint64_t Hash(std::string_view token);
@@ -38,10 +38,13 @@ class DecodedWordTable {
     DecodedWord word;
   };
 
+  void Place(std::uint64_t hash, std::size_t entry);
+  void Grow();
+
   std::size_t capacity_;
   // A slot holds the index into entries_ plus one (0 when empty) in its low half and the top
   // of the hash in its high half, so that a probe seldom has to look at an entry that differs.
-  std::size_t mask_;  // slots_.size() - 1, a power of two at least twice capacity_
+  // There are always at least twice as many slots as words, a power of two.
   std::vector<std::uint64_t> slots_;
   std::vector<Entry> entries_;  // the first count_ are in use
   std::size_t count_ = 0;
