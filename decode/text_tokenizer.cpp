@@ -133,12 +133,22 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
     std::sort(set->begin(), set->end());
     set->erase(std::unique(set->begin(), set->end()), set->end());
   }
+  for (char32_t code = 0x80; code < 0x800; ++code) {
+    twoBytes_[code - 0x80] = ClassBeyondAscii(code);
+  }
 }
 
 std::uint8_t TextTokenizer::ClassOf(char32_t code) const {
   if (code < 0x80) {
     return ascii_[code];
   }
+  if (code < 0x800) {
+    return twoBytes_[code - 0x80];
+  }
+  return ClassBeyondAscii(code);
+}
+
+std::uint8_t TextTokenizer::ClassBeyondAscii(char32_t code) const {
   if (IsSpace(code)) {
     return kSpace;
   }

@@ -54,6 +54,7 @@ class TextTokenizer {
   };
 
   std::uint8_t ClassOf(char32_t code) const;
+  std::uint8_t ClassBeyondAscii(char32_t code) const;
   // The class of the character that starts `text`, which is not empty, and its length; ASCII
   // is read straight from a table, as most look-alike text is ASCII.
   std::size_t ClassAt(std::string_view text, std::uint8_t& type) const;
@@ -64,6 +65,9 @@ class TextTokenizer {
   bool IsPlainWord(std::string_view run) const;
 
   std::array<std::uint8_t, 128> ascii_{};
+  // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,
+  // Cyrillic, « and »), worked out once, as such text is full of them.
+  std::array<std::uint8_t, 0x800 - 0x80> twoBytes_{};
   std::u32string wordCharacters_;  // beyond ASCII, sorted, with their classes below
   std::u32string startCharacters_;
   std::u32string endCharacters_;
