@@ -10,22 +10,44 @@ namespace {
 constexpr std::size_t kFirstSlots = 64;
 constexpr std::uint64_t kTagBits = ~std::uint64_t{0xFFFFFFFF};
 
+template <typename Word>
+Word Load(const char* at) {
+  Word word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
 }  // namespace
 
 DecodedWordTable::DecodedWordTable(std::size_t capacity) : capacity_(capacity) {}
 
 // Eight bytes at a time, mixed by multiplication; tokens are short, and the low bits, which
-// choose the slot, depend on every byte.
+// choose the slot, depend on every byte. The bytes past the last eight are read by loads of a
+// fixed size that overlap those before them: a copy of a varying length through memory would
+// hold up the load that reads it back.
 std::uint64_t DecodedWordTable::Hash(std::string_view token) {
   constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
-  std::uint64_t hash = token.size() * kMultiplier;
-  while (!token.empty()) {
-    std::uint64_t block = 0;
-    const std::size_t length = std::min<std::size_t>(token.size(), sizeof block);
-    std::memcpy(&block, token.data(), length);
-    token.remove_prefix(length);
+  const char* bytes = token.data();
+  const std::size_t size = token.size();
+  std::uint64_t hash = size * kMultiplier;
+  const auto mix = [&hash](std::uint64_t block) {
     hash = (hash ^ block) * kMultiplier;
     hash ^= hash >> 29;
+  };
+  std::size_t at = 0;
+  for (; at + 8 <= size; at += 8) {
+    mix(Load<std::uint64_t>(bytes + at));
+  }
+  if (at < size) {
+    if (size >= 8) {
+      mix(Load<std::uint64_t>(bytes + size - 8));
+    } else if (size >= 4) {
+      mix(Load<std::uint32_t>(bytes) | std::uint64_t{Load<std::uint32_t>(bytes + size - 4)} << 32);
+    } else {
+      mix(static_cast<unsigned char>(bytes[0]) |
+          std::uint64_t{static_cast<unsigned char>(bytes[size / 2])} << 8 |
+          std::uint64_t{static_cast<unsigned char>(bytes[size - 1])} << 16);
+    }
   }
   hash *= 0xFF51AFD7ED558CCDu;
   return hash ^ (hash >> 32);
