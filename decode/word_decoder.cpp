@@ -14,6 +14,7 @@ namespace lettermorph {
 namespace {
 
 constexpr int kHalf = kSlotCount / 2;
+constexpr std::uint32_t kPutBackOdds = 64;
 
 bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
@@ -60,10 +61,14 @@ struct Candidate {
   bool capitals = false;  // stored in capitals, as an abbreviation is
   int penalty = 0;
 
-  // Better first: a form whose case fits, one with no letter put back, the more frequent, a
-  // common word before a name with its letters, and the likelier letters.
+  // Better first: a form whose case fits, the more frequent, one with no letter put back, a
+  // common word before a name with its letters, and the likelier letters. A letter put back is
+  // a guess, so that form needs to be far more frequent to win: "FuJI" is "ФАЙЛ", not the
+  // slip "фйл" that the frequencies met twice.
   auto Rank() const {
-    return std::make_tuple(!fits, putBack, -std::int64_t{count}, properNoun, penalty);
+    const std::uint32_t weight = putBack ? count / kPutBackOdds : count;
+    return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun,
+                           penalty);
   }
 };
 

@@ -9,10 +9,11 @@ namespace {
 // Real words of the kinds that real text gets wrong, each read back under the design set.
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
-const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
-                          u"версий", u"параметр", u"в"},
-                         {{u"версии", 50}, {u"версий", 10}, {u"т", 440}, {u"д", 149}},
-                         {"come", "on"}};
+const WordList kWords = {
+    {u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии", u"версий", u"параметр",
+     u"в"},
+    {{u"версии", 50}, {u"версий", 10}, {u"т", 440}, {u"д", 149}, {u"файл", 3214}, {u"фйл", 2}},
+    {"come", "on"}};
 
 struct Case {
   const char* name;
@@ -46,7 +47,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"i_or_short_i_by_frequency", u"u3 Bepcuu", u"Из версии"},
         Case{"unknown_word_with_a_capital_inside", u"u TpeHgа", u"И тренда"},
         // Every capital "А" that vanished from a word in capitals comes back.
-        Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"}),
+        Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"},
+        // A common word with its "А" put back beats a slip the frequencies met twice.
+        Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace
