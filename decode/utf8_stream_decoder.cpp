@@ -150,6 +150,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
+  previousAsks_ = DecodedWord::Asks::Nothing;
   afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation) {
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
@@ -175,11 +176,25 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // numbers, not "25" and a word.
   if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
     chunkNumber_ = true;
+    previousAsks_ = DecodedWord::Asks::Nothing;
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
     return;
   }
-  const DecodedWord& word = cache_.Decode(token, words_);
+  const DecodedWord& decoded = cache_.Decode(token, words_);
   const WordPlace place = PlaceOfWord();
+  const DecodedWord::Asks asked = previousAsks_;
+  previousAsks_ =
+      decoded.kind == DecodedWord::Kind::Russian ? decoded.asks : DecodedWord::Asks::Nothing;
+  // "и" and "й" differ in the last bit of their UTF-8, small or capital.
+  DecodedWord twin;
+  const bool wantsShortI = asked == DecodedWord::Asks::EndingShortI;
+  const bool flip = decoded.endingTwin && asked != DecodedWord::Asks::Nothing &&
+                    ((static_cast<unsigned char>(decoded.letters.back()) & 1) != 0) != wantsShortI;
+  if (flip) {
+    twin = decoded;
+    twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
+  }
+  const DecodedWord& word = flip ? twin : decoded;
   afterNumber_ = false;
   lineHasWord_ = true;
   chunkHasWord_ = true;
@@ -380,6 +395,7 @@ void Utf8StreamDecoder::EndSentence() {
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
   wroteCapitals_ = false;
+  previousAsks_ = DecodedWord::Asks::Nothing;
 }
 
 // The undecided run before the chunk is decoded unless an English or other foreign word

@@ -1,6 +1,7 @@
 #include "decode/word_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <tuple>
 
 #include "case_choice.h"
@@ -40,6 +41,33 @@ bool IsEnglishShaped(std::string_view token) {
 
 bool IsOneLetterWord(std::u16string_view small) {
   return small.size() == 1 && std::u16string_view(u"абвжикосуя").find(small[0]) != small.npos;
+}
+
+// The twin ending that a preceding word asks for. A preposition of place or topic takes the
+// singular "-ии" ("при версии", "в функции"); a count or an adjective in the genitive plural
+// takes "-ий" ("несколько версий", "новых функций"). Words of mass ("много", "количество")
+// are left out: "много информации" is singular.
+DecodedWord::Asks AskedEnding(std::u16string_view small) {
+  static constexpr std::array<std::u16string_view, 7> kPlace = {u"при", u"о",  u"об", u"обо",
+                                                                u"в",   u"во", u"на"};
+  static constexpr std::array<std::u16string_view, 10> kCount = {
+      u"несколько", u"двух",   u"трёх",  u"трех", u"четырёх",
+      u"четырех",   u"список", u"набор", u"ряд",  u"всех"};
+  if (std::find(kPlace.begin(), kPlace.end(), small) != kPlace.end()) {
+    return DecodedWord::Asks::EndingI;
+  }
+  if (std::find(kCount.begin(), kCount.end(), small) != kCount.end() ||
+      (small.size() >= 4 && (small.ends_with(u"ых") || small.ends_with(u"их")))) {
+    return DecodedWord::Asks::EndingShortI;
+  }
+  return DecodedWord::Asks::Nothing;
+}
+
+// A word ending in "-ии" or "-ий" after a consonant, as the case forms of nouns such as
+// "версия" do, and long enough not to be a pronoun.
+bool MayHaveEndingTwin(std::u16string_view small) {
+  return small.size() >= 5 && (small.back() == u'и' || small.back() == u'й') &&
+         small[small.size() - 2] == u'и' && !IsVowel(small[small.size() - 3]);
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -216,6 +244,8 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   const CaseChoice cases(choice.small, choice.cases);
   word.kind = DecodedWord::Kind::Russian;
   word.properNoun = choice.properNoun;
+  word.endingTwin = choice.endingTwin;
+  word.asks = AskedEnding(choice.small);
   word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
                    (cases.AllowsTitle() ? DecodedWord::kTitle : 0) |
                    (cases.AllowsCapitals() ? DecodedWord::kCapitals : 0);
@@ -246,6 +276,18 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   }
   if (!best) {
     return false;
+  }
+  if (MayHaveEndingTwin(best->small)) {
+    std::u16string twin = best->small;
+    twin.back() = twin.back() == u'и' ? u'й' : u'и';
+    for (const WordIndex::Match& match : matches_) {
+      const std::optional<Candidate> candidate = Align(match, token, index_->Spelling());
+      if (candidate && candidate->small == twin && candidate->fits == best->fits &&
+          candidate->putBack == best->putBack && candidate->cases.back() == best->cases.back()) {
+        choice.endingTwin = true;
+        break;
+      }
+    }
   }
   choice.small = std::move(best->small);
   choice.cases = std::move(best->cases);

@@ -9,11 +9,17 @@ namespace {
 // Real words of the kinds that real text gets wrong, each read back under the design set.
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
-const WordList kWords = {
-    {u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии", u"версий", u"параметр",
-     u"в"},
-    {{u"версии", 50}, {u"версий", 10}, {u"т", 440}, {u"д", 149}, {u"файл", 3214}, {u"фйл", 2}},
-    {"come", "on"}};
+const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
+                          u"версий", u"параметр", u"в", u"при", u"новых", u"несколько"},
+                         {{u"версии", 50},
+                          {u"версий", 10},
+                          {u"изменении", 57},
+                          {u"изменений", 295},
+                          {u"т", 440},
+                          {u"д", 149},
+                          {u"файл", 3214},
+                          {u"фйл", 2}},
+                         {"come", "on"}};
 
 struct Case {
   const char* name;
@@ -46,6 +52,12 @@ INSTANTIATE_TEST_SUITE_P(
         // capital inside it shows that it is no English word.
         Case{"i_or_short_i_by_frequency", u"u3 Bepcuu", u"Из версии"},
         Case{"unknown_word_with_a_capital_inside", u"u TpeHgа", u"И тренда"},
+        // The word before settles "-ии" and "-ий" against the frequencies, but only a word
+        // right before: a comma between them says nothing.
+        Case{"i_after_a_preposition", u"6ygeT npu u3meHeHuu", u"Будет при изменении"},
+        Case{"short_i_after_a_plural", u"HoBbIx Bepcuu, HeckoJIbko Bepcuu",
+             u"Новых версий, несколько версий"},
+        Case{"nothing_asked_across_a_comma", u"npu, u3meHeHuu", u"При, изменений"},
         // Every capital "А" that vanished from a word in capitals comes back.
         Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"},
         // A common word with its "А" put back beats a slip the frequencies met twice.

@@ -118,6 +118,8 @@ class Utf8StreamDecoder {
   char32_t chunkEnd_ = 0;         // the last character of the previous chunk
   bool previousWasDash_ = false;  // the previous chunk was a dash alone
   bool wroteCapitals_ = false;    // the previous word was written in capitals
+  // What the word just before asks of a word whose last letter may be "и" or "й".
+  DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
   std::string lastWord_;          // the chunk's last word, if Russian, in small letters
   bool lastWordCapital_ = false;  // and whether it was written with a capital
 
