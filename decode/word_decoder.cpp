@@ -39,6 +39,39 @@ bool IsEnglishShaped(std::string_view token) {
          std::all_of(rest.begin(), rest.end(), IsAsciiUpper);
 }
 
+// An identifier of English words run together ("ComboBox", "myForm", "oDoc"): Latin letters
+// only, a small-letter start of one letter or an English word, then English words of three
+// letters or more, each starting with a capital. Shorter capitalised parts ("CuEn", "apeHg")
+// are as likely the look-alikes of a Russian word the index lacks.
+bool IsEnglishCompound(std::string_view token, const WordIndex& index) {
+  if (token.empty() || !std::all_of(token.begin(), token.end(),
+                                    [](char c) { return IsAsciiLower(c) || IsAsciiUpper(c); })) {
+    return false;
+  }
+  std::string part;
+  int words = 0;
+  for (std::size_t start = 0; start < token.size();) {
+    std::size_t end = start + 1;
+    while (end < token.size() && IsAsciiLower(token[end])) {
+      ++end;
+    }
+    const bool prefix = start == 0 && IsAsciiLower(token[0]);
+    if (!prefix && end - start < 3) {
+      return false;
+    }
+    part.clear();
+    for (std::size_t i = start; i < end; ++i) {
+      part += FoldAscii(token[i]);
+    }
+    if (part.size() > 1 && !index.IsEnglish(part)) {
+      return false;
+    }
+    words += prefix ? 0 : 1;
+    start = end;
+  }
+  return words >= 1 && !(words == 1 && IsAsciiUpper(token[0]));
+}
+
 bool IsOneLetterWord(std::u16string_view small) {
   return small.size() == 1 && std::u16string_view(u"абвжикосуя").find(small[0]) != small.npos;
 }
@@ -230,7 +263,8 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
     }
     word.mayBeEnglish = english;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
-  } else if (english || (index_ && (word.latin || !LooksRussian(token)))) {
+  } else if (english || (index_ && (word.latin || !LooksRussian(token) ||
+                                    IsEnglishCompound(token, *index_)))) {
     return word;
   } else if (std::optional<LetterReading> reading =
                  ReadByPreference(letters_, Utf16FromUtf8(token))) {

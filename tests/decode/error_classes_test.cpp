@@ -19,7 +19,7 @@ const WordList kWords = {{u"параметры", u"имя", u"файла", u"и"
                           {u"д", 149},
                           {u"файл", 3214},
                           {u"фйл", 2}},
-                         {"come", "on"}};
+                         {"come", "on", "combo", "box", "my", "form", "he", "to"}};
 
 struct Case {
   const char* name;
@@ -52,6 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
         // capital inside it shows that it is no English word.
         Case{"i_or_short_i_by_frequency", u"u3 Bepcuu", u"Из версии"},
         Case{"unknown_word_with_a_capital_inside", u"u TpeHgа", u"И тренда"},
+        // English words run together stay; short capitalised parts are Russian look-alikes.
+        Case{"english_compounds", u"u ComboBox u myForm", u"И ComboBox и myForm"},
+        Case{"short_parts_are_no_compound", u"u HeTo", u"И нето"},
         // The word before settles "-ии" and "-ий" against the frequencies, but only a word
         // right before: a comma between them says nothing.
         Case{"i_after_a_preposition", u"6ygeT npu u3meHeHuu", u"Будет при изменении"},
