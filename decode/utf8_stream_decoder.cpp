@@ -213,6 +213,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // word that can only be small or only capitalised about first letters, one that can only
   // be in capitals, or only not, about runs of capitals.
   const std::uint8_t spellings = word.spellings;
+  const bool afterCapitals = place.kind == WordPlace::kInSentence && place.detail == 1;
   if (!word.properNoun && !word.mayBeEnglish) {
     const bool oneLetter = word.letters.size() == 2;
     if (spellings == DecodedWord::kSmall ||
@@ -220,20 +221,26 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
             (oneLetter ? DecodedWord::kTitle | DecodedWord::kCapitals : DecodedWord::kTitle)) {
       cases_->LearnFirst(place, spellings != DecodedWord::kSmall);
     }
-    if (!oneLetter && (spellings == DecodedWord::kCapitals || spellings == DecodedWord::kTitle)) {
+    if (!oneLetter &&
+        (spellings == DecodedWord::kCapitals || spellings == DecodedWord::kTitle ||
+         (afterCapitals && spellings != 0 && (spellings & DecodedWord::kCapitals) == 0))) {
       cases_->LearnCapitals(place, spellings == DecodedWord::kCapitals);
     }
   }
   DecodedWord::Spelling spelling = DecodedWord::kSmall;
-  if (spellings != 0 && spellings != DecodedWord::kSmall &&
-      ((spellings & DecodedWord::kSmall) == 0 || cases_->Capitalised(place))) {
+  if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {
+    // A run of capitals goes on ("ДВОЙНАЯ ЛИНИЯ ВНИЗ И ВПРАВО") where this text's runs do.
+    spelling = DecodedWord::kCapitals;
+  } else if (spellings != 0 && spellings != DecodedWord::kSmall &&
+             ((spellings & DecodedWord::kSmall) == 0 || cases_->Capitalised(place))) {
     const bool both = (spellings & DecodedWord::kTitle) && (spellings & DecodedWord::kCapitals);
     spelling = both ? (word.letters.size() > 2 && cases_->InCapitals(place) ? DecodedWord::kCapitals
                                                                             : DecodedWord::kTitle)
                : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
                                                    : DecodedWord::kCapitals;
   }
-  wroteCapitals_ = spelling == DecodedWord::kCapitals && word.letters.size() > 2;
+  // A one-letter word in a run of capitals ("И") carries the run on.
+  wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWord_ = word.letters;
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   spelled_.clear();

@@ -9,17 +9,18 @@ namespace {
 // Real words of the kinds that real text gets wrong, each read back under the design set.
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
-const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
-                          u"версий", u"параметр", u"в", u"при", u"новых", u"несколько"},
-                         {{u"версии", 50},
-                          {u"версий", 10},
-                          {u"изменении", 57},
-                          {u"изменений", 295},
-                          {u"т", 440},
-                          {u"д", 149},
-                          {u"файл", 3214},
-                          {u"фйл", 2}},
-                         {"come", "on", "combo", "box", "my", "form", "he", "to"}};
+const WordList kWords = {
+    {u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии", u"версий", u"параметр", u"в",
+     u"при", u"новых", u"несколько", u"одинарная", u"линия", u"вниз", u"вправо"},
+    {{u"версии", 50},
+     {u"версий", 10},
+     {u"изменении", 57},
+     {u"изменений", 295},
+     {u"т", 440},
+     {u"д", 149},
+     {u"файл", 3214},
+     {u"фйл", 2}},
+    {"come", "on", "combo", "box", "my", "form", "he", "to"}};
 
 struct Case {
   const char* name;
@@ -63,6 +64,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"nothing_asked_across_a_comma", u"npu, u3meHeHuu", u"При, изменений"},
         // Every capital "А" that vanished from a word in capitals comes back.
         Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"},
+        // A run of capitals goes on through words whose look-alikes show no case, a
+        // one-letter word included.
+        Case{"run_of_capitals", u"ODuHPH9I JIuHu9I BHu3 u BnPBO", u"ОДИНАРНАЯ ЛИНИЯ ВНИЗ И ВПРАВО"},
         // A common word with its "А" put back beats a slip the frequencies met twice.
         Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
