@@ -156,6 +156,13 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
     if (!chunkHasPart_) {
       chunkOption_ = IsDash(LastCharacter(bytes));
+    } else if (chunkOption_ && bytes.find('=') != bytes.npos) {
+      // An option's value is words of its own ("--backup=МЕТОД"): the option's name is code,
+      // and what follows the "=" is judged as a chunk would be.
+      ResolveChunk();
+      chunkStart_ = parts_.size();
+      chunkOption_ = chunkForeign_ = chunkNumber_ = chunkRussian_ = false;
+      chunkOptionValue_ = true;
     }
     chunkOpening_ = chunkOpening_ || (!chunkHasWord_ && IsOpening(bytes));
     chunkTail_ += bytes;
@@ -307,6 +314,9 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     EndSentence();
   }
   Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
+  // The space belongs to no chunk: the next one starts with whatever follows it, so that a
+  // dash there starts an option ("-o").
+  chunkHasPart_ = false;
 }
 
 void Utf8StreamDecoder::CountLine(std::string_view bytes) {
@@ -350,7 +360,7 @@ void Utf8StreamDecoder::EndChunk() {
       EndSentence();
     }
   }
-  chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = false;
+  chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
   chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = false;
   chunkTail_.clear();
   lastWord_.clear();
@@ -370,7 +380,10 @@ void Utf8StreamDecoder::ResolveChunk() {
     const bool abbreviated = i + 1 < parts_.size() &&
                              parts_[i + 1].kind == TextTokenizer::Kind::Punctuation &&
                              text_[part.textEnd] == '.';
-    if (chunkForeign_ || chunkNumber_ || chunkOption_ ||
+    // A letter alone as an option's value is code ("--lang=C").
+    const std::uint32_t begin = i > 0 ? parts_[i - 1].textEnd : 0;
+    const bool valueLetter = chunkOptionValue_ && part.textEnd - begin == 1;
+    if (chunkForeign_ || chunkNumber_ || chunkOption_ || valueLetter ||
         ((part.word & kStrayLetter) && !abbreviated)) {
       part.fate = Fate::Copy;
       --open_;

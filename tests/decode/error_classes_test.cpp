@@ -11,7 +11,7 @@ namespace {
 // the letters that abbreviations shorten words to.
 const WordList kWords = {
     {u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии", u"версий", u"параметр", u"в",
-     u"при", u"новых", u"несколько", u"одинарная", u"линия", u"вниз", u"вправо"},
+     u"при", u"новых", u"несколько", u"одинарная", u"линия", u"вниз", u"вправо", u"слово"},
     {{u"версии", 50},
      {u"версий", 10},
      {u"изменении", 57},
@@ -20,7 +20,7 @@ const WordList kWords = {
      {u"д", 149},
      {u"файл", 3214},
      {u"фйл", 2}},
-    {"come", "on", "combo", "box", "my", "form", "he", "to"}};
+    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang"}};
 
 struct Case {
   const char* name;
@@ -68,7 +68,11 @@ INSTANTIATE_TEST_SUITE_P(
         // one-letter word included.
         Case{"run_of_capitals", u"ODuHPH9I JIuHu9I BnPBO u BHu3", u"ОДИНАРНАЯ ЛИНИЯ ВПРАВО И ВНИЗ"},
         // A common word with its "А" put back beats a slip the frequencies met twice.
-        Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"}),
+        Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
+        // A dash after a space starts an option, which is code; its value after "=" is read
+        // as words, unless it is a letter alone.
+        Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
+             u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace
