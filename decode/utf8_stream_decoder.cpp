@@ -151,6 +151,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
   previousAsks_ = DecodedWord::Asks::Nothing;
+  afterTitleWord_ = false;
   afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation) {
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
@@ -189,6 +190,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   }
   const DecodedWord& decoded = cache_.Decode(token, words_);
   const WordPlace place = PlaceOfWord();
+  const bool titleWord = decoded.latin && token.size() > 1 && token[0] >= 'A' && token[0] <= 'Z';
+  const bool afterTitleWord = afterTitleWord_;
+  afterTitleWord_ =
+      titleWord && (decoded.kind != DecodedWord::Kind::Russian || decoded.mayBeEnglish);
   const DecodedWord::Asks asked = previousAsks_;
   previousAsks_ =
       decoded.kind == DecodedWord::Kind::Russian ? decoded.asks : DecodedWord::Asks::Nothing;
@@ -258,10 +263,16 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     Add(TextTokenizer::Kind::Word, Fate::Decode, 0, token, spelled_);
     return;
   }
+  // An English word with a capital inside a sentence ("He", "To") is seldom English there,
+  // where the Russian word's small letters look so ("не", "то"), unless it goes on a run of
+  // English words in Title Case ("Fails To Build").
+  const bool capitalMidSentence = place.kind == WordPlace::kInSentence && titleWord &&
+                                  !afterTitleWord && spelling == DecodedWord::kSmall;
   // Latin letters wait for the rest of their chunk, which may show that they are code.
   Add(TextTokenizer::Kind::Word, Fate::Joined,
-      (word.mayBeEnglish ? kMayBeEnglish : 0) | (word.strayLetter ? kStrayLetter : 0), token,
-      spelled_);
+      (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
+          (word.strayLetter ? kStrayLetter : 0),
+      token, spelled_);
 }
 
 void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,

@@ -19,8 +19,11 @@ const WordList kWords = {
      {u"т", 440},
      {u"д", 149},
      {u"файл", 3214},
+     {u"тип", 1753},
+     {u"то", 3090},
      {u"фйл", 2}},
-    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang"}};
+    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
+     "build"}};
 
 struct Case {
   const char* name;
@@ -53,6 +56,10 @@ INSTANTIATE_TEST_SUITE_P(
         // capital inside it shows that it is no English word.
         Case{"i_or_short_i_by_frequency", u"u3 Bepcuu", u"Из версии"},
         Case{"unknown_word_with_a_capital_inside", u"u TpeHgа", u"И тренда"},
+        // An English word with a capital inside a sentence is a Russian word's small
+        // letters, unless it goes on English words in Title Case.
+        Case{"capital_inside_a_sentence", u"0x%lx: \"%s\" Tun = %ld", u"0x%lx: \"%s\" тип = %ld"},
+        Case{"title_case_english", u"(Fails To Build)", u"(Fails To Build)"},
         // English words run together stay; short capitalised parts are Russian look-alikes.
         Case{"english_compounds", u"u ComboBox u myForm", u"И ComboBox и myForm"},
         Case{"short_parts_are_no_compound", u"u HeTo", u"И нето"},
