@@ -266,8 +266,8 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // An English word with a capital inside a sentence ("He", "To") is seldom English there,
   // where the Russian word's small letters look so ("не", "то"), unless it goes on a run of
   // English words in Title Case ("Fails To Build").
-  const bool capitalMidSentence = place.kind == WordPlace::kInSentence && titleWord &&
-                                  !afterTitleWord && spelling == DecodedWord::kSmall;
+  const bool capitalMidSentence = word.listedEnglish && place.kind == WordPlace::kInSentence &&
+                                  titleWord && !afterTitleWord && spelling == DecodedWord::kSmall;
   // Latin letters wait for the rest of their chunk, which may show that they are code.
   Add(TextTokenizer::Kind::Word, Fate::Joined,
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |

@@ -262,6 +262,7 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
       return word;
     }
     word.mayBeEnglish = english;
+    word.listedEnglish = english;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else if (english || (index_ && (word.latin || !LooksRussian(token) ||
                                     IsEnglishCompound(token, *index_)))) {

@@ -29,6 +29,8 @@ struct DecodedWord {
   bool latin = false;
   // It is an English word as well: its neighbours decide ("no", "He").
   bool mayBeEnglish = false;
+  // The English word list has it, as well as a Russian reading.
+  bool listedEnglish = false;
   // A Latin letter alone that reads as no Russian word ("n", "T"): Russian only as an
   // abbreviation, with its full stop ("T. e.").
   bool strayLetter = false;
