@@ -27,7 +27,8 @@ CaseModel::CaseModel() {
         case WordPlace::kLineStart: {
           // Usual layouts: a line indented further or starting with a dash starts an item or
           // a line of dialogue; a line that goes on after a long one, as hard-wrapped prose
-          // does, goes on with the sentence.
+          // does, goes on with the sentence, and one after a short line that no comma ends
+          // follows a heading or a paragraph of its own.
           const int end = WordPlace::LineEndOf(detail);
           const int indent = WordPlace::IndentOf(detail);
           const bool longBefore = WordPlace::LongBefore(detail);
@@ -36,6 +37,7 @@ CaseModel::CaseModel() {
                        (end == WordPlace::kEndsInColon ? 1.5f : 0);
           first.no += (longBefore && indent == WordPlace::kSameIndent ? 3 : 0) +
                       (end == WordPlace::kEndsInComma ? 1 : 0);
+          first.yes += !longBefore && end != WordPlace::kEndsInComma ? 1 : 0;
           capitals = {0.5f, 2};
           break;
         }

@@ -150,11 +150,20 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
+  previousAsks_ = DecodedWord::Asks::Nothing;
+  afterTitleWord_ = false;
   afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation) {
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
     if (!chunkHasPart_) {
       chunkOption_ = IsDash(LastCharacter(bytes));
+    } else if (chunkOption_ && bytes.find('=') != bytes.npos) {
+      // An option's value is words of its own ("--backup=МЕТОД"): the option's name is code,
+      // and what follows the "=" is judged as a chunk would be.
+      ResolveChunk();
+      chunkStart_ = parts_.size();
+      chunkOption_ = chunkForeign_ = chunkNumber_ = chunkRussian_ = false;
+      chunkOptionValue_ = true;
     }
     chunkOpening_ = chunkOpening_ || (!chunkHasWord_ && IsOpening(bytes));
     chunkTail_ += bytes;
@@ -175,11 +184,29 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // numbers, not "25" and a word.
   if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
     chunkNumber_ = true;
+    previousAsks_ = DecodedWord::Asks::Nothing;
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
     return;
   }
-  const DecodedWord& word = cache_.Decode(token, words_);
+  const DecodedWord& decoded = cache_.Decode(token, words_);
   const WordPlace place = PlaceOfWord();
+  const bool titleWord = decoded.latin && token.size() > 1 && token[0] >= 'A' && token[0] <= 'Z';
+  const bool afterTitleWord = afterTitleWord_;
+  afterTitleWord_ =
+      titleWord && (decoded.kind != DecodedWord::Kind::Russian || decoded.mayBeEnglish);
+  const DecodedWord::Asks asked = previousAsks_;
+  previousAsks_ =
+      decoded.kind == DecodedWord::Kind::Russian ? decoded.asks : DecodedWord::Asks::Nothing;
+  // "и" and "й" differ in the last bit of their UTF-8, small or capital.
+  DecodedWord twin;
+  const bool wantsShortI = asked == DecodedWord::Asks::EndingShortI;
+  const bool flip = decoded.endingTwin && asked != DecodedWord::Asks::Nothing &&
+                    ((static_cast<unsigned char>(decoded.letters.back()) & 1) != 0) != wantsShortI;
+  if (flip) {
+    twin = decoded;
+    twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
+  }
+  const DecodedWord& word = flip ? twin : decoded;
   afterNumber_ = false;
   lineHasWord_ = true;
   chunkHasWord_ = true;
@@ -198,6 +225,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // word that can only be small or only capitalised about first letters, one that can only
   // be in capitals, or only not, about runs of capitals.
   const std::uint8_t spellings = word.spellings;
+  const bool afterCapitals = place.kind == WordPlace::kInSentence && place.detail == 1;
   if (!word.properNoun && !word.mayBeEnglish) {
     const bool oneLetter = word.letters.size() == 2;
     if (spellings == DecodedWord::kSmall ||
@@ -205,20 +233,26 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
             (oneLetter ? DecodedWord::kTitle | DecodedWord::kCapitals : DecodedWord::kTitle)) {
       cases_->LearnFirst(place, spellings != DecodedWord::kSmall);
     }
-    if (!oneLetter && (spellings == DecodedWord::kCapitals || spellings == DecodedWord::kTitle)) {
+    if (!oneLetter &&
+        (spellings == DecodedWord::kCapitals || spellings == DecodedWord::kTitle ||
+         (afterCapitals && spellings != 0 && (spellings & DecodedWord::kCapitals) == 0))) {
       cases_->LearnCapitals(place, spellings == DecodedWord::kCapitals);
     }
   }
   DecodedWord::Spelling spelling = DecodedWord::kSmall;
-  if (spellings != 0 && spellings != DecodedWord::kSmall &&
-      ((spellings & DecodedWord::kSmall) == 0 || cases_->Capitalised(place))) {
+  if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {
+    // A run of capitals goes on ("ДВОЙНАЯ ЛИНИЯ ВНИЗ И ВПРАВО") where this text's runs do.
+    spelling = DecodedWord::kCapitals;
+  } else if (spellings != 0 && spellings != DecodedWord::kSmall &&
+             ((spellings & DecodedWord::kSmall) == 0 || cases_->Capitalised(place))) {
     const bool both = (spellings & DecodedWord::kTitle) && (spellings & DecodedWord::kCapitals);
     spelling = both ? (word.letters.size() > 2 && cases_->InCapitals(place) ? DecodedWord::kCapitals
                                                                             : DecodedWord::kTitle)
                : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
                                                    : DecodedWord::kCapitals;
   }
-  wroteCapitals_ = spelling == DecodedWord::kCapitals && word.letters.size() > 2;
+  // A one-letter word in a run of capitals ("И") carries the run on.
+  wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWord_ = word.letters;
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   spelled_.clear();
@@ -229,10 +263,16 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     Add(TextTokenizer::Kind::Word, Fate::Decode, 0, token, spelled_);
     return;
   }
+  // An English word with a capital inside a sentence ("He", "To") is seldom English there,
+  // where the Russian word's small letters look so ("не", "то"), unless it goes on a run of
+  // English words in Title Case ("Fails To Build").
+  const bool capitalMidSentence = word.listedEnglish && place.kind == WordPlace::kInSentence &&
+                                  titleWord && !afterTitleWord && spelling == DecodedWord::kSmall;
   // Latin letters wait for the rest of their chunk, which may show that they are code.
   Add(TextTokenizer::Kind::Word, Fate::Joined,
-      (word.mayBeEnglish ? kMayBeEnglish : 0) | (word.strayLetter ? kStrayLetter : 0), token,
-      spelled_);
+      (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
+          (word.strayLetter ? kStrayLetter : 0),
+      token, spelled_);
 }
 
 void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
@@ -285,6 +325,9 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     EndSentence();
   }
   Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
+  // The space belongs to no chunk: the next one starts with whatever follows it, so that a
+  // dash there starts an option ("-o").
+  chunkHasPart_ = false;
 }
 
 void Utf8StreamDecoder::CountLine(std::string_view bytes) {
@@ -328,7 +371,7 @@ void Utf8StreamDecoder::EndChunk() {
       EndSentence();
     }
   }
-  chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = false;
+  chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
   chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = false;
   chunkTail_.clear();
   lastWord_.clear();
@@ -348,7 +391,10 @@ void Utf8StreamDecoder::ResolveChunk() {
     const bool abbreviated = i + 1 < parts_.size() &&
                              parts_[i + 1].kind == TextTokenizer::Kind::Punctuation &&
                              text_[part.textEnd] == '.';
-    if (chunkForeign_ || chunkNumber_ || chunkOption_ ||
+    // A letter alone as an option's value is code ("--lang=C").
+    const std::uint32_t begin = i > 0 ? parts_[i - 1].textEnd : 0;
+    const bool valueLetter = chunkOptionValue_ && part.textEnd - begin == 1;
+    if (chunkForeign_ || chunkNumber_ || chunkOption_ || valueLetter ||
         ((part.word & kStrayLetter) && !abbreviated)) {
       part.fate = Fate::Copy;
       --open_;
@@ -380,6 +426,7 @@ void Utf8StreamDecoder::EndSentence() {
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
   wroteCapitals_ = false;
+  previousAsks_ = DecodedWord::Asks::Nothing;
 }
 
 // The undecided run before the chunk is decoded unless an English or other foreign word

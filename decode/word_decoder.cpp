@@ -1,6 +1,7 @@
 #include "decode/word_decoder.h"
 
 #include <algorithm>
+#include <array>
 #include <tuple>
 
 #include "case_choice.h"
@@ -14,6 +15,7 @@ namespace lettermorph {
 namespace {
 
 constexpr int kHalf = kSlotCount / 2;
+constexpr std::uint32_t kPutBackOdds = 64;
 
 bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
@@ -37,8 +39,68 @@ bool IsEnglishShaped(std::string_view token) {
          std::all_of(rest.begin(), rest.end(), IsAsciiUpper);
 }
 
+// An identifier of English words run together ("ComboBox", "myForm", "oDoc"): Latin letters
+// only, a small-letter start of one letter or an English word, then English words of three
+// letters or more, each starting with a capital. Shorter capitalised parts ("CuEn", "apeHg")
+// are as likely the look-alikes of a Russian word the index lacks.
+bool IsEnglishCompound(std::string_view token, const WordIndex& index) {
+  if (token.empty() || !std::all_of(token.begin(), token.end(),
+                                    [](char c) { return IsAsciiLower(c) || IsAsciiUpper(c); })) {
+    return false;
+  }
+  std::string part;
+  int words = 0;
+  for (std::size_t start = 0; start < token.size();) {
+    std::size_t end = start + 1;
+    while (end < token.size() && IsAsciiLower(token[end])) {
+      ++end;
+    }
+    const bool prefix = start == 0 && IsAsciiLower(token[0]);
+    if (!prefix && end - start < 3) {
+      return false;
+    }
+    part.clear();
+    for (std::size_t i = start; i < end; ++i) {
+      part += FoldAscii(token[i]);
+    }
+    if (part.size() > 1 && !index.IsEnglish(part)) {
+      return false;
+    }
+    words += prefix ? 0 : 1;
+    start = end;
+  }
+  return words >= 1 && !(words == 1 && IsAsciiUpper(token[0]));
+}
+
 bool IsOneLetterWord(std::u16string_view small) {
   return small.size() == 1 && std::u16string_view(u"абвжикосуя").find(small[0]) != small.npos;
+}
+
+// The twin ending that a preceding word asks for. A preposition of place or topic takes the
+// singular "-ии" ("при версии", "в функции"); a count or an adjective in the genitive plural
+// takes "-ий" ("несколько версий", "новых функций"). Words of mass ("много", "количество")
+// are left out: "много информации" is singular.
+DecodedWord::Asks AskedEnding(std::u16string_view small) {
+  static constexpr std::array<std::u16string_view, 7> kPlace = {u"при", u"о",  u"об", u"обо",
+                                                                u"в",   u"во", u"на"};
+  static constexpr std::array<std::u16string_view, 10> kCount = {
+      u"несколько", u"двух",   u"трёх",  u"трех", u"четырёх",
+      u"четырех",   u"список", u"набор", u"ряд",  u"всех"};
+  if (std::find(kPlace.begin(), kPlace.end(), small) != kPlace.end()) {
+    return DecodedWord::Asks::EndingI;
+  }
+  if (std::find(kCount.begin(), kCount.end(), small) != kCount.end() ||
+      (small.size() >= 4 && (small.ends_with(u"ых") || small.ends_with(u"их")))) {
+    return DecodedWord::Asks::EndingShortI;
+  }
+  return DecodedWord::Asks::Nothing;
+}
+
+// A word ending in "-ии" or "-ий" after a consonant, as the case forms of nouns such as
+// "версия" do, and long enough not to be a pronoun.
+bool MayHaveEndingTwin(std::u16string_view small) {
+  return small.size() >= 5 && (small.back() == u'и' || small.back() == u'й') &&
+         small[small.size() - 2] == u'и' && !IsVowel(small[small.size() - 3]);
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -60,10 +122,14 @@ struct Candidate {
   bool capitals = false;  // stored in capitals, as an abbreviation is
   int penalty = 0;
 
-  // Better first: a form whose case fits, one with no letter put back, the more frequent, a
-  // common word before a name with its letters, and the likelier letters.
+  // Better first: a form whose case fits, the more frequent, one with no letter put back, a
+  // common word before a name with its letters, and the likelier letters. A letter put back is
+  // a guess, so that form needs to be far more frequent to win: "FuJI" is "ФАЙЛ", not the
+  // slip "фйл" that the frequencies met twice.
   auto Rank() const {
-    return std::make_tuple(!fits, putBack, -std::int64_t{count}, properNoun, penalty);
+    const std::uint32_t weight = putBack ? count / kPutBackOdds : count;
+    return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun,
+                           penalty);
   }
 };
 
@@ -199,8 +265,10 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
       return word;
     }
     word.mayBeEnglish = english;
+    word.listedEnglish = english;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
-  } else if (english || (index_ && (word.latin || !LooksRussian(token)))) {
+  } else if (english || (index_ && (word.latin || !LooksRussian(token) ||
+                                    IsEnglishCompound(token, *index_)))) {
     return word;
   } else if (std::optional<LetterReading> reading =
                  ReadByPreference(letters_, Utf16FromUtf8(token))) {
@@ -214,6 +282,8 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   const CaseChoice cases(choice.small, choice.cases);
   word.kind = DecodedWord::Kind::Russian;
   word.properNoun = choice.properNoun;
+  word.endingTwin = choice.endingTwin;
+  word.asks = AskedEnding(choice.small);
   word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
                    (cases.AllowsTitle() ? DecodedWord::kTitle : 0) |
                    (cases.AllowsCapitals() ? DecodedWord::kCapitals : 0);
@@ -248,6 +318,18 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   }
   if (!found) {
     return false;
+  }
+  if (MayHaveEndingTwin(best.small)) {
+    std::u16string twin = best.small;
+    twin.back() = twin.back() == u'и' ? u'й' : u'и';
+    for (const WordIndex::Match& match : matches_) {
+      if (Align(match, token, index_->Spelling(), candidate) && candidate.small == twin &&
+          candidate.fits == best.fits && candidate.putBack == best.putBack &&
+          candidate.cases.back() == best.cases.back()) {
+        choice.endingTwin = true;
+        break;
+      }
+    }
   }
   choice.small = std::move(best.small);
   choice.cases = std::move(best.cases);

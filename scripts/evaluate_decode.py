@@ -1,13 +1,15 @@
 """How well lettermorph-cli --decode reads recoded Russian text back, on real text.
 
-Usage: evaluate_decode.py LETTERMORPH_CLI CORPORA_FOLDER [RUNS] [EXTRA_TEXT...]
-CORPORA_FOLDER is what corpora.py writes (it is made when missing). Each corpus of it, and each
+Usage: evaluate_decode.py [--roles ROLE,...] LETTERMORPH_CLI CORPORA_FOLDER [RUNS] [EXTRA_TEXT...]
+--roles scores only the corpora of those roles (say "development" while tuning, so that the
+held-out text is never looked at); all of them by default. CORPORA_FOLDER is what corpora.py writes (it is made when missing). Each corpus of it, and each
 EXTRA_TEXT (a mixed Russian and English sample, say), is recoded with each built-in set, decoded
 back, and compared word by word: Russian words exact, exact ignoring case, Latin words kept, and
 the decoder's speed over the recoded text: processor time, the median of RUNS runs less that of
 a run on empty input, which is given as the start. Then the wrong words of the held-out and the
 development corpora are sorted into kinds, with their share and the commonest examples of each.
 """
+import argparse
 import collections
 import glob
 import os
@@ -24,6 +26,7 @@ from russian_text.debian_packages import PackageCache  # noqa: E402
 from russian_text.hunspell_forms import ExpandedDictionary  # noqa: E402
 
 SETS = ("design", "reset")
+ROLES = ("held-out", "development")
 EXAMPLES = 6
 # Below this many words the start dwarfs the decoding, and no speed is given.
 SPEED_WORDS = 5000
@@ -78,14 +81,24 @@ def print_errors(title: str, score: word_alignment.Score) -> None:
 
 
 def main() -> None:
-    cli, folder = sys.argv[1], sys.argv[2]
-    runs = int(sys.argv[3]) if len(sys.argv) > 3 else 3
-    extras = sys.argv[4:]
+    parser = argparse.ArgumentParser(description="Score lettermorph-cli --decode on real text.")
+    parser.add_argument("--roles", default=",".join(ROLES),
+                        help="comma-separated roles of the corpora to score (default: all)")
+    parser.add_argument("cli")
+    parser.add_argument("folder")
+    parser.add_argument("runs", nargs="?", type=int, default=3)
+    parser.add_argument("extras", nargs="*")
+    args = parser.parse_args()
+    roles = [role for role in args.roles.split(",") if role]
+    unknown = [role for role in roles if role not in ROLES]
+    if unknown:
+        parser.error(f"unknown role {', '.join(unknown)}; the roles are {', '.join(ROLES)}")
+    cli, folder, runs, extras = args.cli, args.folder, args.runs, args.extras
     here = os.path.dirname(os.path.abspath(__file__))
     subprocess.run([sys.executable, os.path.join(here, "corpora.py"), folder], check=True)
     dictionary = ExpandedDictionary(PackageCache(os.path.join(folder, "packages")), "ru_RU").lower
     corpora = [(os.path.basename(os.path.dirname(p)), os.path.basename(p)[:-4], p)
-               for role in ("held-out", "development")
+               for role in roles
                for p in sorted(glob.glob(os.path.join(folder, role, "*.txt")))]
     corpora += [("sample", os.path.basename(p), p) for p in extras]
 
@@ -102,7 +115,7 @@ def main() -> None:
     for (role, preset), score in sorted(totals.items()):
         if role != "sample":
             print_row(role, "all", preset, score)
-    for role in ("held-out", "development"):
+    for role in roles:
         print_errors(f"{role}, both sets", totals[(role, "both")])
 
 

@@ -18,8 +18,9 @@ def collect(cache: PackageCache, roles: set[str]) -> dict[tuple[str, str], list[
     """{(role, corpus): [(package/path, text), ...]}, each list in a fixed order."""
     jobs = []
     for source in sources.SOURCES:
-        possible = {sources.HELD_OUT} if source.held_out else {sources.DEVELOPMENT,
-                                                               sources.FREQUENCIES}
+        possible = ({sources.HELD_OUT} if source.held_out
+                    else {sources.DEVELOPMENT} if source.development_sample
+                    else {sources.DEVELOPMENT, sources.FREQUENCIES})
         if not possible & roles:
             continue  # not even fetched: a held-out package stays away from the frequencies
         root = cache.unpacked(source.package, source.patterns)

@@ -106,7 +106,11 @@ INSTANTIATE_TEST_SUITE_P(FixedPreference, DecodeWithoutDictionary,
                          testing::Values(Case{"design", false,
                                               u"u mou eTo JIekceu uog ceJI, have 42",
                                               u"И мой ето лексей иод сел, have 42"},
-                                         Case{"reset", true, u"Wu oTeu", u"Ши отей"}),
+                                         Case{"reset", true, u"Wu oTeu", u"Ши отей"},
+                                         // Only a listed English word with a capital inside a
+                                         // sentence is taken for a Russian one.
+                                         Case{"english_with_a_capital", true, u"have a To Do list",
+                                              u"have a To Do list"}),
                          RowName);
 
 }  // namespace

@@ -9,10 +9,21 @@ namespace {
 // Real words of the kinds that real text gets wrong, each read back under the design set.
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
-const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
-                          u"версий", u"параметр", u"в"},
-                         {{u"версии", 50}, {u"версий", 10}, {u"т", 440}, {u"д", 149}},
-                         {"come", "on"}};
+const WordList kWords = {
+    {u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии", u"версий", u"параметр", u"в",
+     u"при", u"новых", u"несколько", u"одинарная", u"линия", u"вниз", u"вправо", u"слово"},
+    {{u"версии", 50},
+     {u"версий", 10},
+     {u"изменении", 57},
+     {u"изменений", 295},
+     {u"т", 440},
+     {u"д", 149},
+     {u"файл", 3214},
+     {u"тип", 1753},
+     {u"то", 3090},
+     {u"фйл", 2}},
+    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
+     "build"}};
 
 struct Case {
   const char* name;
@@ -36,6 +47,8 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // A line that opens a list after a colon starts with a capital.
         Case{"line_start_of_a_list", u"nаpаmeTpbI:\n  um9I FаuJIа", u"Параметры:\n  Имя файла"},
+        // So does a line after a heading, a short line that no comma ends.
+        Case{"line_after_a_heading", u"nаpаmeTpbI\nu3 Bepcuu", u"Параметры\nИз версии"},
         // An opening bracket and an abbreviation's full stop start no sentence.
         Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
         Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},
@@ -45,8 +58,30 @@ INSTANTIATE_TEST_SUITE_P(
         // capital inside it shows that it is no English word.
         Case{"i_or_short_i_by_frequency", u"u3 Bepcuu", u"Из версии"},
         Case{"unknown_word_with_a_capital_inside", u"u TpeHgа", u"И тренда"},
+        // An English word with a capital inside a sentence is a Russian word's small
+        // letters, unless it goes on English words in Title Case.
+        Case{"capital_inside_a_sentence", u"0x%lx: \"%s\" Tun = %ld", u"0x%lx: \"%s\" тип = %ld"},
+        Case{"title_case_english", u"(Fails To Build)", u"(Fails To Build)"},
+        // English words run together stay; short capitalised parts are Russian look-alikes.
+        Case{"english_compounds", u"u ComboBox u myForm", u"И ComboBox и myForm"},
+        Case{"short_parts_are_no_compound", u"u HeTo", u"И нето"},
+        // The word before settles "-ии" and "-ий" against the frequencies, but only a word
+        // right before: a comma between them says nothing.
+        Case{"i_after_a_preposition", u"6ygeT npu u3meHeHuu", u"Будет при изменении"},
+        Case{"short_i_after_a_plural", u"HoBbIx Bepcuu, HeckoJIbko Bepcuu",
+             u"Новых версий, несколько версий"},
+        Case{"nothing_asked_across_a_comma", u"npu, u3meHeHuu", u"При, изменений"},
         // Every capital "А" that vanished from a word in capitals comes back.
-        Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"}),
+        Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"},
+        // A run of capitals goes on through words whose look-alikes show no case, a
+        // one-letter word included.
+        Case{"run_of_capitals", u"ODuHPH9I JIuHu9I BnPBO u BHu3", u"ОДИНАРНАЯ ЛИНИЯ ВПРАВО И ВНИЗ"},
+        // A common word with its "А" put back beats a slip the frequencies met twice.
+        Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
+        // A dash after a space starts an option, which is code; its value after "=" is read
+        // as words, unless it is a letter alone.
+        Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
+             u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 }  // namespace

@@ -1,5 +1,6 @@
 """The text taken from Debian's packages: what each reader keeps, and that held-out text never
 reaches the word frequencies."""
+import collections
 import os
 import sys
 import tempfile
@@ -54,7 +55,7 @@ msgstr[1] "%d файла"
 
 
 class Collecting(unittest.TestCase):
-    def test_frequencies_never_open_a_held_out_package(self):
+    def test_frequencies_never_open_a_held_out_or_development_only_package(self):
         empty = tempfile.TemporaryDirectory()
         self.addCleanup(empty.cleanup)
 
@@ -67,8 +68,16 @@ class Collecting(unittest.TestCase):
 
         collect.collect(Cache(), {sources.FREQUENCIES})
         held_out = {s.package for s in sources.SOURCES if s.held_out}
+        development_only = {s.package for s in sources.SOURCES if s.development_sample}
         self.assertTrue(Cache.asked)
-        self.assertEqual(Cache.asked & held_out, set())
+        self.assertTrue(development_only)
+        self.assertEqual(Cache.asked & (held_out | development_only), set())
+
+    def test_a_development_only_source_samples_development_and_nothing_else(self):
+        source = next(s for s in sources.SOURCES if s.development_sample)
+        roles = collections.Counter(source.role(f"page{i}.html") for i in range(640))
+        self.assertEqual(set(roles), {sources.DEVELOPMENT, sources.UNUSED})
+        self.assertLess(roles[sources.DEVELOPMENT], 640 / 8)
 
     def test_a_recurring_long_line_is_kept_once(self):
         credit = "Русский перевод этой страницы был сделан"

@@ -103,13 +103,14 @@ class Utf8StreamDecoder {
   bool chunkHasPart_ = false;
   bool inSpace_ = false;  // the last token was a space, which may come in several parts
   bool chunkHasWord_ = false;
-  bool chunkOpening_ = false;  // an opening quote or bracket before its first word
-  bool chunkOption_ = false;   // it starts with a dash, as a command's option does
-  bool chunkForeign_ = false;  // it holds a foreign word
-  bool chunkNumber_ = false;   // it holds a number
-  bool chunkRussian_ = false;  // it holds a Russian word that is no Latin one
-  bool afterNumber_ = false;   // the last part of the chunk is a number
-  std::string chunkTail_;      // the punctuation after its last word
+  bool chunkOpening_ = false;      // an opening quote or bracket before its first word
+  bool chunkOption_ = false;       // it starts with a dash, as a command's option does
+  bool chunkOptionValue_ = false;  // the rest of it is the value after an option's "="
+  bool chunkForeign_ = false;      // it holds a foreign word
+  bool chunkNumber_ = false;       // it holds a number
+  bool chunkRussian_ = false;      // it holds a Russian word that is no Latin one
+  bool afterNumber_ = false;       // the last part of the chunk is a number
+  std::string chunkTail_;          // the punctuation after its last word
 
   // Where the next word stands.
   bool sentenceStart_ = true;
@@ -118,6 +119,9 @@ class Utf8StreamDecoder {
   char32_t chunkEnd_ = 0;         // the last character of the previous chunk
   bool previousWasDash_ = false;  // the previous chunk was a dash alone
   bool wroteCapitals_ = false;    // the previous word was written in capitals
+  // What the word just before asks of a word whose last letter may be "и" or "й".
+  DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
+  bool afterTitleWord_ = false;   // the word just before was Latin with a capital, as "Intent"
   std::string lastWord_;          // the chunk's last word, if Russian, in small letters
   bool lastWordCapital_ = false;  // and whether it was written with a capital
 

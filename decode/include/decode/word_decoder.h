@@ -29,11 +29,19 @@ struct DecodedWord {
   bool latin = false;
   // It is an English word as well: its neighbours decide ("no", "He").
   bool mayBeEnglish = false;
+  // The English word list has it, as well as a Russian reading.
+  bool listedEnglish = false;
   // A Latin letter alone that reads as no Russian word ("n", "T"): Russian only as an
   // abbreviation, with its full stop ("T. e.").
   bool strayLetter = false;
   // A known word whose first letter is a capital whatever its place ("Москва").
   bool properNoun = false;
+  // A known word that reads as well with its last letter "и" as with "й" ("версии",
+  // "версий"); the word before it may tell which.
+  bool endingTwin = false;
+  // Which of such twins a word asks for after it: "при версии", "нескольких версий".
+  enum class Asks : std::uint8_t { Nothing, EndingI, EndingShortI };
+  Asks asks = Asks::Nothing;
   // The spellings the look-alikes allow. None when they disagree with every one: each
   // letter of `letters` then has the case its look-alike shows.
   std::uint8_t spellings = 0;
@@ -65,6 +73,7 @@ class WordDecoder {
     std::u16string small;
     std::vector<std::uint8_t> cases;
     bool properNoun = false;
+    bool endingTwin = false;
     std::uint32_t count = 0;
   };
 
