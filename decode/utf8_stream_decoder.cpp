@@ -100,6 +100,39 @@ bool IsAbbreviation(std::string_view small) {
   return std::find(kAbbreviations.begin(), kAbbreviations.end(), small) != kAbbreviations.end();
 }
 
+// Letters alone that a full stop shortens a word to ("т. е.", "с. 5", "н. э."); one of them
+// is taken for an initial only beside a name or another initial. "в" and "г" are left out:
+// after a number or a Roman one ("XIX в.") no initial stands anyway.
+bool IsAbbreviationLetter(std::string_view small) {
+  static constexpr std::array<std::string_view, 13> kLetters = {"т", "д", "п", "е", "н", "э", "к",
+                                                                "ч", "с", "у", "м", "л", "р"};
+  return std::find(kLetters.begin(), kLetters.end(), small) != kLetters.end();
+}
+
+// Letters with full stops run together that shorten words ("т.е.", "н.э."), not initials.
+bool IsAbbreviationRun(std::string_view small) {
+  static constexpr std::array<std::string_view, 10> kRuns = {"те", "тд", "тп", "тк", "тн",
+                                                             "тч", "нэ", "ио", "уе", "жд"};
+  return std::find(kRuns.begin(), kRuns.end(), small) != kRuns.end();
+}
+
+// The small form of a Russian letter's two bytes of UTF-8.
+void AppendSmallLetter(std::string_view letter, std::string& out) {
+  const auto lead = static_cast<unsigned char>(letter[0]);
+  const auto next = static_cast<unsigned char>(letter[1]);
+  if (lead == 0xD0 && next >= 0x90 && next <= 0x9F) {
+    out += "\xD0";
+    out += static_cast<char>(next + 0x20);
+  } else if (lead == 0xD0 && next >= 0xA0 && next <= 0xAF) {
+    out += "\xD1";
+    out += static_cast<char>(next - 0x20);
+  } else if (lead == 0xD0 && next == 0x81) {
+    out += "\xD1\x91";
+  } else {
+    out += letter;
+  }
+}
+
 }  // namespace
 
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
@@ -123,6 +156,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   *this->cases_ = CaseModel();
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
+  previousName_ = previousInitial_ = previousOther_ = false;
   chunkEnd_ = 0;
   inSpace_ = false;
   previousWasDash_ = wroteCapitals_ = false;
@@ -215,6 +249,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (word.kind != DecodedWord::Kind::Russian) {
     wroteCapitals_ = false;
     lastWord_.clear();
+    lastWordName_ = false;
     chunkNumber_ = chunkNumber_ || word.kind == DecodedWord::Kind::Number;
     chunkForeign_ = chunkForeign_ || word.kind == DecodedWord::Kind::Foreign;
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
@@ -255,12 +290,20 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWord_ = word.letters;
   lastWordCapital_ = spelling != DecodedWord::kSmall;
+  lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
+  lastWordName_ = lastWordCapital_ && word.letters.size() > 2 &&
+                  (word.properNoun || place.kind == WordPlace::kInSentence);
+  // A letter alone whose look-alike may be a capital may be an initial, once its chunk shows
+  // a full stop after it.
+  const std::uint8_t initial =
+      word.letters.size() == 2 && (spellings & DecodedWord::kCapitals) ? kMayBeInitial : 0;
   spelled_.clear();
   AppendSpelled(word, spelling, spelled_);
 
   if (!word.latin) {
     chunkRussian_ = true;
-    Add(TextTokenizer::Kind::Word, Fate::Decode, 0, token, spelled_);
+    Add(TextTokenizer::Kind::Word, initial ? Fate::Joined : Fate::Decode,
+        initial ? initial | kAlwaysRussian : 0, token, spelled_);
     return;
   }
   // An English word with a capital inside a sentence ("He", "To") is seldom English there,
@@ -271,7 +314,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // Latin letters wait for the rest of their chunk, which may show that they are code.
   Add(TextTokenizer::Kind::Word, Fate::Joined,
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
-          (word.strayLetter ? kStrayLetter : 0),
+          (word.strayLetter ? kStrayLetter : 0) | initial,
       token, spelled_);
 }
 
@@ -361,18 +404,26 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
+  previousName_ = !lastWord_.empty() && lastWordName_ && (chunkEnd_ == U'a' || chunkEnd_ == ',');
+  previousInitial_ = false;
+  previousOther_ = chunkNumber_ || chunkForeign_;
   if (EndsSentence(chunkEnd_)) {
     const bool shortened = chunkTail_ == "." && !lastWord_.empty();
-    if (shortened && IsAbbreviation(lastWord_)) {
+    const bool capitalLetter = shortened && lastWordCapital_ && CountCharacters(lastWord_) == 1;
+    // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
+    // that abbreviations end on; at a sentence's start it may be "Т. е.".
+    if (capitalLetter && (chunkInitials_ || !lastWordStarts_)) {
+      afterInitial_ = previousInitial_ = true;
+    } else if (shortened && IsAbbreviation(lastWord_)) {
       afterAbbreviation_ = true;
-    } else if (shortened && lastWordCapital_ && CountCharacters(lastWord_) == 1) {
+    } else if (capitalLetter) {
       afterInitial_ = true;
     } else {
       EndSentence();
     }
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
-  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = false;
+  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = chunkInitials_ = false;
   chunkTail_.clear();
   lastWord_.clear();
 }
@@ -383,9 +434,26 @@ void Utf8StreamDecoder::EndChunk() {
 // a chunk that decided something settles the undecided run before it.
 void Utf8StreamDecoder::ResolveChunk() {
   bool russian = chunkRussian_;
+  const bool initials = ChunkHoldsInitials();
+  chunkInitials_ = initials;
+  lastWordCapital_ = lastWordCapital_ || initials;
   for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
     Part& part = parts_[i];
     if (part.fate != Fate::Joined) {
+      continue;
+    }
+    const std::uint32_t decodedBegin = i > 0 ? parts_[i - 1].decodedEnd : 0;
+    if (initials) {
+      DecodedWord letter;
+      letter.spellings = DecodedWord::kCapitals;
+      letter.letters = decoded_.substr(decodedBegin, part.decodedEnd - decodedBegin);
+      spelled_.clear();
+      AppendSpelled(letter, DecodedWord::kCapitals, spelled_);
+      decoded_.replace(decodedBegin, spelled_.size(), spelled_);
+    }
+    if (part.word & kAlwaysRussian) {
+      part.fate = Fate::Decode;
+      --open_;
       continue;
     }
     const bool abbreviated = i + 1 < parts_.size() &&
@@ -415,6 +483,41 @@ void Utf8StreamDecoder::ResolveChunk() {
   } else if (open_ == 0) {
     WriteThrough(parts_.size());
   }
+}
+
+// Whether the chunk is letters with full stops that stand for a name ("А.", "Л.Н."): letters
+// run together unless they shorten words as "т.е." does; a letter alone beside a name or
+// another initial, or inside a sentence when it is no letter that abbreviations end on.
+bool Utf8StreamDecoder::ChunkHoldsInitials() const {
+  std::string letters;
+  bool fullStopDue = false;
+  for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
+    const Part& part = parts_[i];
+    const std::uint32_t textBegin = i > 0 ? parts_[i - 1].textEnd : 0;
+    if (part.kind == TextTokenizer::Kind::Word) {
+      const std::uint32_t decodedBegin = i > 0 ? parts_[i - 1].decodedEnd : 0;
+      if (fullStopDue || part.fate != Fate::Joined || !(part.word & kMayBeInitial) ||
+          part.decodedEnd - decodedBegin != 2) {
+        return false;
+      }
+      AppendSmallLetter(std::string_view(decoded_).substr(decodedBegin, 2), letters);
+      fullStopDue = true;
+    } else if (part.kind == TextTokenizer::Kind::Punctuation) {
+      if (fullStopDue && text_[textBegin] != '.') {
+        return false;
+      }
+      fullStopDue = false;
+    } else if (part.kind != TextTokenizer::Kind::Space) {
+      return false;
+    }
+  }
+  if (letters.empty() || fullStopDue) {
+    return false;
+  }
+  if (letters.size() > 2) {
+    return !IsAbbreviationRun(letters);
+  }
+  return previousInitial_ || previousName_ || (!previousOther_ && !IsAbbreviationLetter(letters));
 }
 
 // The words of one sentence are one language's: a run of undecided words at its end is

@@ -9,21 +9,24 @@ namespace {
 // Real words of the kinds that real text gets wrong, each read back under the design set.
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
-const WordList kWords = {
-    {u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии", u"версий", u"параметр", u"в",
-     u"при", u"новых", u"несколько", u"одинарная", u"линия", u"вниз", u"вправо", u"слово"},
-    {{u"версии", 50},
-     {u"версий", 10},
-     {u"изменении", 57},
-     {u"изменений", 295},
-     {u"т", 440},
-     {u"д", 149},
-     {u"файл", 3214},
-     {u"тип", 1753},
-     {u"то", 3090},
-     {u"фйл", 2}},
-    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
-     "build"}};
+const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
+                          u"версий", u"параметр", u"в", u"при", u"новых", u"несколько",
+                          u"одинарная", u"линия", u"вниз", u"вправо", u"слово", u"Пушкин"},
+                         {{u"версии", 50},
+                          {u"версий", 10},
+                          {u"изменении", 57},
+                          {u"изменений", 295},
+                          {u"т", 440},
+                          {u"д", 149},
+                          {u"п", 120},
+                          {u"л", 40},
+                          {u"н", 90},
+                          {u"файл", 3214},
+                          {u"тип", 1753},
+                          {u"то", 3090},
+                          {u"фйл", 2}},
+                         {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang",
+                          "tun", "fails", "build"}};
 
 struct Case {
   const char* name;
@@ -80,6 +83,14 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
         // A dash after a space starts an option, which is code; its value after "=" is read
         // as words, unless it is a letter alone.
+        // Initials: a letter with a full stop inside a sentence that no abbreviation ends
+        // on, one after a name or another initial, and letters run together unless they
+        // shorten words.
+        Case{"initials_before_a_name", u"6ygeT B. u. nyIIIkuH", u"Будет В. И. Пушкин"},
+        Case{"initials_after_a_name", u"6ygeT nyIIIkuH T. n.", u"Будет Пушкин Т. П."},
+        Case{"initials_run_together", u"6ygeT JI.H. nyIIIkuH", u"Будет Л.Н. Пушкин"},
+        Case{"abbreviations_are_no_initials", u"6ygeT T. n. u T.g. 6ygeT",
+             u"Будет т. п. и т.д. будет"},
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
              u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });

@@ -47,8 +47,14 @@ class Utf8StreamDecoder {
   // What becomes of a piece: copied, written decoded, or either once the rest of its chunk
   // (joined) or its neighbours (open) are known.
   enum class Fate : std::uint8_t { Copy, Decode, Joined, Open };
-  // What a Latin word may be besides Russian.
-  enum WordFlag : std::uint8_t { kMayBeEnglish = 1, kStrayLetter = 2 };
+  // What a Latin word may be besides Russian; whether a letter alone may be an initial, and
+  // whether it is decoded whatever is joined to it, as look-alikes that are no Latin are.
+  enum WordFlag : std::uint8_t {
+    kMayBeEnglish = 1,
+    kStrayLetter = 2,
+    kMayBeInitial = 4,
+    kAlwaysRussian = 8
+  };
   // The nearest word that is not open: none, foreign or Russian.
   enum class Neighbour : std::uint8_t { None, Foreign, Russian };
 
@@ -76,6 +82,7 @@ class Utf8StreamDecoder {
            std::string_view decoded);
   void EndChunk();
   void ResolveChunk();
+  bool ChunkHoldsInitials() const;
   void EndSentence();
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
@@ -124,6 +131,16 @@ class Utf8StreamDecoder {
   bool afterTitleWord_ = false;   // the word just before was Latin with a capital, as "Intent"
   std::string lastWord_;          // the chunk's last word, if Russian, in small letters
   bool lastWordCapital_ = false;  // and whether it was written with a capital
+  bool lastWordStarts_ = false;   // and whether it started a sentence
+  bool lastWordName_ = false;     // and whether it was a name: a proper noun, or capitalised
+                                  // inside a sentence
+  // The previous chunk, for a letter with a full stop that may be an initial: it ended on
+  // such a name ("Пушкин А."), was an initial ("А. С."), or held a number or a foreign word
+  // ("1999 г.", "XIX в.").
+  bool previousName_ = false;
+  bool previousInitial_ = false;
+  bool previousOther_ = false;
+  bool chunkInitials_ = false;  // the chunk was found to be initials
 
   // The layout of lines: the line being read, and the one before it.
   bool lineHasText_ = false;
