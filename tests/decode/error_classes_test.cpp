@@ -100,5 +100,13 @@ INSTANTIATE_TEST_SUITE_P(
              u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
+// Under the reset set "ш" and "щ" look alike: an unknown word's ending settles which.
+TEST(ErrorClassesReset, ShchaByEnding) {
+  ReplacementTable reset;
+  reset.ApplyResetDefaults();
+  EXPECT_EQ(DecodeText(u"pa36opwuKa u TeKywue, nywucTbIu", reset, kWords.For(reset)),
+            u"разборщика и текущие, пушистый");
+}
+
 }  // namespace
 }  // namespace lettermorph
