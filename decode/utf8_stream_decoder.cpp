@@ -100,12 +100,12 @@ bool IsAbbreviation(std::string_view small) {
   return std::find(kAbbreviations.begin(), kAbbreviations.end(), small) != kAbbreviations.end();
 }
 
-// Letters alone that a full stop shortens a word to ("т. е.", "с. 5", "н. э."); one of them
-// is taken for an initial only beside a name or another initial. "в" and "г" are left out:
-// after a number or a Roman one ("XIX в.") no initial stands anyway.
+// Letters alone that a full stop shortens a word to ("т. е.", "с. 5", "г. Москва", "и. о.");
+// one of them is an initial only beside a name or another initial. "в" is left out: after a
+// number or a Roman one ("XIX в.") no initial stands anyway.
 bool IsAbbreviationLetter(std::string_view small) {
-  static constexpr std::array<std::string_view, 13> kLetters = {"т", "д", "п", "е", "н", "э", "к",
-                                                                "ч", "с", "у", "м", "л", "р"};
+  static constexpr std::array<std::string_view, 16> kLetters = {
+      "т", "д", "п", "е", "н", "э", "к", "ч", "с", "у", "м", "л", "р", "г", "и", "о"};
   return std::find(kLetters.begin(), kLetters.end(), small) != kLetters.end();
 }
 
@@ -152,6 +152,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   sink_ = &sink;
   tokenizer_.Finish(stage_);
   EndChunk();
+  pending_ = kNoPart;
   EndSentence();
   *this->cases_ = CaseModel();
   sentenceStart_ = true;
@@ -335,6 +336,7 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
   // A run too long to wait for its neighbours is settled as if the text ended there.
   if (text_.size() + decoded_.size() > kMaxHeldBytes || parts_.size() > kMaxHeldPieces) {
     EndChunk();
+    pending_ = kNoPart;
     chunkStart_ = parts_.size();
     Settle(Neighbour::None);
   }
@@ -404,7 +406,7 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
-  previousName_ = !lastWord_.empty() && lastWordName_ && (chunkEnd_ == U'a' || chunkEnd_ == ',');
+  previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
   if (EndsSentence(chunkEnd_)) {
@@ -434,7 +436,7 @@ void Utf8StreamDecoder::EndChunk() {
 // a chunk that decided something settles the undecided run before it.
 void Utf8StreamDecoder::ResolveChunk() {
   bool russian = chunkRussian_;
-  const bool initials = ChunkHoldsInitials();
+  const bool initials = DecideInitials();
   chunkInitials_ = initials;
   lastWordCapital_ = lastWordCapital_ || initials;
   for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
@@ -442,14 +444,8 @@ void Utf8StreamDecoder::ResolveChunk() {
     if (part.fate != Fate::Joined) {
       continue;
     }
-    const std::uint32_t decodedBegin = i > 0 ? parts_[i - 1].decodedEnd : 0;
     if (initials) {
-      DecodedWord letter;
-      letter.spellings = DecodedWord::kCapitals;
-      letter.letters = decoded_.substr(decodedBegin, part.decodedEnd - decodedBegin);
-      spelled_.clear();
-      AppendSpelled(letter, DecodedWord::kCapitals, spelled_);
-      decoded_.replace(decodedBegin, spelled_.size(), spelled_);
+      CapitaliseLetter(i);
     }
     if (part.word & kAlwaysRussian) {
       part.fate = Fate::Decode;
@@ -485,10 +481,9 @@ void Utf8StreamDecoder::ResolveChunk() {
   }
 }
 
-// Whether the chunk is letters with full stops that stand for a name ("А.", "Л.Н."): letters
-// run together unless they shorten words as "т.е." does; a letter alone beside a name or
-// another initial, or inside a sentence when it is no letter that abbreviations end on.
-bool Utf8StreamDecoder::ChunkHoldsInitials() const {
+// The small letters of a chunk of letters with full stops ("А.", "Л.Н."), which may be
+// initials; empty for any other chunk.
+std::string Utf8StreamDecoder::ChunkInitialLetters() const {
   std::string letters;
   bool fullStopDue = false;
   for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
@@ -498,26 +493,61 @@ bool Utf8StreamDecoder::ChunkHoldsInitials() const {
       const std::uint32_t decodedBegin = i > 0 ? parts_[i - 1].decodedEnd : 0;
       if (fullStopDue || part.fate != Fate::Joined || !(part.word & kMayBeInitial) ||
           part.decodedEnd - decodedBegin != 2) {
-        return false;
+        return {};
       }
       AppendSmallLetter(std::string_view(decoded_).substr(decodedBegin, 2), letters);
       fullStopDue = true;
     } else if (part.kind == TextTokenizer::Kind::Punctuation) {
       if (fullStopDue && text_[textBegin] != '.') {
-        return false;
+        return {};
       }
       fullStopDue = false;
     } else if (part.kind != TextTokenizer::Kind::Space) {
-      return false;
+      return {};
     }
   }
-  if (letters.empty() || fullStopDue) {
-    return false;
-  }
+  return fullStopDue ? std::string() : letters;
+}
+
+// Whether the chunk holds initials: letters run together unless they shorten words as "т.е."
+// does; a letter alone beside a name or another initial, or inside a sentence when it is no
+// letter that abbreviations end on. Such a letter ("Н.") waits for the next chunk: another
+// initial after it ("Н. В.") makes both initials, unless the two shorten words ("т. е.").
+bool Utf8StreamDecoder::DecideInitials() {
+  const std::string letters = ChunkInitialLetters();
+  bool initials = false;
   if (letters.size() > 2) {
-    return !IsAbbreviationRun(letters);
+    initials = !IsAbbreviationRun(letters);
+  } else if (!letters.empty()) {
+    initials = previousInitial_ || previousName_ ||
+               (!previousOther_ && !IsAbbreviationLetter(letters)) ||
+               (pending_ != kNoPart && !IsAbbreviationRun(pendingLetter_ + letters));
   }
-  return previousInitial_ || previousName_ || (!previousOther_ && !IsAbbreviationLetter(letters));
+  if (pending_ != kNoPart) {
+    if (initials) {
+      CapitaliseLetter(pending_);
+    }
+    pending_ = kNoPart;
+  }
+  if (letters.size() == 2 && !initials && !previousOther_) {
+    for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
+      if (parts_[i].kind == TextTokenizer::Kind::Word) {
+        pending_ = i;
+        pendingLetter_ = letters;
+      }
+    }
+  }
+  return initials;
+}
+
+void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {
+  const std::uint32_t begin = part > 0 ? parts_[part - 1].decodedEnd : 0;
+  DecodedWord letter;
+  letter.spellings = DecodedWord::kCapitals;
+  letter.letters = decoded_.substr(begin, parts_[part].decodedEnd - begin);
+  spelled_.clear();
+  AppendSpelled(letter, DecodedWord::kCapitals, spelled_);
+  decoded_.replace(begin, spelled_.size(), spelled_);
 }
 
 // The words of one sentence are one language's: a run of undecided words at its end is
@@ -548,6 +578,7 @@ void Utf8StreamDecoder::Settle(Neighbour after) {
 
 // Writes the first `count` parts, which are decided, and forgets them.
 void Utf8StreamDecoder::WriteThrough(std::size_t count) {
+  count = std::min(count, pending_);
   std::uint32_t textAt = 0;
   std::uint32_t decodedAt = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -568,6 +599,9 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
     part.decodedEnd -= decodedAt;
   }
   chunkStart_ -= std::min(chunkStart_, count);
+  if (pending_ != kNoPart) {
+    pending_ -= count;
+  }
 }
 
 WordPlace Utf8StreamDecoder::PlaceOfWord() const {

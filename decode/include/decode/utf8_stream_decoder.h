@@ -82,7 +82,9 @@ class Utf8StreamDecoder {
            std::string_view decoded);
   void EndChunk();
   void ResolveChunk();
-  bool ChunkHoldsInitials() const;
+  std::string ChunkInitialLetters() const;
+  bool DecideInitials();
+  void CapitaliseLetter(std::size_t part);
   void EndSentence();
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
@@ -141,6 +143,11 @@ class Utf8StreamDecoder {
   bool previousInitial_ = false;
   bool previousOther_ = false;
   bool chunkInitials_ = false;  // the chunk was found to be initials
+  // A letter with a full stop that is an initial if one follows ("Н. В."), not yet written;
+  // kNoPart when there is none.
+  static constexpr std::size_t kNoPart = static_cast<std::size_t>(-1);
+  std::size_t pending_ = kNoPart;
+  std::string pendingLetter_;
 
   // The layout of lines: the line being read, and the one before it.
   bool lineHasText_ = false;
