@@ -89,11 +89,15 @@ bool HasLetterDigit(std::string_view token) {
   return false;
 }
 
-// An ending of Russian adjectives and nouns that no English word has in look-alikes: "ой",
-// "ий" and "ии" read from "ou" and "uu" ("Tpaccupyemou"). Short words are left to English.
+// An ending of Russian adjectives, nouns and verbs that no English word has in look-alikes:
+// "ой", "ий", "ии", "их", "ого", "ому", "ему" and "сь" read from "ou", "uu", "ux", "oro",
+// "omy", "emy" and "cb" ("Tpaccupyemou", "camonognucb"). Short words are left to English.
 bool HasRussianEnding(std::u16string_view small) {
+  static constexpr std::u16string_view kEndings[] = {u"ой",  u"ий",  u"ии",  u"их",
+                                                     u"ого", u"ому", u"ему", u"сь"};
   return small.size() >= 6 &&
-         (small.ends_with(u"ой") || small.ends_with(u"ий") || small.ends_with(u"ии"));
+         std::any_of(std::begin(kEndings), std::end(kEndings),
+                     [&](std::u16string_view end) { return small.ends_with(end); });
 }
 
 bool IsOneLetterWord(std::u16string_view small) {

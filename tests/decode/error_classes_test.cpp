@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(
         // ... or a digit before a small letter, or an ending no English word has; digits in
         // runs, at the end or before "x" are code.
         Case{"unknown_word_with_a_digit_inside", u"u npu6op", u"И прибор"},
-        Case{"unknown_word_with_a_russian_ending", u"u pegkou", u"И редкой"},
+        Case{"unknown_word_with_a_russian_ending", u"u pegkou cepomy", u"И редкой серому"},
         Case{"digits_of_code", u"u 64kb u 4xxx u 3ac4e u mp3", u"И 64kb и 4xxx и 3ac4e и mp3"},
         // An English word with a capital inside a sentence is a Russian word's small
         // letters, unless it goes on English words in Title Case.
