@@ -211,6 +211,13 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
     chunkNumber_ = chunkNumber_ || kind == Kind::Number;
     chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
   }
+  // A full stop alone may be an initial whose capital vanished ("А. С." recodes to ". C."):
+  // it waits for its chunk's end and its neighbours.
+  if (kind == Kind::Punctuation && bytes == "." && !chunkHasPart_ &&
+      !words_.VanishedInitial().empty()) {
+    Add(kind, Fate::Joined, kLoneStop, bytes, bytes);
+    return;
+  }
   Add(kind, Fate::Copy, 0, bytes, {});
 }
 
@@ -444,10 +451,10 @@ void Utf8StreamDecoder::ResolveChunk() {
     if (part.fate != Fate::Joined) {
       continue;
     }
-    if (initials) {
+    if (initials && (part.word & kMayBeInitial)) {
       CapitaliseLetter(i);
     }
-    if (part.word & kAlwaysRussian) {
+    if (part.word & (kAlwaysRussian | kLoneStop)) {
       part.fate = Fate::Decode;
       --open_;
       continue;
@@ -514,9 +521,19 @@ std::string Utf8StreamDecoder::ChunkInitialLetters() const {
 // letter that abbreviations end on. Such a letter ("Н.") waits for the next chunk: another
 // initial after it ("Н. В.") makes both initials, unless the two shorten words ("т. е.").
 bool Utf8StreamDecoder::DecideInitials() {
-  const std::string letters = ChunkInitialLetters();
+  const std::size_t stop = LoneStop();
+  std::string letters;
+  if (stop == kNoPart) {
+    letters = ChunkInitialLetters();
+  } else {
+    AppendSmallLetter(words_.VanishedInitial(), letters);
+  }
   bool initials = false;
-  if (letters.size() > 2) {
+  if (stop != kNoPart) {
+    // No rule of letters alone: only a name or an initial beside it makes it one.
+    initials = previousInitial_ || previousName_ ||
+               (pending_ != kNoPart && !IsAbbreviationRun(pendingLetter_ + letters));
+  } else if (letters.size() > 2) {
     initials = !IsAbbreviationRun(letters);
   } else if (!letters.empty()) {
     initials = previousInitial_ || previousName_ ||
@@ -524,20 +541,55 @@ bool Utf8StreamDecoder::DecideInitials() {
                (pending_ != kNoPart && !IsAbbreviationRun(pendingLetter_ + letters));
   }
   if (pending_ != kNoPart) {
-    if (initials) {
+    if (initials && pendingStop_) {
+      PutBackInitial(pending_);
+    } else if (initials) {
       CapitaliseLetter(pending_);
     }
     pending_ = kNoPart;
   }
-  if (letters.size() == 2 && !initials && !previousOther_) {
+  if (stop != kNoPart && initials) {
+    PutBackInitial(stop);
+    lastWord_ = letters;
+  } else if (stop != kNoPart) {
+    pending_ = stop;
+    pendingStop_ = true;
+    pendingLetter_ = letters;
+  } else if (letters.size() == 2 && !initials && !previousOther_) {
     for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
       if (parts_[i].kind == TextTokenizer::Kind::Word) {
         pending_ = i;
+        pendingStop_ = false;
         pendingLetter_ = letters;
       }
     }
   }
   return initials;
+}
+
+// The chunk's part when the chunk is a full stop alone that may be an initial; kNoPart if not.
+std::size_t Utf8StreamDecoder::LoneStop() const {
+  std::size_t stop = kNoPart;
+  for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
+    if (parts_[i].kind == TextTokenizer::Kind::Space) {
+      continue;
+    }
+    if (stop != kNoPart || !(parts_[i].word & kLoneStop)) {
+      return kNoPart;
+    }
+    stop = i;
+  }
+  return stop;
+}
+
+// Writes the vanished capital before the full stop of `part`.
+void Utf8StreamDecoder::PutBackInitial(std::size_t part) {
+  const std::uint32_t begin = part > 0 ? parts_[part - 1].decodedEnd : 0;
+  const std::string& letter = words_.VanishedInitial();
+  decoded_.insert(begin, letter);
+  for (std::size_t i = part; i < parts_.size(); ++i) {
+    parts_[i].decodedEnd += static_cast<std::uint32_t>(letter.size());
+  }
 }
 
 void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {

@@ -256,6 +256,12 @@ WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
       longLookAlikes_.push_back(Utf8(replacements_[slot]));
     }
   }
+  for (const Reading& reading : letters_.Vanished()) {
+    if ((reading.cases & kCapitalCase) && vanishedInitial_.empty() &&
+        std::u16string_view(u"ъыьй").find(reading.letter) == std::u16string_view::npos) {
+      vanishedInitial_ = Utf8(std::u16string(1, ToCapital(reading.letter)));
+    }
+  }
 }
 
 bool WordDecoder::LooksRussian(std::string_view token) const {

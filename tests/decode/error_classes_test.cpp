@@ -99,6 +99,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"initials_run_together", u"6ygeT JI.H. nyIIIkuH", u"Будет Л.Н. Пушкин"},
         Case{"initials_known_by_the_next", u"6ygeT H. B. nyIIIkuH u C. M. nyIIIkuH",
              u"Будет Н. В. Пушкин и С. М. Пушкин"},
+        // The design set drops a capital "А": its initial is a full stop alone.
+        Case{"vanished_initials", u"6ygeT . C. nyIIIkuH u nyIIIkuH C. .",
+             u"Будет А. С. Пушкин и Пушкин С. А."},
+        Case{"full_stop_alone_between_words", u"6ygeT . 6ygeT", u"Будет . Будет"},
         Case{"abbreviations_are_no_initials", u"6ygeT T. n. u T.g. 6ygeT",
              u"Будет т. п. и т.д. будет"},
         Case{"abbreviation_before_a_name", u"6ygeT r. nyIIIkuH", u"Будет г. Пушкин"},

@@ -53,7 +53,8 @@ class Utf8StreamDecoder {
     kMayBeEnglish = 1,
     kStrayLetter = 2,
     kMayBeInitial = 4,
-    kAlwaysRussian = 8
+    kAlwaysRussian = 8,
+    kLoneStop = 16  // a full stop alone, which may be an initial whose letter vanished
   };
   // The nearest word that is not open: none, foreign or Russian.
   enum class Neighbour : std::uint8_t { None, Foreign, Russian };
@@ -85,6 +86,8 @@ class Utf8StreamDecoder {
   std::string ChunkInitialLetters() const;
   bool DecideInitials();
   void CapitaliseLetter(std::size_t part);
+  void PutBackInitial(std::size_t part);
+  std::size_t LoneStop() const;
   void EndSentence();
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
@@ -147,6 +150,7 @@ class Utf8StreamDecoder {
   // kNoPart when there is none.
   static constexpr std::size_t kNoPart = static_cast<std::size_t>(-1);
   std::size_t pending_ = kNoPart;
+  bool pendingStop_ = false;  // it is a full stop alone
   std::string pendingLetter_;
 
   // The layout of lines: the line being read, and the one before it.

@@ -69,6 +69,10 @@ class WordDecoder {
   // The table's replacements, whose characters belong to words.
   std::span<const std::u16string> Replacements() const { return replacements_; }
 
+  // A letter that may start a name and whose capital vanishes from recoded text, so that its
+  // initial is a full stop alone ("А. С." is ". C."), as UTF-8; empty when there is none.
+  const std::string& VanishedInitial() const { return vanishedInitial_; }
+
  private:
   struct Choice {
     std::u16string small;
@@ -86,6 +90,7 @@ class WordDecoder {
   std::array<std::u16string, kSlotCount> replacements_;
   std::vector<std::string> longLookAlikes_;  // UTF-8 replacements of two characters or more
   const WordIndex* index_;
+  std::string vanishedInitial_;
   mutable std::string folded_;
   mutable std::vector<WordIndex::Match> matches_;
 };
