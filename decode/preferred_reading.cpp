@@ -41,6 +41,33 @@ void Offer(std::vector<State>& states, const State& offered) {
   states.push_back(offered);
 }
 
+// Whether the replacement `text` may stand for "щ" in the `cases` it stands for "ш" in.
+bool MayBeShcha(const LookAlikeIndex& index, std::u16string_view text, std::uint8_t cases) {
+  std::vector<const LookAlikeIndex::Entry*> matches;
+  index.MatchesAt(text, matches);
+  return std::any_of(matches.begin(), matches.end(), [&](const LookAlikeIndex::Entry* entry) {
+    return entry->text.size() == text.size() &&
+           std::any_of(entry->readings.begin(), entry->readings.end(), [&](const Reading& reading) {
+             return reading.letter == u'щ' && (reading.cases & cases) == cases;
+           });
+  });
+}
+
+// Where one look-alike stands for both "ш" and "щ", the endings of nouns of agents
+// ("трассировщик", "-щика") and of present participles ("-ающий", "-ющая", "-ущие") ask for
+// "щ", which letter patterns alone never prefer.
+bool ShchaEnding(std::u16string_view small, std::size_t at) {
+  static constexpr std::u16string_view kParticiple[] = {
+      u"ий", u"ая", u"ее", u"ие", u"их", u"ем", u"ей", u"им", u"его", u"ему", u"ую", u"ими"};
+  const std::u16string_view after = small.substr(at + 1);
+  if (after.starts_with(u"ик")) {
+    return true;
+  }
+  const bool afterVowel = at > 0 && std::u16string_view(u"аяую").find(small[at - 1]) != small.npos;
+  return afterVowel &&
+         std::find(std::begin(kParticiple), std::end(kParticiple), after) != std::end(kParticiple);
+}
+
 }  // namespace
 
 std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
@@ -103,16 +130,26 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
       &*std::min_element(last.begin(), last.end(),
                          [&](const State& a, const State& b) { return total(a) < total(b); });
   LetterReading reading;
-  for (;;) {
+  std::vector<std::u16string_view> pieces;
+  for (std::size_t end = token.size();;) {
     reading.small.push_back(state->letter);
     reading.cases.push_back(state->cases);
+    pieces.push_back(token.substr(state->from, end - state->from));
     if (state->parent == kNone) {
       break;
     }
+    end = state->from;
     state = &ending[state->from][state->parent];
   }
   std::reverse(reading.small.begin(), reading.small.end());
   std::reverse(reading.cases.begin(), reading.cases.end());
+  std::reverse(pieces.begin(), pieces.end());
+  for (std::size_t i = 0; i < reading.small.size(); ++i) {
+    if (reading.small[i] == u'ш' && ShchaEnding(reading.small, i) &&
+        MayBeShcha(index, pieces[i], reading.cases[i])) {
+      reading.small[i] = u'щ';
+    }
+  }
   return reading;
 }
 

@@ -100,6 +100,39 @@ bool IsAbbreviation(std::string_view small) {
   return std::find(kAbbreviations.begin(), kAbbreviations.end(), small) != kAbbreviations.end();
 }
 
+// Letters alone that a full stop shortens a word to ("т. е.", "с. 5", "г. Москва", "и. о.");
+// one of them is an initial only beside a name or another initial. "в" is left out: after a
+// number or a Roman one ("XIX в.") no initial stands anyway.
+bool IsAbbreviationLetter(std::string_view small) {
+  static constexpr std::array<std::string_view, 16> kLetters = {
+      "т", "д", "п", "е", "н", "э", "к", "ч", "с", "у", "м", "л", "р", "г", "и", "о"};
+  return std::find(kLetters.begin(), kLetters.end(), small) != kLetters.end();
+}
+
+// Letters with full stops run together that shorten words ("т.е.", "н.э."), not initials.
+bool IsAbbreviationRun(std::string_view small) {
+  static constexpr std::array<std::string_view, 10> kRuns = {"те", "тд", "тп", "тк", "тн",
+                                                             "тч", "нэ", "ио", "уе", "жд"};
+  return std::find(kRuns.begin(), kRuns.end(), small) != kRuns.end();
+}
+
+// The small form of a Russian letter's two bytes of UTF-8.
+void AppendSmallLetter(std::string_view letter, std::string& out) {
+  const auto lead = static_cast<unsigned char>(letter[0]);
+  const auto next = static_cast<unsigned char>(letter[1]);
+  if (lead == 0xD0 && next >= 0x90 && next <= 0x9F) {
+    out += "\xD0";
+    out += static_cast<char>(next + 0x20);
+  } else if (lead == 0xD0 && next >= 0xA0 && next <= 0xAF) {
+    out += "\xD1";
+    out += static_cast<char>(next - 0x20);
+  } else if (lead == 0xD0 && next == 0x81) {
+    out += "\xD1\x91";
+  } else {
+    out += letter;
+  }
+}
+
 }  // namespace
 
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
@@ -119,10 +152,12 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   sink_ = &sink;
   tokenizer_.Finish(stage_);
   EndChunk();
+  pending_ = kNoPart;
   EndSentence();
   *this->cases_ = CaseModel();
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
+  previousName_ = previousInitial_ = previousOther_ = false;
   chunkEnd_ = 0;
   inSpace_ = false;
   previousWasDash_ = wroteCapitals_ = false;
@@ -176,6 +211,13 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
     chunkNumber_ = chunkNumber_ || kind == Kind::Number;
     chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
   }
+  // A full stop alone may be an initial whose capital vanished ("А. С." recodes to ". C."):
+  // it waits for its chunk's end and its neighbours.
+  if (kind == Kind::Punctuation && bytes == "." && !chunkHasPart_ &&
+      !words_.VanishedInitial().empty()) {
+    Add(kind, Fate::Joined, kLoneStop, bytes, bytes);
+    return;
+  }
   Add(kind, Fate::Copy, 0, bytes, {});
 }
 
@@ -215,6 +257,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (word.kind != DecodedWord::Kind::Russian) {
     wroteCapitals_ = false;
     lastWord_.clear();
+    lastWordName_ = false;
     chunkNumber_ = chunkNumber_ || word.kind == DecodedWord::Kind::Number;
     chunkForeign_ = chunkForeign_ || word.kind == DecodedWord::Kind::Foreign;
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
@@ -255,12 +298,20 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWord_ = word.letters;
   lastWordCapital_ = spelling != DecodedWord::kSmall;
+  lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
+  lastWordName_ = lastWordCapital_ && word.letters.size() > 2 &&
+                  (word.properNoun || place.kind == WordPlace::kInSentence);
+  // A letter alone whose look-alike may be a capital may be an initial, once its chunk shows
+  // a full stop after it.
+  const std::uint8_t initial =
+      word.letters.size() == 2 && (spellings & DecodedWord::kCapitals) ? kMayBeInitial : 0;
   spelled_.clear();
   AppendSpelled(word, spelling, spelled_);
 
   if (!word.latin) {
     chunkRussian_ = true;
-    Add(TextTokenizer::Kind::Word, Fate::Decode, 0, token, spelled_);
+    Add(TextTokenizer::Kind::Word, initial ? Fate::Joined : Fate::Decode,
+        initial ? initial | kAlwaysRussian : 0, token, spelled_);
     return;
   }
   // An English word with a capital inside a sentence ("He", "To") is seldom English there,
@@ -271,7 +322,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // Latin letters wait for the rest of their chunk, which may show that they are code.
   Add(TextTokenizer::Kind::Word, Fate::Joined,
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
-          (word.strayLetter ? kStrayLetter : 0),
+          (word.strayLetter ? kStrayLetter : 0) | initial,
       token, spelled_);
 }
 
@@ -292,6 +343,7 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
   // A run too long to wait for its neighbours is settled as if the text ended there.
   if (text_.size() + decoded_.size() > kMaxHeldBytes || parts_.size() > kMaxHeldPieces) {
     EndChunk();
+    pending_ = kNoPart;
     chunkStart_ = parts_.size();
     Settle(Neighbour::None);
   }
@@ -361,18 +413,26 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
+  previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
+  previousInitial_ = false;
+  previousOther_ = chunkNumber_ || chunkForeign_;
   if (EndsSentence(chunkEnd_)) {
     const bool shortened = chunkTail_ == "." && !lastWord_.empty();
-    if (shortened && IsAbbreviation(lastWord_)) {
+    const bool capitalLetter = shortened && lastWordCapital_ && CountCharacters(lastWord_) == 1;
+    // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
+    // that abbreviations end on; at a sentence's start it may be "Т. е.".
+    if (capitalLetter && (chunkInitials_ || !lastWordStarts_)) {
+      afterInitial_ = previousInitial_ = true;
+    } else if (shortened && IsAbbreviation(lastWord_)) {
       afterAbbreviation_ = true;
-    } else if (shortened && lastWordCapital_ && CountCharacters(lastWord_) == 1) {
+    } else if (capitalLetter) {
       afterInitial_ = true;
     } else {
       EndSentence();
     }
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
-  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = false;
+  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = chunkInitials_ = false;
   chunkTail_.clear();
   lastWord_.clear();
 }
@@ -383,9 +443,20 @@ void Utf8StreamDecoder::EndChunk() {
 // a chunk that decided something settles the undecided run before it.
 void Utf8StreamDecoder::ResolveChunk() {
   bool russian = chunkRussian_;
+  const bool initials = DecideInitials();
+  chunkInitials_ = initials;
+  lastWordCapital_ = lastWordCapital_ || initials;
   for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
     Part& part = parts_[i];
     if (part.fate != Fate::Joined) {
+      continue;
+    }
+    if (initials && (part.word & kMayBeInitial)) {
+      CapitaliseLetter(i);
+    }
+    if (part.word & (kAlwaysRussian | kLoneStop)) {
+      part.fate = Fate::Decode;
+      --open_;
       continue;
     }
     const bool abbreviated = i + 1 < parts_.size() &&
@@ -417,6 +488,120 @@ void Utf8StreamDecoder::ResolveChunk() {
   }
 }
 
+// The small letters of a chunk of letters with full stops ("А.", "Л.Н."), which may be
+// initials; empty for any other chunk.
+std::string Utf8StreamDecoder::ChunkInitialLetters() const {
+  std::string letters;
+  bool fullStopDue = false;
+  for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
+    const Part& part = parts_[i];
+    const std::uint32_t textBegin = i > 0 ? parts_[i - 1].textEnd : 0;
+    if (part.kind == TextTokenizer::Kind::Word) {
+      const std::uint32_t decodedBegin = i > 0 ? parts_[i - 1].decodedEnd : 0;
+      if (fullStopDue || part.fate != Fate::Joined || !(part.word & kMayBeInitial) ||
+          part.decodedEnd - decodedBegin != 2) {
+        return {};
+      }
+      AppendSmallLetter(std::string_view(decoded_).substr(decodedBegin, 2), letters);
+      fullStopDue = true;
+    } else if (part.kind == TextTokenizer::Kind::Punctuation) {
+      if (fullStopDue && text_[textBegin] != '.') {
+        return {};
+      }
+      fullStopDue = false;
+    } else if (part.kind != TextTokenizer::Kind::Space) {
+      return {};
+    }
+  }
+  return fullStopDue ? std::string() : letters;
+}
+
+// Whether the chunk holds initials: letters run together unless they shorten words as "т.е."
+// does; a letter alone beside a name or another initial, or inside a sentence when it is no
+// letter that abbreviations end on. Such a letter ("Н.") waits for the next chunk: another
+// initial after it ("Н. В.") makes both initials, unless the two shorten words ("т. е.").
+bool Utf8StreamDecoder::DecideInitials() {
+  const std::size_t stop = LoneStop();
+  std::string letters;
+  if (stop == kNoPart) {
+    letters = ChunkInitialLetters();
+  } else {
+    AppendSmallLetter(words_.VanishedInitial(), letters);
+  }
+  bool initials = false;
+  if (stop != kNoPart) {
+    // No rule of letters alone: only a name or an initial beside it makes it one.
+    initials = previousInitial_ || previousName_ ||
+               (pending_ != kNoPart && !IsAbbreviationRun(pendingLetter_ + letters));
+  } else if (letters.size() > 2) {
+    initials = !IsAbbreviationRun(letters);
+  } else if (!letters.empty()) {
+    initials = previousInitial_ || previousName_ ||
+               (!previousOther_ && !IsAbbreviationLetter(letters)) ||
+               (pending_ != kNoPart && !IsAbbreviationRun(pendingLetter_ + letters));
+  }
+  if (pending_ != kNoPart) {
+    if (initials && pendingStop_) {
+      PutBackInitial(pending_);
+    } else if (initials) {
+      CapitaliseLetter(pending_);
+    }
+    pending_ = kNoPart;
+  }
+  if (stop != kNoPart && initials) {
+    PutBackInitial(stop);
+    lastWord_ = letters;
+  } else if (stop != kNoPart) {
+    pending_ = stop;
+    pendingStop_ = true;
+    pendingLetter_ = letters;
+  } else if (letters.size() == 2 && !initials && !previousOther_) {
+    for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
+      if (parts_[i].kind == TextTokenizer::Kind::Word) {
+        pending_ = i;
+        pendingStop_ = false;
+        pendingLetter_ = letters;
+      }
+    }
+  }
+  return initials;
+}
+
+// The chunk's part when the chunk is a full stop alone that may be an initial; kNoPart if not.
+std::size_t Utf8StreamDecoder::LoneStop() const {
+  std::size_t stop = kNoPart;
+  for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
+    if (parts_[i].kind == TextTokenizer::Kind::Space) {
+      continue;
+    }
+    if (stop != kNoPart || !(parts_[i].word & kLoneStop)) {
+      return kNoPart;
+    }
+    stop = i;
+  }
+  return stop;
+}
+
+// Writes the vanished capital before the full stop of `part`.
+void Utf8StreamDecoder::PutBackInitial(std::size_t part) {
+  const std::uint32_t begin = part > 0 ? parts_[part - 1].decodedEnd : 0;
+  const std::string& letter = words_.VanishedInitial();
+  decoded_.insert(begin, letter);
+  for (std::size_t i = part; i < parts_.size(); ++i) {
+    parts_[i].decodedEnd += static_cast<std::uint32_t>(letter.size());
+  }
+}
+
+void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {
+  const std::uint32_t begin = part > 0 ? parts_[part - 1].decodedEnd : 0;
+  DecodedWord letter;
+  letter.spellings = DecodedWord::kCapitals;
+  letter.letters = decoded_.substr(begin, parts_[part].decodedEnd - begin);
+  spelled_.clear();
+  AppendSpelled(letter, DecodedWord::kCapitals, spelled_);
+  decoded_.replace(begin, spelled_.size(), spelled_);
+}
+
 // The words of one sentence are one language's: a run of undecided words at its end is
 // settled by what came before, and the next sentence starts without neighbours.
 void Utf8StreamDecoder::EndSentence() {
@@ -445,6 +630,7 @@ void Utf8StreamDecoder::Settle(Neighbour after) {
 
 // Writes the first `count` parts, which are decided, and forgets them.
 void Utf8StreamDecoder::WriteThrough(std::size_t count) {
+  count = std::min(count, pending_);
   std::uint32_t textAt = 0;
   std::uint32_t decodedAt = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -465,6 +651,9 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
     part.decodedEnd -= decodedAt;
   }
   chunkStart_ -= std::min(chunkStart_, count);
+  if (pending_ != kNoPart) {
+    pending_ -= count;
+  }
 }
 
 WordPlace Utf8StreamDecoder::PlaceOfWord() const {

@@ -72,6 +72,34 @@ bool IsEnglishCompound(std::string_view token, const WordIndex& index) {
   return words >= 1 && !(words == 1 && IsAsciiUpper(token[0]));
 }
 
+bool IsHexDigit(char c) {
+  return IsAsciiDigit(c) || (c >= 'a' && c <= 'f');
+}
+
+// A digit alone that stands for a letter before a small one ("npu6op", "6are"): English
+// words and identifiers put digits at the end ("mp3"), in runs ("64k", "b64"), or before an
+// "x" that stands for any digit ("4xx", "power6x"); hex numbers ("3ac4") are left alone.
+bool HasLetterDigit(std::string_view token) {
+  for (std::size_t i = 0; i + 1 < token.size(); ++i) {
+    if (IsAsciiDigit(token[i]) && IsAsciiLower(token[i + 1]) && token[i + 1] != 'x' &&
+        (i == 0 || !IsAsciiDigit(token[i - 1]))) {
+      return token.size() >= 4 && !std::all_of(token.begin(), token.end(), IsHexDigit);
+    }
+  }
+  return false;
+}
+
+// An ending of Russian adjectives, nouns and verbs that no English word has in look-alikes:
+// "ой", "ий", "ии", "их", "ого", "ому", "ему" and "сь" read from "ou", "uu", "ux", "oro",
+// "omy", "emy" and "cb" ("Tpaccupyemou", "camonognucb"). Short words are left to English.
+bool HasRussianEnding(std::u16string_view small) {
+  static constexpr std::u16string_view kEndings[] = {u"ой",  u"ий",  u"ии",  u"их",
+                                                     u"ого", u"ому", u"ему", u"сь"};
+  return small.size() >= 6 &&
+         std::any_of(std::begin(kEndings), std::end(kEndings),
+                     [&](std::u16string_view end) { return small.ends_with(end); });
+}
+
 bool IsOneLetterWord(std::u16string_view small) {
   return small.size() == 1 && std::u16string_view(u"абвжикосуя").find(small[0]) != small.npos;
 }
@@ -231,6 +259,12 @@ WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
       longLookAlikes_.push_back(Utf8(replacements_[slot]));
     }
   }
+  for (const Reading& reading : letters_.Vanished()) {
+    if ((reading.cases & kCapitalCase) && vanishedInitial_.empty() &&
+        std::u16string_view(u"ъыьй").find(reading.letter) == std::u16string_view::npos) {
+      vanishedInitial_ = Utf8(std::u16string(1, ToCapital(reading.letter)));
+    }
+  }
 }
 
 bool WordDecoder::LooksRussian(std::string_view token) const {
@@ -239,7 +273,7 @@ bool WordDecoder::LooksRussian(std::string_view token) const {
   const auto capitalInside = std::adjacent_find(token.begin(), token.end(), [](char a, char b) {
     return IsAsciiLower(a) && IsAsciiUpper(b);
   });
-  return capitalInside != token.end() ||
+  return capitalInside != token.end() || HasLetterDigit(token) ||
          std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
          std::any_of(
              longLookAlikes_.begin(), longLookAlikes_.end(),
@@ -267,11 +301,15 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
     word.mayBeEnglish = english;
     word.listedEnglish = english;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
-  } else if (english || (index_ && (word.latin || !LooksRussian(token) ||
+  } else if (english || (index_ && ((!word.latin && !LooksRussian(token)) ||
                                     IsEnglishCompound(token, *index_)))) {
     return word;
   } else if (std::optional<LetterReading> reading =
                  ReadByPreference(letters_, Utf16FromUtf8(token))) {
+    // Latin letters in one case are English or code, unless their ending is Russian.
+    if (index_ && word.latin && !HasRussianEnding(reading->small)) {
+      return word;
+    }
     choice.small = std::move(reading->small);
     choice.cases = std::move(reading->cases);
     word.mayBeEnglish = word.latin;

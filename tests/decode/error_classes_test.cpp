@@ -9,21 +9,27 @@ namespace {
 // Real words of the kinds that real text gets wrong, each read back under the design set.
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
-const WordList kWords = {
-    {u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии", u"версий", u"параметр", u"в",
-     u"при", u"новых", u"несколько", u"одинарная", u"линия", u"вниз", u"вправо", u"слово"},
-    {{u"версии", 50},
-     {u"версий", 10},
-     {u"изменении", 57},
-     {u"изменений", 295},
-     {u"т", 440},
-     {u"д", 149},
-     {u"файл", 3214},
-     {u"тип", 1753},
-     {u"то", 3090},
-     {u"фйл", 2}},
-    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
-     "build"}};
+const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
+                          u"версий", u"параметр", u"в", u"при", u"новых", u"несколько",
+                          u"одинарная", u"линия", u"вниз", u"вправо", u"слово", u"Пушкин"},
+                         {{u"версии", 50},
+                          {u"версий", 10},
+                          {u"изменении", 57},
+                          {u"изменений", 295},
+                          {u"т", 440},
+                          {u"д", 149},
+                          {u"п", 120},
+                          {u"л", 40},
+                          {u"н", 90},
+                          {u"г", 60},
+                          {u"с", 70},
+                          {u"м", 30},
+                          {u"файл", 3214},
+                          {u"тип", 1753},
+                          {u"то", 3090},
+                          {u"фйл", 2}},
+                         {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang",
+                          "tun", "fails", "build"}};
 
 struct Case {
   const char* name;
@@ -58,6 +64,11 @@ INSTANTIATE_TEST_SUITE_P(
         // capital inside it shows that it is no English word.
         Case{"i_or_short_i_by_frequency", u"u3 Bepcuu", u"Из версии"},
         Case{"unknown_word_with_a_capital_inside", u"u TpeHgа", u"И тренда"},
+        // ... or a digit before a small letter, or an ending no English word has; digits in
+        // runs, at the end or before "x" are code.
+        Case{"unknown_word_with_a_digit_inside", u"u npu6op", u"И прибор"},
+        Case{"unknown_word_with_a_russian_ending", u"u pegkou cepomy", u"И редкой серому"},
+        Case{"digits_of_code", u"u 64kb u 4xxx u 3ac4e u mp3", u"И 64kb и 4xxx и 3ac4e и mp3"},
         // An English word with a capital inside a sentence is a Russian word's small
         // letters, unless it goes on English words in Title Case.
         Case{"capital_inside_a_sentence", u"0x%lx: \"%s\" Tun = %ld", u"0x%lx: \"%s\" тип = %ld"},
@@ -80,9 +91,32 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
         // A dash after a space starts an option, which is code; its value after "=" is read
         // as words, unless it is a letter alone.
+        // Initials: a letter with a full stop inside a sentence that no abbreviation ends
+        // on, one after a name or another initial, and letters run together unless they
+        // shorten words.
+        Case{"initials_before_a_name", u"6ygeT B. u. nyIIIkuH", u"Будет В. И. Пушкин"},
+        Case{"initials_after_a_name", u"6ygeT nyIIIkuH T. n.", u"Будет Пушкин Т. П."},
+        Case{"initials_run_together", u"6ygeT JI.H. nyIIIkuH", u"Будет Л.Н. Пушкин"},
+        Case{"initials_known_by_the_next", u"6ygeT H. B. nyIIIkuH u C. M. nyIIIkuH",
+             u"Будет Н. В. Пушкин и С. М. Пушкин"},
+        // The design set drops a capital "А": its initial is a full stop alone.
+        Case{"vanished_initials", u"6ygeT . C. nyIIIkuH u nyIIIkuH C. .",
+             u"Будет А. С. Пушкин и Пушкин С. А."},
+        Case{"full_stop_alone_between_words", u"6ygeT . 6ygeT", u"Будет . Будет"},
+        Case{"abbreviations_are_no_initials", u"6ygeT T. n. u T.g. 6ygeT",
+             u"Будет т. п. и т.д. будет"},
+        Case{"abbreviation_before_a_name", u"6ygeT r. nyIIIkuH", u"Будет г. Пушкин"},
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
              u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
+
+// Under the reset set "ш" and "щ" look alike: an unknown word's ending settles which.
+TEST(ErrorClassesReset, ShchaByEnding) {
+  ReplacementTable reset;
+  reset.ApplyResetDefaults();
+  EXPECT_EQ(DecodeText(u"pa36opwuKa u TeKywue, nywucTbIu", reset, kWords.For(reset)),
+            u"разборщика и текущие, пушистый");
+}
 
 }  // namespace
 }  // namespace lettermorph

@@ -47,8 +47,15 @@ class Utf8StreamDecoder {
   // What becomes of a piece: copied, written decoded, or either once the rest of its chunk
   // (joined) or its neighbours (open) are known.
   enum class Fate : std::uint8_t { Copy, Decode, Joined, Open };
-  // What a Latin word may be besides Russian.
-  enum WordFlag : std::uint8_t { kMayBeEnglish = 1, kStrayLetter = 2 };
+  // What a Latin word may be besides Russian; whether a letter alone may be an initial, and
+  // whether it is decoded whatever is joined to it, as look-alikes that are no Latin are.
+  enum WordFlag : std::uint8_t {
+    kMayBeEnglish = 1,
+    kStrayLetter = 2,
+    kMayBeInitial = 4,
+    kAlwaysRussian = 8,
+    kLoneStop = 16  // a full stop alone, which may be an initial whose letter vanished
+  };
   // The nearest word that is not open: none, foreign or Russian.
   enum class Neighbour : std::uint8_t { None, Foreign, Russian };
 
@@ -76,6 +83,11 @@ class Utf8StreamDecoder {
            std::string_view decoded);
   void EndChunk();
   void ResolveChunk();
+  std::string ChunkInitialLetters() const;
+  bool DecideInitials();
+  void CapitaliseLetter(std::size_t part);
+  void PutBackInitial(std::size_t part);
+  std::size_t LoneStop() const;
   void EndSentence();
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
@@ -124,6 +136,22 @@ class Utf8StreamDecoder {
   bool afterTitleWord_ = false;   // the word just before was Latin with a capital, as "Intent"
   std::string lastWord_;          // the chunk's last word, if Russian, in small letters
   bool lastWordCapital_ = false;  // and whether it was written with a capital
+  bool lastWordStarts_ = false;   // and whether it started a sentence
+  bool lastWordName_ = false;     // and whether it was a name: a proper noun, or capitalised
+                                  // inside a sentence
+  // The previous chunk, for a letter with a full stop that may be an initial: it ended on
+  // such a name ("Пушкин А."), was an initial ("А. С."), or held a number or a foreign word
+  // ("1999 г.", "XIX в.").
+  bool previousName_ = false;
+  bool previousInitial_ = false;
+  bool previousOther_ = false;
+  bool chunkInitials_ = false;  // the chunk was found to be initials
+  // A letter with a full stop that is an initial if one follows ("Н. В."), not yet written;
+  // kNoPart when there is none.
+  static constexpr std::size_t kNoPart = static_cast<std::size_t>(-1);
+  std::size_t pending_ = kNoPart;
+  bool pendingStop_ = false;  // it is a full stop alone
+  std::string pendingLetter_;
 
   // The layout of lines: the line being read, and the one before it.
   bool lineHasText_ = false;

@@ -54,9 +54,10 @@ void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std:
 // Reads one token. A token that spells known Russian words, written in any case, is the most
 // frequent of them, preferring one where no letter vanished, unless it is an English word
 // that Russian text seldom uses. One that spells none is read letter by letter by the fixed
-// preference where it looks Russian: a look-alike of several characters ("JI", "}|{") or a
-// Cyrillic one, and not Latin letters in one case. Without an index every token that can be
-// read at all is read letter by letter.
+// preference where it looks Russian: a look-alike of several characters ("JI", "}|{"), a
+// Cyrillic one, a capital inside or a digit before a small letter; Latin letters in one case
+// only when they read with a Russian ending ("-ой", "-ий"). Without an index every token that
+// can be read at all is read letter by letter.
 class WordDecoder {
  public:
   // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
@@ -67,6 +68,10 @@ class WordDecoder {
 
   // The table's replacements, whose characters belong to words.
   std::span<const std::u16string> Replacements() const { return replacements_; }
+
+  // A letter that may start a name and whose capital vanishes from recoded text, so that its
+  // initial is a full stop alone ("А. С." is ". C."), as UTF-8; empty when there is none.
+  const std::string& VanishedInitial() const { return vanishedInitial_; }
 
  private:
   struct Choice {
@@ -85,6 +90,7 @@ class WordDecoder {
   std::array<std::u16string, kSlotCount> replacements_;
   std::vector<std::string> longLookAlikes_;  // UTF-8 replacements of two characters or more
   const WordIndex* index_;
+  std::string vanishedInitial_;
   mutable std::string folded_;
   mutable std::vector<WordIndex::Match> matches_;
 };
