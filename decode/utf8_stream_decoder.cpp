@@ -109,6 +109,15 @@ bool IsAbbreviationLetter(std::string_view small) {
   return std::find(kLetters.begin(), kLetters.end(), small) != kLetters.end();
 }
 
+// Letters that a full stop shortens a word to before a name as well as an initial: "г.
+// Москва", "с. Ивановка", "р. Волга", "т. Петров". Before a name, other such letters are
+// initials ("н. Сидоров" is "Н. Сидоров").
+bool ShortensWordBeforeName(std::string_view small) {
+  static constexpr std::array<std::string_view, 9> kLetters = {"г", "с", "д", "п", "р",
+                                                               "о", "т", "м", "х"};
+  return std::find(kLetters.begin(), kLetters.end(), small) != kLetters.end();
+}
+
 // Letters with full stops run together that shorten words ("т.е.", "н.э."), not initials.
 bool IsAbbreviationRun(std::string_view small) {
   static constexpr std::array<std::string_view, 10> kRuns = {"те", "тд", "тп", "тк", "тн",
@@ -230,7 +239,18 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
     return;
   }
-  const DecodedWord& decoded = cache_.Decode(token, words_);
+  // Latin letters that read as a surname are one only right after initials, or a letter
+  // that may be one, that no English word stands before ("H. C. Pepux", not "by A. Moore").
+  static const DecodedWord kForeign = [] {
+    DecodedWord foreign;
+    foreign.latin = true;
+    return foreign;
+  }();
+  const DecodedWord& cached = cache_.Decode(token, words_);
+  const bool nameAllowed =
+      (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
+      !chunkHasWord_ && before_ != Neighbour::Foreign;
+  const DecodedWord& decoded = cached.nameAfterInitials && !nameAllowed ? kForeign : cached;
   const WordPlace place = PlaceOfWord();
   const bool titleWord = decoded.latin && token.size() > 1 && token[0] >= 'A' && token[0] <= 'Z';
   const bool afterTitleWord = afterTitleWord_;
@@ -249,6 +269,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
   }
   const DecodedWord& word = flip ? twin : decoded;
+  const bool firstWord = !chunkHasWord_;
   afterNumber_ = false;
   lineHasWord_ = true;
   chunkHasWord_ = true;
@@ -301,6 +322,8 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
   lastWordName_ = lastWordCapital_ && word.letters.size() > 2 &&
                   (word.properNoun || place.kind == WordPlace::kInSentence);
+  chunkStartsWithName_ = firstWord && lastWordCapital_ && word.letters.size() > 2 &&
+                         (word.properNoun || (spellings & DecodedWord::kSmall) == 0);
   // A letter alone whose look-alike may be a capital may be an initial, once its chunk shows
   // a full stop after it.
   const std::uint8_t initial =
@@ -433,6 +456,7 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
   chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = chunkInitials_ = false;
+  chunkStartsWithName_ = false;
   chunkTail_.clear();
   lastWord_.clear();
 }
@@ -541,9 +565,13 @@ bool Utf8StreamDecoder::DecideInitials() {
                (pending_ != kNoPart && !IsAbbreviationRun(pendingLetter_ + letters));
   }
   if (pending_ != kNoPart) {
-    if (initials && pendingStop_) {
+    // A name after the letter makes it an initial too, unless the letter shortens a word
+    // that stands before names.
+    const bool beforeName = !initials && chunkStartsWithName_ && letters.empty() &&
+                            !ShortensWordBeforeName(pendingLetter_);
+    if ((initials || beforeName) && pendingStop_) {
       PutBackInitial(pending_);
-    } else if (initials) {
+    } else if (initials || beforeName) {
       CapitaliseLetter(pending_);
     }
     pending_ = kNoPart;

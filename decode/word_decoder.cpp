@@ -29,6 +29,12 @@ bool IsAsciiUpper(char c) {
   return c >= 'A' && c <= 'Z';
 }
 
+// A capital and then small letters, as a name is written: "Pepux".
+bool IsTitleCase(std::string_view token) {
+  return token.size() > 1 && IsAsciiUpper(token[0]) &&
+         std::all_of(token.begin() + 1, token.end(), IsAsciiLower);
+}
+
 // Latin letters in small letters, capitalised or in capitals, as English words are written.
 bool IsEnglishShaped(std::string_view token) {
   if (token.empty() || !(IsAsciiLower(token[0]) || IsAsciiUpper(token[0]))) {
@@ -308,7 +314,10 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
                  ReadByPreference(letters_, Utf16FromUtf8(token))) {
     // Latin letters in one case are English or code, unless their ending is Russian.
     if (index_ && word.latin && !HasRussianEnding(reading->small)) {
-      return word;
+      if (!IsTitleCase(token)) {
+        return word;
+      }
+      word.nameAfterInitials = true;
     }
     choice.small = std::move(reading->small);
     choice.cases = std::move(reading->cases);

@@ -106,6 +106,15 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"abbreviations_are_no_initials", u"6ygeT T. n. u T.g. 6ygeT",
              u"Будет т. п. и т.д. будет"},
         Case{"abbreviation_before_a_name", u"6ygeT r. nyIIIkuH", u"Будет г. Пушкин"},
+        // A letter that abbreviations end on is an initial before a name, unless it shortens
+        // a word that stands before names ("г.", "т.").
+        Case{"letter_before_a_name", u"6ygeT H. nyIIIkuH u T. nyIIIkuH",
+             u"Будет Н. Пушкин и т. Пушкин"},
+        // Latin letters in Title Case read as a surname after initials, and make them Russian
+        // where no Russian word stands beside them; after an English word both stay.
+        Case{"surname_after_initials", u"H. C. Pepux", u"Н. С. Рерих"},
+        Case{"surname_after_a_letter", u"6ygeT H. Pepux", u"Будет Н. Рерих"},
+        Case{"english_initials_stay", u"u by H. Pepux, Pepux", u"И by H. Pepux, Pepux"},
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
              u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });

@@ -145,7 +145,9 @@ class Utf8StreamDecoder {
   bool previousName_ = false;
   bool previousInitial_ = false;
   bool previousOther_ = false;
-  bool chunkInitials_ = false;  // the chunk was found to be initials
+  bool chunkInitials_ = false;        // the chunk was found to be initials
+  bool chunkStartsWithName_ = false;  // its first word is a name: a proper noun, or a word
+                                      // whose look-alikes show a capital first
   // A letter with a full stop that is an initial if one follows ("Н. В."), not yet written;
   // kNoPart when there is none.
   static constexpr std::size_t kNoPart = static_cast<std::size_t>(-1);

@@ -31,6 +31,9 @@ struct DecodedWord {
   bool mayBeEnglish = false;
   // The English word list has it, as well as a Russian reading.
   bool listedEnglish = false;
+  // Latin letters in Title Case that read as a Russian surname letter by letter ("Pepux"):
+  // Russian only right after initials, and foreign anywhere else.
+  bool nameAfterInitials = false;
   // A Latin letter alone that reads as no Russian word ("n", "T"): Russian only as an
   // abbreviation, with its full stop ("T. e.").
   bool strayLetter = false;
