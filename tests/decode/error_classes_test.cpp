@@ -111,10 +111,11 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"letter_before_a_name", u"6ygeT H. nyIIIkuH u T. nyIIIkuH",
              u"Будет Н. Пушкин и т. Пушкин"},
         // Latin letters in Title Case read as a surname after initials, and make them Russian
-        // where no Russian word stands beside them; after an English word both stay.
+        // where no Russian word stands beside them; after an English word both stay, even
+        // before a Russian one.
         Case{"surname_after_initials", u"H. C. Pepux", u"Н. С. Рерих"},
         Case{"surname_after_a_letter", u"6ygeT H. Pepux", u"Будет Н. Рерих"},
-        Case{"english_initials_stay", u"u by H. Pepux, Pepux", u"И by H. Pepux, Pepux"},
+        Case{"english_initials_stay", u"u by H. H. Pepux u 6ygeT", u"И by H. H. Pepux и будет"},
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
              u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
