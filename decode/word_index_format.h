@@ -73,7 +73,8 @@ inline std::uint32_t HomeSlot(std::uint64_t hash, std::uint32_t slots) {
   return static_cast<std::uint32_t>(((hash >> 32) * slots) >> 32);
 }
 
-// The tag of a Russian look-alike, from the hash's low bits, which HomeSlot does not use.
+// The tag of a Russian look-alike: the top bits of the hash's low half, which HomeSlot does
+// not use, as many as the slot word has room for.
 inline std::uint32_t SlotTag(std::uint64_t hash, std::uint32_t offsetBits) {
   return static_cast<std::uint32_t>(hash) >> (offsetBits + 2);
 }
