@@ -308,6 +308,10 @@ void TextTokenizer::TakeLongChunk(Receiver& receiver) {
 void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last) {
   std::size_t start = 0;
   bool inRun = false;  // of word characters and digits
+  // Whether the run so far is ASCII with no digit standing apart, and whether it is all digits:
+  // what TakeRun needs to tell a plain word without reading the run again.
+  bool ascii = true;
+  bool digits = true;
   std::size_t at = 0;
   const auto take = [&](std::size_t end) {
     const std::string_view run = chunk.substr(start, end - start);
@@ -319,20 +323,27 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
     } else if (longWord_) {
       receiver.Take(Kind::Verbatim, run);
     } else {
-      TakeRun(run, receiver);
+      TakeRun(run, receiver, ascii && !digits);
     }
     if (inRun) {
       longWord_ = false;
     }
   };
   while (at < chunk.size()) {
+    const auto byte = static_cast<unsigned char>(chunk[at]);
     std::uint8_t type = 0;
-    const std::size_t length = ClassAt(chunk.substr(at), type);
+    const std::size_t length =
+        byte < 0x80 ? (type = ascii_[byte], 1) : ClassAt(chunk.substr(at), type);
     const bool word = (type & (kWord | kDigit)) != 0;
     if (at > start && word != inRun) {
       take(at);
       start = at;
     }
+    if (at == start) {
+      ascii = digits = true;
+    }
+    ascii = ascii && byte < 0x80 && type != kDigit;
+    digits = digits && IsAsciiDigit(static_cast<char>(byte));
     inRun = word;
     at += length;
   }
@@ -352,30 +363,23 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
 }
 
 // Most runs are a word of ASCII look-alikes that starts and ends as a word may, with no digit
-// standing apart and no room for a number: such a run is one word, told in one pass.
-bool TextTokenizer::IsPlainWord(std::string_view run) const {
-  if (run.size() > kMaxWord) {
+// standing apart and no room for a number: such a run is one word. `asciiWord` says that it
+// is ASCII with no digit standing apart and not all digits.
+bool TextTokenizer::IsPlainWord(std::string_view run, bool asciiWord) const {
+  if (!asciiWord || run.size() > kMaxWord) {
     return false;
-  }
-  bool digitsOnly = true;
-  for (const char c : run) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x80 || ascii_[byte] == kDigit) {
-      return false;
-    }
-    digitsOnly = digitsOnly && IsAsciiDigit(c);
   }
   const std::uint8_t first = ascii_[static_cast<unsigned char>(run.front())];
   const std::uint8_t last = ascii_[static_cast<unsigned char>(run.back())];
-  return !digitsOnly && (!(first & kPunctuation) || (first & kStarts)) &&
+  return (!(first & kPunctuation) || (first & kStarts)) &&
          (!(last & kPunctuation) || (last & kEnds));
 }
 
 // A run of word characters and digits: characters that cannot start (end) a look-alike are
 // punctuation at its start (end), digits no replacement uses stand apart as numbers, and
 // what is left is a word, or verbatim when it is too long for one.
-void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
-  if (IsPlainWord(run)) {
+void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool asciiWord) {
+  if (IsPlainWord(run, asciiWord)) {
     receiver.Take(Kind::Word, run);
     return;
   }

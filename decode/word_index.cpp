@@ -111,20 +111,17 @@ std::optional<WordIndex> WordIndex::Open(std::span<const std::byte> image,
     return std::nullopt;
   }
   const std::byte* base = image.data();
-  if (!BucketsAreOrdered(base + layout->russianBuckets, header.russianBucketBits,
-                         header.russianEntries) ||
-      !BucketsAreOrdered(base + layout->englishBuckets, header.englishBucketBits,
+  if (!BucketsAreOrdered(base + layout->englishBuckets, header.englishBucketBits,
                          header.englishEntries)) {
     return std::nullopt;
   }
   WordIndex index;
   index.image_ = image;
   index.spelling_ = std::make_unique<LookAlikeSpelling>(replacements);
-  index.russianBuckets_ = base + layout->russianBuckets;
-  index.russianEntries_ = base + layout->russianEntries;
-  index.russianTags_ = reinterpret_cast<const std::uint8_t*>(base + layout->russianTags);
+  index.russianSlots_ = base + layout->russianSlots;
   index.forms_ = {reinterpret_cast<const std::uint8_t*>(base + layout->forms), header.formBytes};
-  index.russianBits_ = header.russianBucketBits;
+  index.slotCount_ = header.russianSlots;
+  index.offsetBits_ = header.russianOffsetBits;
   index.englishBuckets_ = base + layout->englishBuckets;
   index.englishEntries_ = base + layout->englishEntries;
   index.englishTags_ = reinterpret_cast<const std::uint8_t*>(base + layout->englishTags);
@@ -141,21 +138,24 @@ WordIndex::~WordIndex() = default;
 
 void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) const {
   const std::uint64_t hash = LookAlikeHash(folded);
-  const std::uint64_t bucket = russianBits_ == 0 ? 0 : hash >> (64 - russianBits_);
-  const std::uint8_t fingerprint = format::Fingerprint(hash, russianBits_) & 0xFC;
-  const std::uint32_t end = ReadU32(russianBuckets_ + 4 * (bucket + 1));
-  for (std::uint32_t entry = ReadU32(russianBuckets_ + 4 * bucket); entry < end; ++entry) {
-    const std::uint8_t tag = russianTags_[entry];
-    if ((tag & 0xFC) != fingerprint) {
+  const std::uint32_t tag = format::SlotTag(hash, offsetBits_);
+  const std::uint32_t offsetMask = (std::uint32_t{1} << offsetBits_) - 1;
+  std::uint32_t at = format::HomeSlot(hash, slotCount_);
+  // A run ends at a free slot; counting the slots read keeps a damaged full table finite.
+  for (std::uint32_t read = 0; read < slotCount_; ++read, at = at + 1 == slotCount_ ? 0 : at + 1) {
+    const std::uint32_t entry = ReadU32(russianSlots_ + 4 * std::size_t{at});
+    if (entry == format::kEmptySlot) {
+      break;
+    }
+    if (entry >> (offsetBits_ + 2) != tag) {
       continue;
     }
-    const std::span<const std::uint8_t> record =
-        RecordAt(forms_, ReadU32(russianEntries_ + 4 * entry), 4);
+    const std::span<const std::uint8_t> record = RecordAt(forms_, (entry >> 2) & offsetMask, 4);
     if (record.empty()) {
       continue;
     }
     const std::span<const std::uint8_t> slots = record.subspan(4);
-    const std::uint8_t variant = tag & 3;
+    const auto variant = static_cast<std::uint8_t>(entry & 3);
     // The form's look-alike, compared piece by piece, is the token's.
     std::string_view rest = folded;
     bool same = true;

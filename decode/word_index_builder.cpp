@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <span>
@@ -18,8 +19,8 @@ namespace {
 namespace format = word_index_format;
 
 constexpr int kHalf = kSlotCount / 2;
-// An entry is sorted as one 64-bit number: the top 36 bits of its hash, which choose its
-// bucket and its fingerprint, above the offset of its form and the variant.
+// An English entry is sorted as one 64-bit number: the top 36 bits of its hash, which choose
+// its bucket and its fingerprint, above the offset of its word.
 constexpr int kHashBits = 36;
 constexpr int kPlaceBits = 64 - kHashBits;
 constexpr std::uint64_t kPlaceMask = (std::uint64_t{1} << kPlaceBits) - 1;
@@ -175,7 +176,7 @@ void WriteU32(std::string& image, std::size_t at, std::uint32_t value) {
 
 // Bucket starts, entry offsets and tags, each at its place in the image.
 void WriteTable(std::string& image, const Table& table, std::size_t buckets, std::size_t entries,
-                std::size_t tags, bool withVariant) {
+                std::size_t tags) {
   const std::uint64_t bucketCount = std::uint64_t{1} << table.bits;
   std::uint64_t bucket = 0;
   for (std::size_t i = 0; i < table.entries.size(); ++i) {
@@ -186,12 +187,34 @@ void WriteTable(std::string& image, const Table& table, std::size_t buckets, std
     }
     const std::uint64_t place = packed & kPlaceMask;
     const std::uint8_t fingerprint = format::Fingerprint(packed, table.bits);
-    WriteU32(image, entries + 4 * i, static_cast<std::uint32_t>(withVariant ? place >> 2 : place));
-    image[tags + i] =
-        static_cast<char>(withVariant ? (fingerprint & 0xFC) | (place & 3) : fingerprint);
+    WriteU32(image, entries + 4 * i, static_cast<std::uint32_t>(place));
+    image[tags + i] = static_cast<char>(fingerprint);
   }
   for (; bucket <= bucketCount; ++bucket) {
     WriteU32(image, buckets + 4 * bucket, static_cast<std::uint32_t>(table.entries.size()));
+  }
+}
+
+// Places the Russian entries, each the top half of its hash above its slot word, sorted, in a
+// table of `slots` at `at` in the image: each at the first free slot from its home. Sorted
+// entries fill the table from its start in order, and the entries of one look-alike, which
+// share a hash, stay in the order of their forms.
+void WriteSlots(std::string& image, std::size_t at, const std::vector<std::uint64_t>& entries,
+                std::uint32_t slots) {
+  std::memset(image.data() + at, 0xFF, std::size_t{slots} * 4);
+  std::vector<bool> taken(slots);
+  // Every slot from the last entry's home to the slot it took is taken: the next entry, whose
+  // home is no earlier, looks on from there.
+  std::uint64_t next = 0;
+  for (const std::uint64_t entry : entries) {
+    std::uint64_t slot = std::max<std::uint64_t>(format::HomeSlot(entry, slots), next);
+    while (taken[slot % slots]) {
+      ++slot;
+    }
+    slot %= slots;
+    taken[slot] = true;
+    next = slot + 1;
+    WriteU32(image, at + 4 * slot, static_cast<std::uint32_t>(entry));
   }
 }
 
@@ -255,10 +278,11 @@ std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_v
   }
   const LookAlikeSpelling spelling(replacements);
 
-  if (forms.size() >= (std::size_t{1} << (kPlaceBits - 2))) {
+  if (forms.size() >= (std::size_t{1} << format::kMaxOffsetBits)) {
     return {};
   }
-  Table russian;
+  const auto offsetBits = static_cast<std::uint32_t>(std::bit_width(forms.size()));
+  std::vector<std::uint64_t> russian;
   std::string keys[3];
   for (std::size_t at = 0; at < forms.size(); at += 4 + forms[at]) {
     const std::span<const std::uint8_t> slots(forms.data() + at + 4, forms[at]);
@@ -271,12 +295,18 @@ std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_v
       if (key.empty() || std::find(keys, keys + variant, key) != keys + variant) {
         continue;
       }
-      russian.entries.push_back((LookAlikeHash(key) >> kPlaceBits << kPlaceBits) | (at << 2) |
-                                variant);
+      const std::uint64_t hash = LookAlikeHash(key);
+      russian.push_back((hash >> 32 << 32) |
+                        (format::SlotTag(hash, offsetBits) << (offsetBits + 2)) | (at << 2) |
+                        variant);
     }
   }
-  std::sort(russian.entries.begin(), russian.entries.end());
-  russian.bits = BucketBits(russian.entries.size());
+  std::sort(russian.begin(), russian.end());
+  // A third of the slots free keeps the runs a lookup reads short.
+  if (russian.size() > (std::size_t{1} << 31)) {
+    return {};
+  }
+  const auto slots = static_cast<std::uint32_t>(russian.size() + russian.size() / 2 + 1);
 
   // The English words, each once.
   std::vector<std::uint32_t> englishStarts = englishStarts_;
@@ -317,8 +347,9 @@ std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_v
   header.tableBytes = static_cast<std::uint32_t>(storedTable.size());
   header.sourceBytes = static_cast<std::uint32_t>(source.size());
   header.formBytes = static_cast<std::uint32_t>(forms.size());
-  header.russianBucketBits = russian.bits;
-  header.russianEntries = static_cast<std::uint32_t>(russian.entries.size());
+  header.russianSlots = slots;
+  header.russianEntries = static_cast<std::uint32_t>(russian.size());
+  header.russianOffsetBits = offsetBits;
   header.englishBytes = static_cast<std::uint32_t>(englishWords.size());
   header.englishBucketBits = english.bits;
   header.englishEntries = static_cast<std::uint32_t>(english.entries.size());
@@ -329,11 +360,9 @@ std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_v
   std::string image(layout.size, '\0');
   image.replace(layout.table, storedTable.size(), storedTable);
   image.replace(layout.source, source.size(), source);
-  WriteTable(image, russian, layout.russianBuckets, layout.russianEntries, layout.russianTags,
-             true);
+  WriteSlots(image, layout.russianSlots, russian, slots);
   Put(image, layout.forms, forms);
-  WriteTable(image, english, layout.englishBuckets, layout.englishEntries, layout.englishTags,
-             false);
+  WriteTable(image, english, layout.englishBuckets, layout.englishEntries, layout.englishTags);
   Put(image, layout.englishWords, englishWords);
   header.checksum =
       format::Checksum(std::as_bytes(std::span(image)).subspan(sizeof(format::Header)));

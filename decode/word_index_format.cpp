@@ -5,7 +5,8 @@
 namespace lettermorph::word_index_format {
 
 std::optional<Layout> LayoutOf(const Header& header) {
-  if (header.russianBucketBits > kMaxBucketBits || header.englishBucketBits > kMaxBucketBits) {
+  if (header.russianSlots == 0 || header.russianOffsetBits > kMaxOffsetBits ||
+      header.englishBucketBits > kMaxBucketBits) {
     return std::nullopt;
   }
   // Every size is at most 2^32, so none of the sums below can overflow 64 bits.
@@ -19,9 +20,7 @@ std::optional<Layout> LayoutOf(const Header& header) {
   Layout layout{};
   layout.table = take(header.tableBytes);
   layout.source = take(header.sourceBytes);
-  layout.russianBuckets = take(buckets(header.russianBucketBits));
-  layout.russianEntries = take(std::uint64_t{header.russianEntries} * 4);
-  layout.russianTags = take(header.russianEntries);
+  layout.russianSlots = take(std::uint64_t{header.russianSlots} * 4);
   layout.forms = take(header.formBytes);
   layout.englishBuckets = take(buckets(header.englishBucketBits));
   layout.englishEntries = take(std::uint64_t{header.englishEntries} * 4);

@@ -13,19 +13,24 @@ namespace lettermorph::word_index_format {
 // After the header come, each at a multiple of 8 bytes:
 //   table       the 66 replacements it was built for: [u32 length][UTF-8] each
 //   source      what the words came from, as the caller names it
-//   Russian     bucket starts (u32, 2^bits + 1), entries (u32: a form's offset), tags (u8),
-//               forms: [u8 letters][u8 flags][u16 count][slot of each letter]...
-//   English     bucket starts, entries (u32: a word's offset), tags, words: [u8 length][ASCII]
-// An entry stands for one way of writing a form (as stored, capitalised, in capitals); the
-// entries of a bucket are those whose look-alike's hash starts with the bucket's number.
+//   Russian     slots (u32 each), forms: [u8 letters][u8 flags][u16 count][slot of each letter]...
+//   English     bucket starts (u32, 2^bits + 1), entries (u32: a word's offset), tags (u8),
+//               words: [u8 length][ASCII]
+// A Russian entry stands for one way of writing a form (as stored, capitalised, in capitals).
+// It lies in an open-addressed table, at the first free slot from the one its look-alike's
+// hash chooses, and holds in one word a tag from that hash, the way of writing and the form's
+// offset: a lookup reads one run of slots and then only the forms whose tag agrees. The
+// English entries of a bucket are those whose hash starts with the bucket's number.
 
 inline constexpr char kMagic[8] = {'L', 'M', 'W', 'O', 'R', 'D', 'S', '\x1A'};
-inline constexpr std::uint32_t kVersion = 1;
+inline constexpr std::uint32_t kVersion = 2;
 inline constexpr std::uint32_t kByteOrder = 0x01020304;
 inline constexpr std::uint32_t kMaxBucketBits = 28;
+// A Russian slot: a tag above the form's offset above the way of writing (2 bits).
+inline constexpr std::uint32_t kMaxOffsetBits = 26;
+inline constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;  // no way of writing is 3
 
-// The ways a form is written. The tag of a Russian entry holds one in its low two bits and
-// six more bits of the hash above them.
+// The ways a form is written.
 enum Variant : std::uint8_t { kAsStored = 0, kCapitalised = 1, kCapitals = 2 };
 
 // Flags of a form.
@@ -40,20 +45,20 @@ struct Header {
   std::uint32_t tableBytes;
   std::uint32_t sourceBytes;
   std::uint32_t formBytes;
-  std::uint32_t russianBucketBits;
+  std::uint32_t russianSlots;
   std::uint32_t russianEntries;
   std::uint32_t englishBytes;
   std::uint32_t englishBucketBits;
   std::uint32_t englishEntries;
   std::uint32_t formCount;
-  std::uint32_t reserved;
+  std::uint32_t russianOffsetBits;
 };
 static_assert(sizeof(Header) == 72);
 
 // Where each section starts, from the header's sizes.
 struct Layout {
   std::size_t table, source;
-  std::size_t russianBuckets, russianEntries, russianTags, forms;
+  std::size_t russianSlots, forms;
   std::size_t englishBuckets, englishEntries, englishTags, englishWords;
   std::size_t size;
 };
@@ -62,6 +67,17 @@ struct Layout {
 std::optional<Layout> LayoutOf(const Header& header);
 
 std::uint64_t Checksum(std::span<const std::byte> bytes);
+
+// The slot where a Russian look-alike's run starts: the hash's top half scaled to the table.
+inline std::uint32_t HomeSlot(std::uint64_t hash, std::uint32_t slots) {
+  return static_cast<std::uint32_t>(((hash >> 32) * slots) >> 32);
+}
+
+// The tag of a Russian look-alike: the top bits of the hash's low half, which HomeSlot does
+// not use, as many as the slot word has room for.
+inline std::uint32_t SlotTag(std::uint64_t hash, std::uint32_t offsetBits) {
+  return static_cast<std::uint32_t>(hash) >> (offsetBits + 2);
+}
 
 inline std::uint8_t Fingerprint(std::uint64_t hash, std::uint32_t bucketBits) {
   return static_cast<std::uint8_t>(hash >> (56 - bucketBits));

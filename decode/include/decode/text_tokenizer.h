@@ -61,8 +61,8 @@ class TextTokenizer {
   void TakeChunk(std::string_view chunk, Receiver& receiver);
   void TakeLongChunk(Receiver& receiver);
   void Split(std::string_view chunk, Receiver& receiver, bool last);
-  void TakeRun(std::string_view run, Receiver& receiver);
-  bool IsPlainWord(std::string_view run) const;
+  void TakeRun(std::string_view run, Receiver& receiver, bool asciiWord);
+  bool IsPlainWord(std::string_view run, bool asciiWord) const;
 
   std::array<std::uint8_t, 128> ascii_{};
   // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,

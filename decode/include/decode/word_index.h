@@ -54,11 +54,10 @@ class WordIndex {
 
   std::span<const std::byte> image_;
   std::unique_ptr<LookAlikeSpelling> spelling_;
-  const std::byte* russianBuckets_ = nullptr;
-  const std::byte* russianEntries_ = nullptr;
-  const std::uint8_t* russianTags_ = nullptr;
+  const std::byte* russianSlots_ = nullptr;
   std::span<const std::uint8_t> forms_;
-  std::uint32_t russianBits_ = 0;
+  std::uint32_t slotCount_ = 0;
+  std::uint32_t offsetBits_ = 0;
   const std::byte* englishBuckets_ = nullptr;
   const std::byte* englishEntries_ = nullptr;
   const std::uint8_t* englishTags_ = nullptr;
