@@ -17,6 +17,28 @@ Word Load(const char* at) {
   return word;
 }
 
+// Whether `size` bytes at `a` and `b` are the same, by loads of a fixed size as Hash() reads
+// them: tokens are short, and a call to memcmp costs more than the comparison.
+bool SameBytes(const char* a, const char* b, std::size_t size) {
+  if (size >= 8) {
+    std::uint64_t differ = 0;
+    for (std::size_t at = 0; at + 8 < size; at += 8) {
+      differ |= Load<std::uint64_t>(a + at) ^ Load<std::uint64_t>(b + at);
+    }
+    return (differ | (Load<std::uint64_t>(a + size - 8) ^ Load<std::uint64_t>(b + size - 8))) == 0;
+  }
+  if (size >= 4) {
+    return ((Load<std::uint32_t>(a) ^ Load<std::uint32_t>(b)) |
+            (Load<std::uint32_t>(a + size - 4) ^ Load<std::uint32_t>(b + size - 4))) == 0;
+  }
+  for (std::size_t at = 0; at < size; ++at) {
+    if (a[at] != b[at]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 DecodedWordTable::DecodedWordTable(std::size_t capacity) : capacity_(capacity) {}
@@ -67,8 +89,8 @@ const DecodedWord* DecodedWordTable::Find(std::string_view token, std::uint64_t 
       continue;
     }
     const Entry& entry = entries_[(held & 0xFFFFFFFF) - 1];
-    if (entry.hash == hash &&
-        std::string_view(tokens_).substr(entry.tokenAt, entry.tokenLength) == token) {
+    if (entry.hash == hash && entry.tokenLength == token.size() &&
+        SameBytes(tokens_.data() + entry.tokenAt, token.data(), token.size())) {
       return &entry.word;
     }
   }

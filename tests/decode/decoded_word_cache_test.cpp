@@ -72,5 +72,24 @@ TEST(DecodedWordTable, FindsEveryWordThroughGrowthAndClearing) {
   }
 }
 
+// A slot is taken by its token's bytes, not by its hash alone: under the same hash, a token
+// that differs from the stored one in any byte, or in its length, is not found.
+TEST(DecodedWordTable, TellsTokensApartUnderOneHash) {
+  const std::string stored = "abcdefghijklmnopqrstuvwxyz";
+  for (std::size_t size = 1; size <= stored.size(); ++size) {
+    DecodedWordTable table(4);
+    const std::string token = stored.substr(0, size);
+    table.Insert(token, 42, DecodedWord());
+    ASSERT_NE(table.Find(token, 42), nullptr) << size;
+    EXPECT_EQ(table.Find(stored.substr(0, size - 1), 42), nullptr) << size;
+    EXPECT_EQ(table.Find(token + "!", 42), nullptr) << size;
+    for (std::size_t at = 0; at < size; ++at) {
+      std::string other = token;
+      other[at] = 'Z';
+      EXPECT_EQ(table.Find(other, 42), nullptr) << size << " " << at;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lettermorph
