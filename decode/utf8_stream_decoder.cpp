@@ -352,6 +352,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
 void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
                             std::string_view text, std::string_view decoded) {
   chunkHasPart_ = true;
+  chunkMayHoldInitial_ = chunkMayHoldInitial_ || (word & (kMayBeInitial | kLoneStop)) != 0;
   if (parts_.empty() && (fate == Fate::Copy || fate == Fate::Decode)) {
     Write(fate == Fate::Decode ? decoded : text);
     return;
@@ -456,7 +457,7 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
   chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = chunkInitials_ = false;
-  chunkStartsWithName_ = false;
+  chunkStartsWithName_ = chunkMayHoldInitial_ = false;
   chunkTail_.clear();
   lastWord_.clear();
 }
@@ -467,7 +468,9 @@ void Utf8StreamDecoder::EndChunk() {
 // a chunk that decided something settles the undecided run before it.
 void Utf8StreamDecoder::ResolveChunk() {
   bool russian = chunkRussian_;
-  const bool initials = DecideInitials();
+  // Most chunks hold no letter nor full stop that may be an initial, and nothing waits for
+  // them: they need no look for initials.
+  const bool initials = (chunkMayHoldInitial_ || pending_ != kNoPart) && DecideInitials();
   chunkInitials_ = initials;
   lastWordCapital_ = lastWordCapital_ || initials;
   for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
