@@ -224,6 +224,24 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
       }
       receiver.Take(Kind::Space, piece.substr(spacesFrom, at - spacesFrom));
     }
+    // Most chunks end in the piece they start in: they are cut into runs as they are read,
+    // and handed on unless they turn out to be an address.
+    if (!cut && chunk_.empty() && long_ == Long::No) {
+      bool marked = false;
+      const std::size_t length = ScanRuns(piece.substr(at), false, marked);
+      if (length != std::string_view::npos) {
+        const std::string_view chunk = piece.substr(at, length);
+        if (marked && LooksVerbatim(chunk)) {
+          receiver.Take(Kind::Verbatim, chunk);
+        } else {
+          for (std::size_t i = 0; i < runs_.size(); ++i) {
+            TakeScanned(chunk, i, receiver);
+          }
+        }
+        at += length;
+        continue;
+      }
+    }
     const std::size_t chunkFrom = at;
     while (!cut && at < piece.size()) {
       if (static_cast<unsigned char>(piece[at]) < 0x80) {
@@ -303,40 +321,44 @@ void TextTokenizer::TakeLongChunk(Receiver& receiver) {
   Split(chunk_, receiver, false);
 }
 
-// Hands on the chunk's runs of punctuation and of word characters; unless `last`, the final
-// run of word characters stays in chunk_, as the chunk may go on.
-void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last) {
+// Reads `text` as runs of punctuation and of word characters (and digits) into runs_, up to
+// the first space or the text's end, and returns where it stopped. A character that the end
+// of `text` cuts off counts as invalid bytes when `whole`; otherwise, and when the text ends
+// before a space, the chunk is unfinished and the result is npos. `marked` tells whether the
+// text holds a "." or ":", without which it cannot look like an address.
+std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& marked) {
+  runs_.clear();
   std::size_t start = 0;
-  bool inRun = false;  // of word characters and digits
+  bool inRun = false;
   // Whether the run so far is ASCII with no digit standing apart, and whether it is all digits:
   // what TakeRun needs to tell a plain word without reading the run again.
   bool ascii = true;
   bool digits = true;
+  marked = false;
   std::size_t at = 0;
-  const auto take = [&](std::size_t end) {
-    const std::string_view run = chunk.substr(start, end - start);
-    if (run.empty()) {
-      return;
-    }
-    if (!inRun) {
-      receiver.Take(Kind::Punctuation, run);
-    } else if (longWord_) {
-      receiver.Take(Kind::Verbatim, run);
-    } else {
-      TakeRun(run, receiver, ascii && !digits);
-    }
-    if (inRun) {
-      longWord_ = false;
-    }
-  };
-  while (at < chunk.size()) {
-    const auto byte = static_cast<unsigned char>(chunk[at]);
+  while (at < text.size()) {
+    const auto byte = static_cast<unsigned char>(text[at]);
     std::uint8_t type = 0;
-    const std::size_t length =
-        byte < 0x80 ? (type = ascii_[byte], 1) : ClassAt(chunk.substr(at), type);
+    std::size_t length = 1;
+    if (byte < 0x80) {
+      type = ascii_[byte];
+      marked = marked || byte == '.' || byte == ':';
+    } else {
+      char32_t code = 0;
+      length = CharacterAt(text.substr(at), code);
+      if (length == 0 && !whole) {
+        return std::string_view::npos;
+      }
+      length = std::max<std::size_t>(length, 1);
+      type = ClassOf(length == 1 ? kInvalid : code);
+    }
+    if (type == kSpace) {
+      break;
+    }
     const bool word = (type & (kWord | kDigit)) != 0;
     if (at > start && word != inRun) {
-      take(at);
+      runs_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(at), inRun,
+                       ascii && !digits});
       start = at;
     }
     if (at == start) {
@@ -347,13 +369,45 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
     inRun = word;
     at += length;
   }
-  if (last || !inRun) {
-    take(chunk.size());
+  if (at == text.size() && !whole) {
+    return std::string_view::npos;
+  }
+  if (at > start) {
+    runs_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(at), inRun,
+                     ascii && !digits});
+  }
+  return at;
+}
+
+// Hands on the run of `text` that runs_[index] holds.
+void TextTokenizer::TakeScanned(std::string_view text, std::size_t index, Receiver& receiver) {
+  const Run& run = runs_[index];
+  const std::string_view bytes = text.substr(run.from, run.to - run.from);
+  if (!run.word) {
+    receiver.Take(Kind::Punctuation, bytes);
+  } else if (longWord_) {
+    receiver.Take(Kind::Verbatim, bytes);
+    longWord_ = false;
+  } else {
+    TakeRun(bytes, receiver, run.asciiWord);
+  }
+}
+
+// Hands on the chunk's runs of punctuation and of word characters; unless `last`, the final
+// run of word characters stays in chunk_, as the chunk may go on.
+void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last) {
+  bool marked = false;
+  ScanRuns(chunk, true, marked);
+  const bool goesOn = !last && !runs_.empty() && runs_.back().word;
+  for (std::size_t i = 0; i + (goesOn ? 1 : 0) < runs_.size(); ++i) {
+    TakeScanned(chunk, i, receiver);
+  }
+  if (!goesOn) {
     chunk_.clear();
     return;
   }
   // The last run may go on; one already too long for a word goes on as verbatim.
-  std::string rest(chunk.substr(start));
+  std::string rest(chunk.substr(runs_.back().from));
   if (rest.size() > kMaxWord) {
     receiver.Take(Kind::Verbatim, rest);
     longWord_ = true;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace lettermorph {
 
@@ -60,6 +61,16 @@ class TextTokenizer {
   std::size_t ClassAt(std::string_view text, std::uint8_t& type) const;
   void TakeChunk(std::string_view chunk, Receiver& receiver);
   void TakeLongChunk(Receiver& receiver);
+  // A run of punctuation, or of word characters and digits, in a chunk; `asciiWord` as
+  // TakeRun takes it.
+  struct Run {
+    std::uint32_t from;
+    std::uint32_t to;
+    bool word;
+    bool asciiWord;
+  };
+  std::size_t ScanRuns(std::string_view text, bool whole, bool& marked);
+  void TakeScanned(std::string_view text, std::size_t index, Receiver& receiver);
   void Split(std::string_view chunk, Receiver& receiver, bool last);
   void TakeRun(std::string_view run, Receiver& receiver, bool asciiWord);
   bool IsPlainWord(std::string_view run, bool asciiWord) const;
@@ -72,8 +83,9 @@ class TextTokenizer {
   std::u32string startCharacters_;
   std::u32string endCharacters_;
 
-  std::string partial_;  // the start of a multi-byte character cut off by the piece's end
-  std::string chunk_;    // non-space text since the last space, when a piece ended inside it
+  std::string partial_;    // the start of a multi-byte character cut off by the piece's end
+  std::string chunk_;      // non-space text since the last space, when a piece ended inside it
+  std::vector<Run> runs_;  // of the chunk being handed on
   enum class Long { No, Verbatim, Split } long_ = Long::No;  // past kMaxChunk bytes
   bool longWord_ = false;  // a word past kMaxWord bytes is being handed on as verbatim
 };
