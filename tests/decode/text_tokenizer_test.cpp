@@ -100,6 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
              "see example.com, ok",
              "W[see]S[ ]V[example.com,]S[ ]W[ok]"},
         Case{"web_address", {}, "https://x.org/a", "V[https://x.org/a]"},
+        Case{"address_without_a_dot", {}, "file:///etc/fstab x", "V[file:///etc/fstab]S[ ]W[x]"},
         Case{"slash_underscore_equals_at_backslash",
              {},
              "u/uJIu --file=ФАЙЛ a_b c@d e\\f",
