@@ -368,6 +368,17 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
     digits = digits && IsAsciiDigit(static_cast<char>(byte));
     inRun = word;
     at += length;
+    // The rest of a run of ASCII word characters, the bulk of look-alike text, changes nothing
+    // above but whether the run is all digits.
+    while (word && at < text.size()) {
+      const auto next = static_cast<unsigned char>(text[at]);
+      if (next >= 0x80 || (ascii_[next] & kWord) == 0) {
+        break;
+      }
+      marked = marked || next == '.' || next == ':';
+      digits = digits && IsAsciiDigit(static_cast<char>(next));
+      ++at;
+    }
   }
   if (at == text.size() && !whole) {
     return std::string_view::npos;
