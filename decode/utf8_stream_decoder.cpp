@@ -413,7 +413,9 @@ void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   lineHasText_ = true;
   blankLines_ = 0;
   lineLength_ += CountCharacters(bytes);
-  lineEnd_ = LastCharacter(bytes);
+  // Most tokens end on an ASCII character, which is its own code point.
+  const bool ascii = !bytes.empty() && static_cast<unsigned char>(bytes.back()) < 0x80;
+  lineEnd_ = ascii ? static_cast<unsigned char>(bytes.back()) : LastCharacter(bytes);
 }
 
 // The chunk of text between two spaces has ended: its open words are left to the sentence,
