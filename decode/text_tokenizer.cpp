@@ -322,10 +322,12 @@ void TextTokenizer::TakeLongChunk(Receiver& receiver) {
 }
 
 // Reads `text` as runs of punctuation and of word characters (and digits) into runs_, up to
-// the first space or the text's end, and returns where it stopped. A character that the end
-// of `text` cuts off counts as invalid bytes when `whole`; otherwise, and when the text ends
-// before a space, the chunk is unfinished and the result is npos. `marked` tells whether the
-// text holds a "." or ":", without which it cannot look like an address.
+// the first space or the text's end, and returns where it stopped. When `whole`, a character
+// that the end of `text` cuts off counts as invalid bytes, and the reading stops early at the
+// start of a run once runs_ holds kMaxRuns, so that memory stays bounded however long the
+// text. Otherwise the result is npos for a chunk that needs the slow way: one that the text
+// ends before a space, or that holds a cut character or more runs than that. `marked` tells
+// whether the text holds a "." or ":", without which it cannot look like an address.
 std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& marked) {
   runs_.clear();
   std::size_t start = 0;
@@ -357,9 +359,11 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
     }
     const bool word = (type & (kWord | kDigit)) != 0;
     if (at > start && word != inRun) {
-      runs_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(at), inRun,
-                       ascii && !digits});
+      runs_.push_back({start, at, inRun, ascii && !digits});
       start = at;
+      if (runs_.size() == kMaxRuns) {
+        return whole ? at : std::string_view::npos;
+      }
     }
     if (at == start) {
       ascii = digits = true;
@@ -384,8 +388,7 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
     return std::string_view::npos;
   }
   if (at > start) {
-    runs_.push_back({static_cast<std::uint32_t>(start), static_cast<std::uint32_t>(at), inRun,
-                     ascii && !digits});
+    runs_.push_back({start, at, inRun, ascii && !digits});
   }
   return at;
 }
@@ -408,12 +411,17 @@ void TextTokenizer::TakeScanned(std::string_view text, std::size_t index, Receiv
 // run of word characters stays in chunk_, as the chunk may go on.
 void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last) {
   bool marked = false;
-  ScanRuns(chunk, true, marked);
-  const bool goesOn = !last && !runs_.empty() && runs_.back().word;
-  for (std::size_t i = 0; i + (goesOn ? 1 : 0) < runs_.size(); ++i) {
-    TakeScanned(chunk, i, receiver);
-  }
-  if (!goesOn) {
+  std::size_t end = 0;
+  do {
+    chunk.remove_prefix(end);
+    // A chunk holds no space: the reading stops before its end only to hand on what it read.
+    end = ScanRuns(chunk, true, marked);
+    const bool goesOn = end == chunk.size() && !last && !runs_.empty() && runs_.back().word;
+    for (std::size_t i = 0; i + (goesOn ? 1 : 0) < runs_.size(); ++i) {
+      TakeScanned(chunk, i, receiver);
+    }
+  } while (end < chunk.size());
+  if (last || runs_.empty() || !runs_.back().word) {
     chunk_.clear();
     return;
   }

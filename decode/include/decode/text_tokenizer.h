@@ -35,6 +35,8 @@ class TextTokenizer {
 
   static constexpr std::size_t kMaxWord = 256;
   static constexpr std::size_t kMaxChunk = 4096;
+  // Runs read ahead of handing them on.
+  static constexpr std::size_t kMaxRuns = 1024;
 
   // The replacement strings of the table: their characters belong to words.
   explicit TextTokenizer(std::span<const std::u16string> replacements);
@@ -64,8 +66,8 @@ class TextTokenizer {
   // A run of punctuation, or of word characters and digits, in a chunk; `asciiWord` as
   // TakeRun takes it.
   struct Run {
-    std::uint32_t from;
-    std::uint32_t to;
+    std::size_t from;
+    std::size_t to;
     bool word;
     bool asciiWord;
   };
