@@ -89,8 +89,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"run_of_capitals", u"ODuHPH9I JIuHu9I BnPBO u BHu3", u"ОДИНАРНАЯ ЛИНИЯ ВПРАВО И ВНИЗ"},
         // A common word with its "А" put back beats a slip the frequencies met twice.
         Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
-        // A dash after a space starts an option, which is code; its value after "=" is read
-        // as words, unless it is a letter alone.
         // Initials: a letter with a full stop inside a sentence that no abbreviation ends
         // on, one after a name or another initial, and letters run together unless they
         // shorten words.
@@ -116,6 +114,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"surname_after_initials", u"H. C. Pepux", u"Н. С. Рерих"},
         Case{"surname_after_a_letter", u"6ygeT H. Pepux", u"Будет Н. Рерих"},
         Case{"english_initials_stay", u"u by H. H. Pepux u 6ygeT", u"И by H. H. Pepux и будет"},
+        // A dash after a space starts an option, which is code; its value after "=" is read
+        // as words, unless it is a letter alone.
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
              u"И -o и --format=СЛОВО --lang=B"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
