@@ -142,6 +142,27 @@ void AppendSmallLetter(std::string_view letter, std::string& out) {
   }
 }
 
+// Puts the small Russian letter in the two bytes at `letter` into its capital.
+void CapitaliseRussianLetter(char* letter) {
+  const auto lead = static_cast<unsigned char>(letter[0]);
+  const auto next = static_cast<unsigned char>(letter[1]);
+  if (lead == 0xD0 && next >= 0xB0) {
+    letter[1] = static_cast<char>(next - 0x20);
+  } else if (lead == 0xD1 && next >= 0x80 && next <= 0x8F) {
+    letter[0] = static_cast<char>(0xD0);
+    letter[1] = static_cast<char>(next + 0x20);
+  } else if (lead == 0xD1 && next == 0x91) {
+    letter[0] = static_cast<char>(0xD0);
+    letter[1] = static_cast<char>(0x81);
+  }
+}
+
+// The dashes that part the items of a menu path ("Формат - Ячейки"); the long dash of prose
+// does not.
+bool PartsMenuItems(char32_t c) {
+  return c == '-' || c == 0x2013;
+}
+
 }  // namespace
 
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
@@ -162,6 +183,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   tokenizer_.Finish(stage_);
   EndChunk();
   pending_ = kNoPart;
+  menuItem_ = kNoPart;
   EndSentence();
   *this->cases_ = CaseModel();
   sentenceStart_ = true;
@@ -276,6 +298,8 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
   chunkTail_.clear();
   if (word.kind != DecodedWord::Kind::Russian) {
+    FollowMenuPath(firstWord, titleWord);
+    afterItemWord_ = false;
     wroteCapitals_ = false;
     lastWord_.clear();
     lastWordName_ = false;
@@ -315,6 +339,18 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
                                                    : DecodedWord::kCapitals;
   }
+  FollowMenuPath(firstWord, spelling != DecodedWord::kSmall);
+  // A small word that could as well be capitalised may be the first item of a menu path,
+  // which the dash and the item after it will show ("Выберите Формат - Ячейки"); after a
+  // capitalised word inside a sentence it more likely ends an item ("Панели инструментов").
+  if (firstWord && spelling == DecodedWord::kSmall && (spellings & DecodedWord::kTitle) &&
+      word.letters.size() > 2 && !afterItemWord_ &&
+      (place.kind == WordPlace::kInSentence || place.kind == WordPlace::kAfterDash)) {
+    menuItem_ = parts_.size();
+    menuStep_ = MenuStep::WordEnds;
+  }
+  afterItemWord_ = spelling != DecodedWord::kSmall && place.kind != WordPlace::kSentenceStart &&
+                   place.kind != WordPlace::kLineStart;
   // A one-letter word in a run of capitals ("И") carries the run on.
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWord_ = word.letters;
@@ -353,7 +389,7 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
                             std::string_view text, std::string_view decoded) {
   chunkHasPart_ = true;
   chunkMayHoldInitial_ = chunkMayHoldInitial_ || (word & (kMayBeInitial | kLoneStop)) != 0;
-  if (parts_.empty() && (fate == Fate::Copy || fate == Fate::Decode)) {
+  if (parts_.empty() && menuItem_ == kNoPart && (fate == Fate::Copy || fate == Fate::Decode)) {
     Write(fate == Fate::Decode ? decoded : text);
     return;
   }
@@ -368,6 +404,7 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
   if (text_.size() + decoded_.size() > kMaxHeldBytes || parts_.size() > kMaxHeldPieces) {
     EndChunk();
     pending_ = kNoPart;
+    menuItem_ = kNoPart;
     chunkStart_ = parts_.size();
     Settle(Neighbour::None);
   }
@@ -395,6 +432,10 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     } else if (!IsContinuation(c)) {
       (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
     }
+  }
+  // A menu path stands on one line.
+  if (menuItem_ != kNoPart && bytes.find('\n') != bytes.npos) {
+    ReleaseMenuItem();
   }
   // A blank line starts a paragraph, and with it a sentence.
   if (blankLines_ > 0) {
@@ -442,6 +483,17 @@ void Utf8StreamDecoder::EndChunk() {
   previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
+  if (menuItem_ != kNoPart) {
+    // The held word goes on waiting while its chunk is the word alone, and the next one a
+    // dash alone; anything else lets it go as it is.
+    if (menuStep_ == MenuStep::WordEnds && chunkEnd_ == U'a') {
+      menuStep_ = MenuStep::DashEnds;
+    } else if (menuStep_ == MenuStep::DashEnds && previousWasDash_ && PartsMenuItems(chunkEnd_)) {
+      menuStep_ = MenuStep::NextItem;
+    } else {
+      ReleaseMenuItem();
+    }
+  }
   if (EndsSentence(chunkEnd_)) {
     const bool shortened = chunkTail_ == "." && !lastWord_.empty();
     const bool capitalLetter = shortened && lastWordCapital_ && CountCharacters(lastWord_) == 1;
@@ -638,6 +690,7 @@ void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {
 // The words of one sentence are one language's: a run of undecided words at its end is
 // settled by what came before, and the next sentence starts without neighbours.
 void Utf8StreamDecoder::EndSentence() {
+  menuItem_ = kNoPart;
   chunkStart_ = parts_.size();
   Settle(Neighbour::None);
   before_ = Neighbour::None;
@@ -663,7 +716,7 @@ void Utf8StreamDecoder::Settle(Neighbour after) {
 
 // Writes the first `count` parts, which are decided, and forgets them.
 void Utf8StreamDecoder::WriteThrough(std::size_t count) {
-  count = std::min(count, pending_);
+  count = std::min({count, pending_, menuItem_});
   std::uint32_t textAt = 0;
   std::uint32_t decodedAt = 0;
   for (std::size_t i = 0; i < count; ++i) {
@@ -686,6 +739,30 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
   chunkStart_ -= std::min(chunkStart_, count);
   if (pending_ != kNoPart) {
     pending_ -= count;
+  }
+  if (menuItem_ != kNoPart) {
+    menuItem_ -= count;
+  }
+}
+
+// A word that may start a menu path meets the first word after the dash: a capital there
+// makes the path's items all capitalised, the held word too. Any other word lets it go.
+void Utf8StreamDecoder::FollowMenuPath(bool firstWord, bool capital) {
+  if (menuItem_ == kNoPart) {
+    return;
+  }
+  if (menuStep_ == MenuStep::NextItem && firstWord && capital) {
+    const std::uint32_t begin = menuItem_ > 0 ? parts_[menuItem_ - 1].decodedEnd : 0;
+    CapitaliseRussianLetter(decoded_.data() + begin);
+  }
+  ReleaseMenuItem();
+}
+
+// Writes what the held word kept back, as far as the words are decided.
+void Utf8StreamDecoder::ReleaseMenuItem() {
+  menuItem_ = kNoPart;
+  if (open_ == 0) {
+    WriteThrough(parts_.size());
   }
 }
 

@@ -89,6 +89,8 @@ class Utf8StreamDecoder {
   void PutBackInitial(std::size_t part);
   std::size_t LoneStop() const;
   void EndSentence();
+  void FollowMenuPath(bool firstWord, bool capital);
+  void ReleaseMenuItem();
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
@@ -155,6 +157,12 @@ class Utf8StreamDecoder {
   std::size_t pending_ = kNoPart;
   bool pendingStop_ = false;  // it is a full stop alone
   std::string pendingLetter_;
+  // A word written small that may be the first item of a menu path, not yet written, and
+  // what it waits for: its chunk's end, a dash alone, the first word after the dash.
+  enum class MenuStep : std::uint8_t { WordEnds, DashEnds, NextItem };
+  std::size_t menuItem_ = kNoPart;
+  MenuStep menuStep_ = MenuStep::WordEnds;
+  bool afterItemWord_ = false;  // the word before was capitalised inside a sentence
 
   // The layout of lines: the line being read, and the one before it.
   bool lineHasText_ = false;
