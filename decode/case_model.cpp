@@ -47,7 +47,8 @@ CaseModel::CaseModel() {
           first = {1, 2};
           break;
         case WordPlace::kAfterOther:
-          // Such as the cells of a table, "│ Значение │".
+          // Such as the cells of a table, "│ Значение │", and the name after a control's noun.
+        case WordPlace::kAfterControl:
           first = {2, 1};
           break;
         case WordPlace::kInSentence:

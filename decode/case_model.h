@@ -19,7 +19,8 @@ struct WordPlace {
     kAfterColonQuote,    // after a colon and an opening quote: quoted speech
     kAfterColon,
     kAfterDash,
-    kAfterOther,  // after other punctuation, such as a table's "│"
+    kAfterOther,    // after other punctuation, such as a table's "│"
+    kAfterControl,  // after a control's noun, before its name: "кнопку Отмена"
     kInSentence,
     kKinds
   };

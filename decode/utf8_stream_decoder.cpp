@@ -142,6 +142,16 @@ void AppendSmallLetter(std::string_view letter, std::string& out) {
   }
 }
 
+// Words that name a control of a program's window, written small, before the control's
+// own name, which takes a capital: "вкладка Шрифт", "нажмите кнопку Отмена".
+bool NamesControl(std::string_view small) {
+  static constexpr std::array<std::string_view, 17> kNouns = {
+      "вкладка", "вкладку", "вкладке", "вкладкой",   "кнопка",     "кнопку",
+      "кнопкой", "значок",  "значка",  "значком",    "флажок",     "флажка",
+      "флажком", "команду", "меню",    "инструмент", "инструмента"};
+  return std::find(kNouns.begin(), kNouns.end(), small) != kNouns.end();
+}
+
 // Puts the small Russian letter in the two bytes at `letter` into its capital.
 void CapitaliseRussianLetter(char* letter) {
   const auto lead = static_cast<unsigned char>(letter[0]);
@@ -217,7 +227,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
   previousAsks_ = DecodedWord::Asks::Nothing;
-  afterTitleWord_ = false;
+  afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation) {
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
@@ -299,7 +309,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   chunkTail_.clear();
   if (word.kind != DecodedWord::Kind::Russian) {
     FollowMenuPath(firstWord, titleWord);
-    afterItemWord_ = false;
+    afterItemWord_ = afterControl_ = false;
     wroteCapitals_ = false;
     lastWord_.clear();
     lastWordName_ = false;
@@ -327,8 +337,13 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       cases_->LearnCapitals(place, spellings == DecodedWord::kCapitals);
     }
   }
+  // A control's noun stays small inside a sentence, even where names stand, as in a menu
+  // path ("Формат - Символы - вкладка Шрифт").
+  afterControl_ = NamesControl(word.letters);
   DecodedWord::Spelling spelling = DecodedWord::kSmall;
-  if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {
+  if (afterControl_ && (spellings & DecodedWord::kSmall) && place.kind == WordPlace::kAfterDash) {
+    spelling = DecodedWord::kSmall;
+  } else if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {
     // A run of capitals goes on ("ДВОЙНАЯ ЛИНИЯ ВНИЗ И ВПРАВО") where this text's runs do.
     spelling = DecodedWord::kCapitals;
   } else if (spellings != 0 && spellings != DecodedWord::kSmall &&
@@ -797,6 +812,8 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
   } else if (chunkEnd_ != 0 && !IsLetterOrDigit(chunkEnd_) && chunkEnd_ != ',' &&
              chunkEnd_ != ';' && !IsClosing(chunkEnd_)) {
     place.kind = WordPlace::kAfterOther;
+  } else if (afterControl_ && chunkEnd_ == U'a') {
+    place.kind = WordPlace::kAfterControl;
   } else {
     place.kind = WordPlace::kInSentence;
     place.detail = wroteCapitals_ ? 1 : 0;

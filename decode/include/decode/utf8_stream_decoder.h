@@ -163,6 +163,7 @@ class Utf8StreamDecoder {
   std::size_t menuItem_ = kNoPart;
   MenuStep menuStep_ = MenuStep::WordEnds;
   bool afterItemWord_ = false;  // the word before was capitalised inside a sentence
+  bool afterControl_ = false;   // the word before names a control ("кнопку")
 
   // The layout of lines: the line being read, and the one before it.
   bool lineHasText_ = false;
