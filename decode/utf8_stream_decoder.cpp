@@ -145,10 +145,10 @@ void AppendSmallLetter(std::string_view letter, std::string& out) {
 // Words that name a control of a program's window, written small, before the control's
 // own name, which takes a capital: "вкладка Шрифт", "нажмите кнопку Отмена".
 bool NamesControl(std::string_view small) {
-  static constexpr std::array<std::string_view, 17> kNouns = {
-      "вкладка", "вкладку", "вкладке", "вкладкой",   "кнопка",     "кнопку",
-      "кнопкой", "значок",  "значка",  "значком",    "флажок",     "флажка",
-      "флажком", "команду", "меню",    "инструмент", "инструмента"};
+  static constexpr std::array<std::string_view, 16> kNouns = {
+      "вкладка", "вкладку", "вкладке",    "вкладкой",   "кнопка", "кнопку",
+      "кнопкой", "значок",  "значка",     "значком",    "флажок", "флажка",
+      "флажком", "команду", "инструмент", "инструмента"};
   return std::find(kNouns.begin(), kNouns.end(), small) != kNouns.end();
 }
 
