@@ -326,6 +326,13 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   } else {
     return word;
   }
+  // A word of several letters and no vowel is an abbreviation ("ЦП", "ГБ"): in capitals where
+  // its look-alikes show no case at all; one that shows a capital first may be "Кб".
+  const auto showsNoCase = [](std::uint8_t cases) { return cases == (kSmallCase | kCapitalCase); };
+  if (choice.small.size() > 1 && std::none_of(choice.small.begin(), choice.small.end(), IsVowel) &&
+      std::all_of(choice.cases.begin(), choice.cases.end(), showsNoCase)) {
+    std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);
+  }
   const CaseChoice cases(choice.small, choice.cases);
   word.kind = DecodedWord::Kind::Russian;
   word.properNoun = choice.properNoun;
