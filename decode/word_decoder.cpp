@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kHalf = kSlotCount / 2;
 constexpr std::uint32_t kPutBackOdds = 64;
+// Letters of the longest abbreviation without a vowel ("ПСТРБ").
+constexpr std::size_t kLongestAbbreviation = 5;
 
 bool IsAsciiDigit(char c) {
   return c >= '0' && c <= '9';
@@ -326,10 +328,11 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   } else {
     return word;
   }
-  // A word of several letters and no vowel is an abbreviation ("ЦП", "ГБ"): in capitals where
-  // its look-alikes show no case at all; one that shows a capital first may be "Кб".
+  // A short word of several letters and no vowel is an abbreviation ("ЦП", "ГБ"): in capitals
+  // where its look-alikes show no case at all; one that shows a capital first may be "Кб".
   const auto showsNoCase = [](std::uint8_t cases) { return cases == (kSmallCase | kCapitalCase); };
-  if (choice.small.size() > 1 && std::none_of(choice.small.begin(), choice.small.end(), IsVowel) &&
+  if (choice.small.size() > 1 && choice.small.size() <= kLongestAbbreviation &&
+      std::none_of(choice.small.begin(), choice.small.end(), IsVowel) &&
       std::all_of(choice.cases.begin(), choice.cases.end(), showsNoCase)) {
     std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);
   }

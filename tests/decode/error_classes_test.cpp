@@ -9,27 +9,32 @@ namespace {
 // Real words of the kinds that real text gets wrong, each read back under the design set.
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
-const WordList kWords = {{u"параметры", u"имя", u"файла", u"и", u"будет", u"из", u"версии",
-                          u"версий", u"параметр", u"в", u"при", u"новых", u"несколько",
-                          u"одинарная", u"линия", u"вниз", u"вправо", u"слово", u"Пушкин"},
-                         {{u"версии", 50},
-                          {u"версий", 10},
-                          {u"изменении", 57},
-                          {u"изменений", 295},
-                          {u"т", 440},
-                          {u"д", 149},
-                          {u"п", 120},
-                          {u"л", 40},
-                          {u"н", 90},
-                          {u"г", 60},
-                          {u"с", 70},
-                          {u"м", 30},
-                          {u"файл", 3214},
-                          {u"тип", 1753},
-                          {u"то", 3090},
-                          {u"фйл", 2}},
-                         {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang",
-                          "tun", "fails", "build"}};
+const WordList kWords = {
+    {u"параметры", u"имя",       u"файла",    u"и",        u"будет",   u"из",
+     u"версии",    u"версий",    u"параметр", u"в",        u"при",     u"новых",
+     u"несколько", u"одинарная", u"линия",    u"вниз",     u"вправо",  u"слово",
+     u"Пушкин",    u"выберите",  u"формат",   u"символы",  u"эффекты", u"вкладка",
+     u"шрифт",     u"нажмите",   u"кнопку",   u"вставить", u"нагрузка"},
+    {{u"версии", 50},
+     {u"версий", 10},
+     {u"изменении", 57},
+     {u"изменений", 295},
+     {u"т", 440},
+     {u"д", 149},
+     {u"п", 120},
+     {u"л", 40},
+     {u"н", 90},
+     {u"г", 60},
+     {u"с", 70},
+     {u"м", 30},
+     {u"файл", 3214},
+     {u"тип", 1753},
+     {u"то", 3090},
+     {u"фйл", 2},
+     {u"цп", 40},
+     {u"кб", 30}},
+    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
+     "build"}};
 
 struct Case {
   const char* name;
@@ -117,7 +122,20 @@ INSTANTIATE_TEST_SUITE_P(
         // A dash after a space starts an option, which is code; its value after "=" is read
         // as words, unless it is a letter alone.
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
-             u"И -o и --format=СЛОВО --lang=B"}),
+             u"И -o и --format=СЛОВО --lang=B"},
+        // Help names the items of a menu path with capitals: the first takes one when the
+        // item after the dash shows it, on the same line. A control's noun stays small
+        // between names, and the control's own name after it takes a capital.
+        Case{"first_item_of_a_menu_path", u"BbI6epuTe FopmаT - CumBoJIbI",
+             u"Выберите Формат - Символы"},
+        Case{"no_menu_path_across_a_line", u"BbI6epuTe FopmаT\n- CumBoJIbI",
+             u"Выберите формат\n- Символы"},
+        Case{"control_inside_a_menu_path", u"FopmаT - CumBoJIbI - EFFekTbI - BkJIаgkа IIIpuFT",
+             u"Формат - Символы - Эффекты - вкладка Шрифт"},
+        Case{"name_after_a_control", u"Hа}|{muTe kHonky BcTаBuTb", u"Нажмите кнопку Вставить"},
+        // A word with no vowel is an abbreviation in capitals where its look-alikes show no
+        // case, and keeps the capital first that they show ("Кб").
+        Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 // Under the reset set "ш" and "щ" look alike: an unknown word's ending settles which.
