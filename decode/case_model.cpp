@@ -46,6 +46,10 @@ CaseModel::CaseModel() {
         case WordPlace::kAfterDash:
           first = {1, 2};
           break;
+        case WordPlace::kColumnStart:
+          // Descriptions in a column start small or capitalised as the text's habit is.
+          first = {1, 1};
+          break;
         case WordPlace::kAfterOther:
           // Such as the cells of a table, "│ Значение │", and the name after a control's noun.
         case WordPlace::kAfterControl:

@@ -18,6 +18,7 @@ struct WordPlace {
     kAfterOpening,       // after an opening quote or bracket
     kAfterColonQuote,    // after a colon and an opening quote: quoted speech
     kAfterColon,
+    kColumnStart,  // after a wide gap inside a line: "-o ФАЙЛ    Записать в ФАЙЛ"
     kAfterDash,
     kAfterOther,    // after other punctuation, such as a table's "│"
     kAfterControl,  // after a control's noun, before its name: "кнопку Отмена"

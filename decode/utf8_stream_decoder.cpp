@@ -203,7 +203,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   inSpace_ = false;
   previousWasDash_ = wroteCapitals_ = false;
   lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
-  lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = 0;
+  lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -443,9 +443,10 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
         ++blankLines_;
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
-      lineLength_ = lineIndent_ = 0;
+      lineLength_ = lineIndent_ = spaceRun_ = 0;
     } else if (!IsContinuation(c)) {
       (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
+      spaceRun_ += c == '\t' ? 3 : 1;
     }
   }
   // A menu path stands on one line.
@@ -466,6 +467,11 @@ void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   if (!lineHasText_) {
     lineStartsWithDash_ = IsDash(FirstCharacter(bytes));
   }
+  // Text after a wide gap inside a line starts a column, as an option's description does.
+  if (!chunkHasPart_) {
+    chunkAfterGap_ = lineHasText_ && spaceRun_ >= 3;
+  }
+  spaceRun_ = 0;
   lineHasText_ = true;
   blankLines_ = 0;
   lineLength_ += CountCharacters(bytes);
@@ -803,6 +809,8 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     const bool longBefore = recentLongest_ >= kWrappedText &&
                             static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
     place.detail = WordPlace::LineDetail(end, indent, longBefore, lineStartsWithDash_);
+  } else if (chunkAfterGap_) {
+    place.kind = WordPlace::kColumnStart;
   } else if (chunkOpening_) {
     place.kind = chunkEnd_ == ':' ? WordPlace::kAfterColonQuote : WordPlace::kAfterOpening;
   } else if (chunkEnd_ == ':') {

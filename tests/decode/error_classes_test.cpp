@@ -10,11 +10,11 @@ namespace {
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
 const WordList kWords = {
-    {u"параметры", u"имя",       u"файла",    u"и",        u"будет",   u"из",
-     u"версии",    u"версий",    u"параметр", u"в",        u"при",     u"новых",
-     u"несколько", u"одинарная", u"линия",    u"вниз",     u"вправо",  u"слово",
-     u"Пушкин",    u"выберите",  u"формат",   u"символы",  u"эффекты", u"вкладка",
-     u"шрифт",     u"нажмите",   u"кнопку",   u"вставить", u"нагрузка"},
+    {u"параметры", u"имя",      u"файла",   u"и",     u"будет",   u"из",        u"версии",
+     u"версий",    u"параметр", u"в",       u"при",   u"новых",   u"несколько", u"одинарная",
+     u"линия",     u"вниз",     u"вправо",  u"слово", u"Пушкин",  u"выберите",  u"формат",
+     u"символы",   u"эффекты",  u"вкладка", u"шрифт", u"нажмите", u"кнопку",    u"вставить",
+     u"нагрузка",  u"создать",  u"вывести", u"версию"},
     {{u"версии", 50},
      {u"версий", 10},
      {u"изменении", 57},
@@ -133,6 +133,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"control_inside_a_menu_path", u"FopmаT - CumBoJIbI - EFFekTbI - BkJIаgkа IIIpuFT",
              u"Формат - Символы - Эффекты - вкладка Шрифт"},
         Case{"name_after_a_control", u"Hа}|{muTe kHonky BcTаBuTb", u"Нажмите кнопку Вставить"},
+        // Descriptions after a wide gap follow the case the column's own words show.
+        Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
+             u"-o      Создать файл\n-v      Вывести версию"},
         // A word with no vowel is an abbreviation in capitals where its look-alikes show no
         // case, and keeps the capital first that they show ("Кб").
         Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"}),
