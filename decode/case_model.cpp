@@ -51,7 +51,9 @@ CaseModel::CaseModel() {
           first = {1, 1};
           break;
         case WordPlace::kAfterOther:
-          // Such as the cells of a table, "│ Значение │", and the name after a control's noun.
+          // Such as the cells of a table, "│ Значение │", or a title after "/".
+          first = {2, 1};
+          break;
         case WordPlace::kAfterControl:
           first = {2, 1};
           break;

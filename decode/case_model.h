@@ -20,7 +20,7 @@ struct WordPlace {
     kAfterColon,
     kColumnStart,  // after a wide gap inside a line: "-o ФАЙЛ    Записать в ФАЙЛ"
     kAfterDash,
-    kAfterOther,    // after other punctuation, such as a table's "│"
+    kAfterOther,    // after other punctuation; after a table's "│", the detail is its column
     kAfterControl,  // after a control's noun, before its name: "кнопку Отмена"
     kInSentence,
     kKinds

@@ -87,6 +87,11 @@ bool IsDash(char32_t c) {
   return c == '-' || c == 0x2013 || c == 0x2014 || c == 0x2022 || c == '*';
 }
 
+// A table's column rule, drawn with box-drawing characters ("│").
+bool IsTableRule(char32_t c) {
+  return c >= 0x2500 && c <= 0x257F;
+}
+
 bool IsLetterOrDigit(char32_t c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
          (c >= 0xC0 && c != 0xD7 && c != 0xF7 && c < 0x2000);
@@ -229,6 +234,9 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   previousAsks_ = DecodedWord::Asks::Nothing;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
+  if (kind == Kind::Punctuation || kind == Kind::Verbatim) {
+    lineRules_ += IsTableRule(LastCharacter(bytes)) ? 1 : 0;
+  }
   if (kind == Kind::Punctuation) {
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
     if (!chunkHasPart_) {
@@ -443,7 +451,7 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
         ++blankLines_;
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
-      lineLength_ = lineIndent_ = spaceRun_ = 0;
+      lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = 0;
     } else if (!IsContinuation(c)) {
       (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
       spaceRun_ += c == '\t' ? 3 : 1;
@@ -820,6 +828,9 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
   } else if (chunkEnd_ != 0 && !IsLetterOrDigit(chunkEnd_) && chunkEnd_ != ',' &&
              chunkEnd_ != ';' && !IsClosing(chunkEnd_)) {
     place.kind = WordPlace::kAfterOther;
+    // Each of a table's first columns keeps its own habit: a column of names beside one of
+    // descriptions.
+    place.detail = IsTableRule(chunkEnd_) ? std::min(lineRules_, 3) : 0;
   } else if (afterControl_ && chunkEnd_ == U'a') {
     place.kind = WordPlace::kAfterControl;
   } else {

@@ -10,11 +10,12 @@ namespace {
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
 const WordList kWords = {
-    {u"параметры", u"имя",      u"файла",   u"и",     u"будет",   u"из",        u"версии",
-     u"версий",    u"параметр", u"в",       u"при",   u"новых",   u"несколько", u"одинарная",
-     u"линия",     u"вниз",     u"вправо",  u"слово", u"Пушкин",  u"выберите",  u"формат",
-     u"символы",   u"эффекты",  u"вкладка", u"шрифт", u"нажмите", u"кнопку",    u"вставить",
-     u"нагрузка",  u"создать",  u"вывести", u"версию"},
+    {u"параметры", u"имя",         u"файла",   u"и",      u"будет",    u"из",        u"версии",
+     u"версий",    u"параметр",    u"в",       u"при",    u"новых",    u"несколько", u"одинарная",
+     u"линия",     u"вниз",        u"вправо",  u"слово",  u"Пушкин",   u"выберите",  u"формат",
+     u"символы",   u"эффекты",     u"вкладка", u"шрифт",  u"нажмите",  u"кнопку",    u"вставить",
+     u"нагрузка",  u"создать",     u"вывести", u"версию", u"сценарий", u"модуль",    u"данные",
+     u"категория", u"безвредность"},
     {{u"версии", 50},
      {u"версий", 10},
      {u"изменении", 57},
@@ -136,6 +137,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Descriptions after a wide gap follow the case the column's own words show.
         Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
              u"-o      Создать файл\n-v      Вывести версию"},
+        // Each column of a table keeps its own case: names beside descriptions.
+        Case{"table_columns",
+             u"│ cosh() │ cILeHаpuu │\n│ cosh() │ mogyJIb │\n│ cosh() │ gаHHbIe │\n"
+             u"│ cosh() │ 1 │ KаTeropu9I │\n│ cosh() │ 1 │ 6e3BpegHocTb │",
+             u"│ cosh() │ сценарий │\n│ cosh() │ модуль │\n│ cosh() │ данные │\n"
+             u"│ cosh() │ 1 │ Категория │\n│ cosh() │ 1 │ Безвредность │"},
         // A word with no vowel is an abbreviation in capitals where its look-alikes show no
         // case, and keeps the capital first that they show ("Кб").
         Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"}),

@@ -171,6 +171,7 @@ class Utf8StreamDecoder {
   bool lineStartsWithDash_ = false;
   int lineLength_ = 0;
   int lineIndent_ = 0;
+  int lineRules_ = 0;           // a table's column rules so far in the line
   int spaceRun_ = 0;            // spaces since the line's last text, a tab counting three
   bool chunkAfterGap_ = false;  // the chunk follows a gap of three spaces or more in its line
   char32_t lineEnd_ = 0;
