@@ -209,6 +209,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   previousWasDash_ = wroteCapitals_ = false;
   lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
+  lineRules_ = 0;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -235,7 +236,8 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation || kind == Kind::Verbatim) {
-    lineRules_ += IsTableRule(LastCharacter(bytes)) ? 1 : 0;
+    // A box-drawing character takes three bytes: shorter punctuation needs no decoding.
+    lineRules_ += bytes.size() >= 3 && IsTableRule(LastCharacter(bytes)) ? 1 : 0;
   }
   if (kind == Kind::Punctuation) {
     // "-u" and "--no-group" are options of a command: what follows the dash is code.
