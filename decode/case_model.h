@@ -15,7 +15,7 @@ struct WordPlace {
     kAfterAbbreviation,  // after "см." or "т. д.", which seldom end a sentence
     kAfterInitial,       // after "А." and the like, before a name
     kLineStart,          // the first word of a line that does not start a sentence
-    kAfterOpening,       // after an opening quote or bracket
+    kAfterOpening,       // after an opening bracket, or with detail 1 a quote
     kAfterColonQuote,    // after a colon and an opening quote: quoted speech
     kAfterColon,
     kColumnStart,  // after a wide gap inside a line: "-o ФАЙЛ    Записать в ФАЙЛ"

@@ -74,6 +74,11 @@ bool IsOpening(std::string_view punctuation) {
          punctuation.find("\u201C") != punctuation.npos;
 }
 
+// An opening bracket rather than a quote: "(", "[", "{".
+bool IsOpeningBracket(std::string_view punctuation) {
+  return punctuation.find_first_of("([{") != punctuation.npos;
+}
+
 bool IsClosing(char32_t c) {
   return c == '"' || c == '\'' || c == ')' || c == ']' || c == '}' || c == 0xBB || c == 0x201D ||
          c == 0x201C;
@@ -251,7 +256,10 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
       chunkOption_ = chunkForeign_ = chunkNumber_ = chunkRussian_ = false;
       chunkOptionValue_ = true;
     }
-    chunkOpening_ = chunkOpening_ || (!chunkHasWord_ && IsOpening(bytes));
+    if (!chunkHasWord_ && IsOpening(bytes)) {
+      chunkOpening_ = true;
+      chunkQuote_ = !IsOpeningBracket(bytes);
+    }
     chunkTail_ += bytes;
     if (chunkTail_.size() > 32) {
       chunkTail_.erase(0, chunkTail_.size() - 16);
@@ -823,6 +831,9 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.kind = WordPlace::kColumnStart;
   } else if (chunkOpening_) {
     place.kind = chunkEnd_ == ':' ? WordPlace::kAfterColonQuote : WordPlace::kAfterOpening;
+    // A quote opens a title or the name of a menu item as often as a sentence; a bracket
+    // mostly goes on with the sentence around it.
+    place.detail = chunkQuote_ ? 1 : 0;
   } else if (chunkEnd_ == ':') {
     place.kind = WordPlace::kAfterColon;
   } else if (previousWasDash_) {

@@ -137,6 +137,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Descriptions after a wide gap follow the case the column's own words show.
         Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
              u"-o      Создать файл\n-v      Вывести версию"},
+        // Quotes learn their case apart from brackets: they open names as often as not.
+        Case{"quotes_apart_from_brackets",
+             u"6ygeT (cumBoJIbI) (cumBoJIbI) «CumBoJIbI» «CumBoJIbI» «FopmаT»",
+             u"Будет (символы) (символы) «Символы» «Символы» «Формат»"},
         // Each column of a table keeps its own case: names beside descriptions.
         Case{"table_columns",
              u"│ cosh() │ cILeHаpuu │\n│ cosh() │ mogyJIb │\n│ cosh() │ gаHHbIe │\n"

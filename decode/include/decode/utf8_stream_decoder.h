@@ -118,6 +118,7 @@ class Utf8StreamDecoder {
   bool inSpace_ = false;  // the last token was a space, which may come in several parts
   bool chunkHasWord_ = false;
   bool chunkOpening_ = false;      // an opening quote or bracket before its first word
+  bool chunkQuote_ = false;        // and the last of them was a quote
   bool chunkOption_ = false;       // it starts with a dash, as a command's option does
   bool chunkOptionValue_ = false;  // the rest of it is the value after an option's "="
   bool chunkForeign_ = false;      // it holds a foreign word
