@@ -267,6 +267,14 @@ WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
       longLookAlikes_.push_back(Utf8(replacements_[slot]));
     }
   }
+  for (int slot = 0; slot < kHalf; ++slot) {
+    const std::u16string& capital = replacements_[slot];
+    if (capital.size() == 1 && capital == replacements_[slot + kHalf] &&
+        ((capital[0] >= u'a' && capital[0] <= u'z') ||
+         (capital[0] >= u'0' && capital[0] <= u'9'))) {
+      sharedCase_[static_cast<unsigned char>(capital[0])] = true;
+    }
+  }
   for (const Reading& reading : letters_.Vanished()) {
     if ((reading.cases & kCapitalCase) && vanishedInitial_.empty() &&
         std::u16string_view(u"ъыьй").find(reading.letter) == std::u16string_view::npos) {
@@ -281,11 +289,28 @@ bool WordDecoder::LooksRussian(std::string_view token) const {
   const auto capitalInside = std::adjacent_find(token.begin(), token.end(), [](char a, char b) {
     return IsAsciiLower(a) && IsAsciiUpper(b);
   });
-  return capitalInside != token.end() || HasLetterDigit(token) ||
+  return capitalInside != token.end() || HasLetterDigit(token) || InCapitals(token) ||
          std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
          std::any_of(
              longLookAlikes_.begin(), longLookAlikes_.end(),
              [&](const std::string& lookAlike) { return token.find(lookAlike) != token.npos; });
+}
+
+// Capitals mixed with small letters that capital and small Russian letters share ("OKPBHu3"
+// is "ОКРВНИЗ"): a word in capitals, as English never mixes them ("CPUs", "MP3").
+bool WordDecoder::InCapitals(std::string_view token) const {
+  int capitals = 0;
+  bool sharedSmall = false;
+  for (const char c : token) {
+    if (IsAsciiUpper(c)) {
+      ++capitals;
+    } else if (sharedCase_[static_cast<unsigned char>(c)]) {
+      sharedSmall = sharedSmall || IsAsciiLower(c);
+    } else {
+      return false;
+    }
+  }
+  return capitals >= 2 && sharedSmall;
 }
 
 DecodedWord WordDecoder::Decode(std::string_view token) const {

@@ -147,6 +147,10 @@ INSTANTIATE_TEST_SUITE_P(
              u"│ cosh() │ 1 │ KаTeropu9I │\n│ cosh() │ 1 │ 6e3BpegHocTb │",
              u"│ cosh() │ сценарий │\n│ cosh() │ модуль │\n│ cosh() │ данные │\n"
              u"│ cosh() │ 1 │ Категория │\n│ cosh() │ 1 │ Безвредность │"},
+        // Capitals mixed with small look-alikes that capitals share are a word in capitals;
+        // English capitals with digits or small letters of their own stay.
+        Case{"capitals_with_shared_small_letters", u"u MP3 u CPUs u OKPBHu3",
+             u"И MP3 и CPUs и ОКРВНИЗ"},
         // A word with no vowel is an abbreviation in capitals where its look-alikes show no
         // case, and keeps the capital first that they show ("Кб").
         Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"}),

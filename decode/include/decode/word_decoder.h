@@ -88,10 +88,13 @@ class WordDecoder {
   bool ChooseKnown(std::string_view token, Choice& choice) const;
 
   bool LooksRussian(std::string_view token) const;
+  bool InCapitals(std::string_view token) const;
 
   LookAlikeIndex letters_;
   std::array<std::u16string, kSlotCount> replacements_;
   std::vector<std::string> longLookAlikes_;  // UTF-8 replacements of two characters or more
+  // ASCII letters and digits that stand for a capital and its small letter alike ("u").
+  std::array<bool, 128> sharedCase_{};
   const WordIndex* index_;
   std::string vanishedInitial_;
   mutable std::string folded_;
