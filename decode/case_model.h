@@ -18,7 +18,7 @@ struct WordPlace {
     kAfterOpening,       // after an opening bracket, or with detail 1 a quote
     kAfterColonQuote,    // after a colon and an opening quote: quoted speech
     kAfterColon,
-    kColumnStart,  // after a wide gap inside a line: "-o ФАЙЛ    Записать в ФАЙЛ"
+    kColumnStart,  // after a wide gap inside a line, or a term that starts it: "EINVAL Значение"
     kAfterDash,
     kAfterOther,    // after other punctuation; after a table's "│", the detail is its column
     kAfterControl,  // after a control's noun, before its name: "кнопку Отмена"

@@ -214,7 +214,8 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   previousWasDash_ = wroteCapitals_ = false;
   lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
-  lineRules_ = 0;
+  lineRules_ = lineChunks_ = 0;
+  afterTerm_ = chunkTerm_ = false;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -326,6 +327,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
   chunkTail_.clear();
   if (word.kind != DecodedWord::Kind::Russian) {
+    chunkTerm_ =
+        firstWord && token.size() > 1 && std::all_of(token.begin(), token.end(), [](char c) {
+          return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        });
     FollowMenuPath(firstWord, titleWord);
     afterItemWord_ = afterControl_ = false;
     wroteCapitals_ = false;
@@ -373,6 +378,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                                                    : DecodedWord::kCapitals;
   }
   FollowMenuPath(firstWord, spelling != DecodedWord::kSmall);
+  chunkTerm_ = false;
   // A small word that could as well be capitalised may be the first item of a menu path,
   // which the dash and the item after it will show ("Выберите Формат - Ячейки"); after a
   // capitalised word inside a sentence it more likely ends an item ("Панели инструментов").
@@ -461,7 +467,7 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
         ++blankLines_;
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
-      lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = 0;
+      lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = lineChunks_ = 0;
     } else if (!IsContinuation(c)) {
       (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
       spaceRun_ += c == '\t' ? 3 : 1;
@@ -519,6 +525,10 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
+  // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description.
+  afterTerm_ = chunkTerm_ && lineChunks_ == 0 && chunkEnd_ == U'a';
+  chunkTerm_ = false;
+  ++lineChunks_;
   previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
@@ -827,7 +837,7 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     const bool longBefore = recentLongest_ >= kWrappedText &&
                             static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
     place.detail = WordPlace::LineDetail(end, indent, longBefore, lineStartsWithDash_);
-  } else if (chunkAfterGap_) {
+  } else if (chunkAfterGap_ || afterTerm_) {
     place.kind = WordPlace::kColumnStart;
   } else if (chunkOpening_) {
     place.kind = chunkEnd_ == ':' ? WordPlace::kAfterColonQuote : WordPlace::kAfterOpening;

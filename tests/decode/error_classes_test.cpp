@@ -10,12 +10,12 @@ namespace {
 // "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
 // the letters that abbreviations shorten words to.
 const WordList kWords = {
-    {u"параметры", u"имя",         u"файла",   u"и",      u"будет",    u"из",        u"версии",
-     u"версий",    u"параметр",    u"в",       u"при",    u"новых",    u"несколько", u"одинарная",
-     u"линия",     u"вниз",        u"вправо",  u"слово",  u"Пушкин",   u"выберите",  u"формат",
-     u"символы",   u"эффекты",     u"вкладка", u"шрифт",  u"нажмите",  u"кнопку",    u"вставить",
-     u"нагрузка",  u"создать",     u"вывести", u"версию", u"сценарий", u"модуль",    u"данные",
-     u"категория", u"безвредность"},
+    {u"параметры", u"имя",          u"файла",   u"и",      u"будет",    u"из",        u"версии",
+     u"версий",    u"параметр",     u"в",       u"при",    u"новых",    u"несколько", u"одинарная",
+     u"линия",     u"вниз",         u"вправо",  u"слово",  u"Пушкин",   u"выберите",  u"формат",
+     u"символы",   u"эффекты",      u"вкладка", u"шрифт",  u"нажмите",  u"кнопку",    u"вставить",
+     u"нагрузка",  u"создать",      u"вывести", u"версию", u"сценарий", u"модуль",    u"данные",
+     u"категория", u"безвредность", u"ошибка",  u"адреса", u"неверный", u"аргумент"},
     {{u"версии", 50},
      {u"версий", 10},
      {u"изменении", 57},
@@ -151,6 +151,9 @@ INSTANTIATE_TEST_SUITE_P(
         // English capitals with digits or small letters of their own stay.
         Case{"capitals_with_shared_small_letters", u"u MP3 u CPUs u OKPBHu3",
              u"И MP3 и CPUs и ОКРВНИЗ"},
+        // So does a description after a term in Latin capitals that starts its line.
+        Case{"description_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL HeBepHbIu аprymeHT.",
+             u"EFAULT Ошибка адреса.\nEINVAL Неверный аргумент."},
         // A word with no vowel is an abbreviation in capitals where its look-alikes show no
         // case, and keeps the capital first that they show ("Кб").
         Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"}),
