@@ -5,6 +5,9 @@ namespace {
 
 // Each new observation at a place weighs as much as the last fourteen or so together.
 constexpr float kKeep = 0.95f;
+// Line starts follow the layout of the text at hand, which changes from one part to the next
+// (one program's messages to another's): there the last few words weigh more.
+constexpr float kKeepAtLineStart = 0.9f;
 
 }  // namespace
 
@@ -82,21 +85,22 @@ bool CaseModel::InCapitals(WordPlace place) const {
 void CaseModel::LearnFirst(WordPlace place, bool capital) {
   // Inside a sentence a word is small unless it is a name, whatever others did before it.
   if (place.kind != WordPlace::kInSentence) {
-    Add(first_[place.kind][place.detail], capital);
+    Add(first_[place.kind][place.detail], capital,
+        place.kind == WordPlace::kLineStart ? kKeepAtLineStart : kKeep);
   }
 }
 
 void CaseModel::LearnCapitals(WordPlace place, bool capitals) {
-  Add(capitals_[place.kind][place.detail], capitals);
+  Add(capitals_[place.kind][place.detail], capitals, kKeep);
 }
 
 bool CaseModel::Favours(const Count& seen, const Count& prior) {
   return seen.yes + prior.yes > seen.no + prior.no;
 }
 
-void CaseModel::Add(Count& count, bool yes) {
-  count.yes = count.yes * kKeep + (yes ? 1 : 0);
-  count.no = count.no * kKeep + (yes ? 0 : 1);
+void CaseModel::Add(Count& count, bool yes, float keep) {
+  count.yes = count.yes * keep + (yes ? 1 : 0);
+  count.no = count.no * keep + (yes ? 0 : 1);
 }
 
 }  // namespace lettermorph

@@ -69,7 +69,7 @@ class CaseModel {
   using Counts = std::array<std::array<Count, kDetails>, WordPlace::kKinds>;
 
   static bool Favours(const Count& seen, const Count& prior);
-  static void Add(Count& count, bool yes);
+  static void Add(Count& count, bool yes, float keep);
 
   Counts first_{};
   Counts capitals_{};

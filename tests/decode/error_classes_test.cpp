@@ -159,6 +159,24 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
+// Line starts follow the last few lines: after eleven that start with a capital and six that
+// start small, the next starts small.
+TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
+  const ReplacementTable design;
+  std::u16string lookAlike;
+  std::u16string russian;
+  for (int line = 0; line < 11; ++line) {
+    lookAlike += u"OIIIu6kа\n";
+    russian += u"Ошибка\n";
+  }
+  for (int line = 0; line < 6; ++line) {
+    lookAlike += u"oIIIu6kа\n";
+    russian += u"ошибка\n";
+  }
+  EXPECT_EQ(DecodeText(lookAlike + u"HeBepHbIu", design, kWords.For(design)),
+            russian + u"неверный");
+}
+
 // Under the reset set "ш" and "щ" look alike: an unknown word's ending settles which.
 TEST(ErrorClassesReset, ShchaByEnding) {
   ReplacementTable reset;
