@@ -825,6 +825,10 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.kind = WordPlace::kAfterInitial;
   } else if (chunkHasWord_) {
     place.kind = WordPlace::kInSentence;
+  } else if (!lineHasWord_ && lineChunks_ == 0 && chunkOpening_ && !chunkQuote_) {
+    // A line that opens with a bracket goes on with the sentence as a bracket inside a line
+    // does: "(по умолчанию ...)" under an option.
+    place.kind = WordPlace::kAfterOpening;
   } else if (!lineHasWord_ && previousLength_ > 0) {
     place.kind = WordPlace::kLineStart;
     const int end = previousEnd_ == ':'                          ? WordPlace::kEndsInColon

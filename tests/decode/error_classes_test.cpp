@@ -59,8 +59,10 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         // A line that opens a list after a colon starts with a capital.
         Case{"line_start_of_a_list", u"nаpаmeTpbI:\n  um9I FаuJIа", u"Параметры:\n  Имя файла"},
-        // So does a line after a heading, a short line that no comma ends.
+        // So does a line after a heading, a short line that no comma ends, unless it opens
+        // with a bracket, which goes on with the sentence.
         Case{"line_after_a_heading", u"nаpаmeTpbI\nu3 Bepcuu", u"Параметры\nИз версии"},
+        Case{"line_opening_with_a_bracket", u"nаpаmeTpbI\n(u3 Bepcuu)", u"Параметры\n(из версии)"},
         // An opening bracket and an abbreviation's full stop start no sentence.
         Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
         Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},
