@@ -17,7 +17,7 @@ struct WordPlace {
     kLineStart,          // the first word of a line that does not start a sentence
     kAfterOpening,       // after an opening bracket, or with detail 1 a quote
     kAfterColonQuote,    // after a colon and an opening quote: quoted speech
-    kAfterColon,
+    kAfterColon,         // its detail is 1 after a label of code or English ("%s:")
     kColumnStart,  // after a wide gap inside a line, or a term that starts it: "EINVAL Значение"
     kAfterDash,
     kAfterOther,    // after other punctuation; after a table's "│", the detail is its column

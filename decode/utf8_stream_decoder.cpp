@@ -532,6 +532,7 @@ void Utf8StreamDecoder::EndChunk() {
   previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
+  afterRussianWord_ = !lastWord_.empty();
   if (menuItem_ != kNoPart) {
     // The held word goes on waiting while its chunk is the word alone, and the next one a
     // dash alone; anything else lets it go as it is.
@@ -850,6 +851,9 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.detail = chunkQuote_ ? 1 : 0;
   } else if (chunkEnd_ == ':') {
     place.kind = WordPlace::kAfterColon;
+    // A label of code or English ("%s:", "Title is:") comes before a message of its own; a
+    // Russian word's colon mostly goes on with its sentence.
+    place.detail = afterRussianWord_ ? 0 : 1;
   } else if (previousWasDash_) {
     place.kind = WordPlace::kAfterDash;
   } else if (chunkEnd_ != 0 && !IsLetterOrDigit(chunkEnd_) && chunkEnd_ != ',' &&

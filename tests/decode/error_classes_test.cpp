@@ -139,6 +139,12 @@ INSTANTIATE_TEST_SUITE_P(
         // Descriptions after a wide gap follow the case the column's own words show.
         Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
              u"-o      Создать файл\n-v      Вывести версию"},
+        // After a label of code the case is learned apart from a Russian word's colon.
+        Case{"colon_after_a_label",
+             u"OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. %s: OIIIu6kа. "
+             u"%s: OIIIu6kа. %s: HeBepHbIu аprymeHT.",
+             u"Ошибка: ошибка. Ошибка: ошибка. Ошибка: ошибка. %s: Ошибка. %s: Ошибка. "
+             u"%s: Неверный аргумент."},
         // Quotes learn their case apart from brackets: they open names as often as not.
         Case{"quotes_apart_from_brackets",
              u"6ygeT (cumBoJIbI) (cumBoJIbI) «CumBoJIbI» «CumBoJIbI» «FopmаT»",

@@ -148,6 +148,7 @@ class Utf8StreamDecoder {
   bool previousName_ = false;
   bool previousInitial_ = false;
   bool previousOther_ = false;
+  bool afterRussianWord_ = false;     // the previous chunk ended on a Russian word
   bool chunkMayHoldInitial_ = false;  // it holds a part that may be an initial
   bool chunkInitials_ = false;        // the chunk was found to be initials
   bool chunkStartsWithName_ = false;  // its first word is a name: a proper noun, or a word
