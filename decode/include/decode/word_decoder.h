@@ -94,7 +94,7 @@ class WordDecoder {
   std::array<std::u16string, kSlotCount> replacements_;
   std::vector<std::string> longLookAlikes_;  // UTF-8 replacements of two characters or more
   // ASCII letters and digits that stand for a capital and its small letter alike ("u").
-  std::array<bool, 128> sharedCase_{};
+  std::array<bool, 256> sharedCase_{};  // by byte, so that any byte of a token may ask
   const WordIndex* index_;
   std::string vanishedInitial_;
   mutable std::string folded_;
