@@ -302,7 +302,11 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
       !chunkHasWord_ && before_ != Neighbour::Foreign;
   const DecodedWord& decoded = cached.nameAfterInitials && !nameAllowed ? kForeign : cached;
-  const WordPlace place = PlaceOfWord();
+  WordPlace place = PlaceOfWord();
+  // A control's name is no word of one letter, which is a preposition ("значок в углу").
+  if (place.kind == WordPlace::kAfterControl && decoded.letters.size() <= 2) {
+    place = WordPlace{};
+  }
   const bool titleWord = decoded.latin && token.size() > 1 && token[0] >= 'A' && token[0] <= 'Z';
   const bool afterTitleWord = afterTitleWord_;
   afterTitleWord_ =

@@ -15,7 +15,7 @@ const WordList kWords = {
      u"линия",     u"вниз",         u"вправо",  u"слово",  u"Пушкин",   u"выберите",  u"формат",
      u"символы",   u"эффекты",      u"вкладка", u"шрифт",  u"нажмите",  u"кнопку",    u"вставить",
      u"нагрузка",  u"создать",      u"вывести", u"версию", u"сценарий", u"модуль",    u"данные",
-     u"категория", u"безвредность", u"ошибка",  u"адреса", u"неверный", u"аргумент"},
+     u"категория", u"безвредность", u"ошибка",  u"адреса", u"неверный", u"аргумент",  u"углу"},
     {{u"версии", 50},
      {u"версий", 10},
      {u"изменении", 57},
@@ -136,6 +136,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"control_inside_a_menu_path", u"FopmаT - CumBoJIbI - EFFekTbI - BkJIаgkа IIIpuFT",
              u"Формат - Символы - Эффекты - вкладка Шрифт"},
         Case{"name_after_a_control", u"Hа}|{muTe kHonky BcTаBuTb", u"Нажмите кнопку Вставить"},
+        Case{"no_preposition_as_a_control_name", u"Hа}|{muTe kHonky B yrJIy",
+             u"Нажмите кнопку в углу"},
         // Descriptions after a wide gap follow the case the column's own words show.
         Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
              u"-o      Создать файл\n-v      Вывести версию"},
