@@ -381,7 +381,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
                                                    : DecodedWord::kCapitals;
   }
-  FollowMenuPath(firstWord, spelling != DecodedWord::kSmall);
+  FollowMenuPath(firstWord, spelling != DecodedWord::kSmall && word.letters.size() > 2);
   chunkTerm_ = false;
   // A small word that could as well be capitalised may be the first item of a menu path,
   // which the dash and the item after it will show ("Выберите Формат - Ячейки"); after a
