@@ -155,6 +155,12 @@ void AppendSmallLetter(std::string_view letter, std::string& out) {
 // Words that name a control of a program's window, written small, before the control's
 // own name, which takes a capital: "вкладка Шрифт", "нажмите кнопку Отмена".
 bool NamesControl(std::string_view small) {
+  // Most words are told apart by their length in bytes or their first two letters.
+  static constexpr std::array<std::string_view, 6> kStarts = {"вк", "кн", "зн", "фл", "ко", "ин"};
+  if (small.size() < 12 || small.size() > 22 ||
+      std::find(kStarts.begin(), kStarts.end(), small.substr(0, 4)) == kStarts.end()) {
+    return false;
+  }
   static constexpr std::array<std::string_view, 16> kNouns = {
       "вкладка", "вкладку", "вкладке",    "вкладкой",   "кнопка", "кнопку",
       "кнопкой", "значок",  "значка",     "значком",    "флажок", "флажка",
@@ -203,7 +209,6 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   tokenizer_.Finish(stage_);
   EndChunk();
   pending_ = kNoPart;
-  menuItem_ = kNoPart;
   EndSentence();
   *this->cases_ = CaseModel();
   sentenceStart_ = true;
@@ -389,8 +394,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (firstWord && spelling == DecodedWord::kSmall && (spellings & DecodedWord::kTitle) &&
       word.letters.size() > 2 && !afterItemWord_ &&
       (place.kind == WordPlace::kInSentence || place.kind == WordPlace::kAfterDash)) {
-    menuItem_ = parts_.size();
+    menuHeld_ = true;
     menuStep_ = MenuStep::WordEnds;
+    menuItem_ = parts_.size();
   }
   afterItemWord_ = spelling != DecodedWord::kSmall && place.kind != WordPlace::kSentenceStart &&
                    place.kind != WordPlace::kLineStart;
@@ -432,7 +438,11 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
                             std::string_view text, std::string_view decoded) {
   chunkHasPart_ = true;
   chunkMayHoldInitial_ = chunkMayHoldInitial_ || (word & (kMayBeInitial | kLoneStop)) != 0;
-  if (parts_.empty() && menuItem_ == kNoPart && (fate == Fate::Copy || fate == Fate::Decode)) {
+  if (parts_.empty() && (fate == Fate::Copy || fate == Fate::Decode)) {
+    if (menuHeld_ && menuItem_ == 0) {
+      menuItem_ = kNoPart;
+      menuOut_ = out_.size();
+    }
     Write(fate == Fate::Decode ? decoded : text);
     return;
   }
@@ -447,7 +457,7 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
   if (text_.size() + decoded_.size() > kMaxHeldBytes || parts_.size() > kMaxHeldPieces) {
     EndChunk();
     pending_ = kNoPart;
-    menuItem_ = kNoPart;
+    ReleaseMenuItem();
     chunkStart_ = parts_.size();
     Settle(Neighbour::None);
   }
@@ -478,7 +488,7 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     }
   }
   // A menu path stands on one line.
-  if (menuItem_ != kNoPart && bytes.find('\n') != bytes.npos) {
+  if (menuHeld_ && bytes.find('\n') != bytes.npos) {
     ReleaseMenuItem();
   }
   // A blank line starts a paragraph, and with it a sentence.
@@ -537,7 +547,7 @@ void Utf8StreamDecoder::EndChunk() {
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
   afterRussianWord_ = !lastWord_.empty();
-  if (menuItem_ != kNoPart) {
+  if (menuHeld_) {
     // The held word goes on waiting while its chunk is the word alone, and the next one a
     // dash alone; anything else lets it go as it is.
     if (menuStep_ == MenuStep::WordEnds && chunkEnd_ == U'a') {
@@ -744,7 +754,7 @@ void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {
 // The words of one sentence are one language's: a run of undecided words at its end is
 // settled by what came before, and the next sentence starts without neighbours.
 void Utf8StreamDecoder::EndSentence() {
-  menuItem_ = kNoPart;
+  ReleaseMenuItem();
   chunkStart_ = parts_.size();
   Settle(Neighbour::None);
   before_ = Neighbour::None;
@@ -770,11 +780,17 @@ void Utf8StreamDecoder::Settle(Neighbour after) {
 
 // Writes the first `count` parts, which are decided, and forgets them.
 void Utf8StreamDecoder::WriteThrough(std::size_t count) {
-  count = std::min({count, pending_, menuItem_});
+  count = std::min(count, pending_);
   std::uint32_t textAt = 0;
   std::uint32_t decodedAt = 0;
   for (std::size_t i = 0; i < count; ++i) {
     const Part& part = parts_[i];
+    if (i == menuItem_) {
+      // The held word goes to the output, where it may still take its capital.
+      menuItem_ = kNoPart;
+      menuHeld_ = part.fate == Fate::Decode;
+      menuOut_ = out_.size();
+    }
     if (part.fate == Fate::Decode) {
       Write(std::string_view(decoded_).substr(decodedAt, part.decodedEnd - decodedAt));
     } else {
@@ -802,22 +818,24 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
 // A word that may start a menu path meets the first word after the dash: a capital there
 // makes the path's items all capitalised, the held word too. Any other word lets it go.
 void Utf8StreamDecoder::FollowMenuPath(bool firstWord, bool capital) {
-  if (menuItem_ == kNoPart) {
+  if (!menuHeld_) {
     return;
   }
   if (menuStep_ == MenuStep::NextItem && firstWord && capital) {
-    const std::uint32_t begin = menuItem_ > 0 ? parts_[menuItem_ - 1].decodedEnd : 0;
-    CapitaliseRussianLetter(decoded_.data() + begin);
+    if (menuItem_ != kNoPart) {
+      const std::uint32_t begin = menuItem_ > 0 ? parts_[menuItem_ - 1].decodedEnd : 0;
+      CapitaliseRussianLetter(decoded_.data() + begin);
+    } else {
+      CapitaliseRussianLetter(out_.data() + menuOut_);
+    }
   }
   ReleaseMenuItem();
 }
 
-// Writes what the held word kept back, as far as the words are decided.
+// Lets the held word go as it is written: the output may be handed on past it.
 void Utf8StreamDecoder::ReleaseMenuItem() {
+  menuHeld_ = false;
   menuItem_ = kNoPart;
-  if (open_ == 0) {
-    WriteThrough(parts_.size());
-  }
 }
 
 WordPlace Utf8StreamDecoder::PlaceOfWord() const {
@@ -883,10 +901,21 @@ void Utf8StreamDecoder::Write(std::string_view bytes) {
 }
 
 bool Utf8StreamDecoder::Flush() {
-  if (!out_.empty() && !failed_ && !sink_->Write(out_)) {
+  // A word written that may yet take a capital stays, with what follows it, unless that has
+  // grown past a flush's size.
+  std::size_t end = out_.size();
+  if (menuHeld_ && menuItem_ == kNoPart) {
+    if (out_.size() - menuOut_ < kFlushSize) {
+      end = menuOut_;
+    } else {
+      ReleaseMenuItem();
+    }
+  }
+  if (end > 0 && !failed_ && !sink_->Write(std::string_view(out_).substr(0, end))) {
     failed_ = true;
   }
-  out_.clear();
+  out_.erase(0, end);
+  menuOut_ -= std::min(menuOut_, end);
   return !failed_;
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "decode/decode_text.h"
+#include "decode/utf8_stream_decoder.h"
 #include "word_list.h"
 
 namespace lettermorph {
@@ -185,6 +186,19 @@ TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
   }
   EXPECT_EQ(DecodeText(lookAlike + u"HeBepHbIu", design, kWords.For(design)),
             russian + u"неверный");
+}
+
+// A menu path's first item takes its capital however the text comes in pieces: the word
+// waits in the output until the item after the dash shows it.
+TEST(ErrorClassesPieces, MenuPathAcrossPieces) {
+  const ReplacementTable design;
+  Utf8StreamDecoder decoder(design, kWords.For(design));
+  StringSink sink;
+  for (const std::string_view piece : {"BbI6epuTe Fopm", "аT", " -", " CumB", "oJIbI"}) {
+    ASSERT_TRUE(decoder.Decode(piece, sink));
+  }
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, "Выберите Формат - Символы");
 }
 
 // Under the reset set "ш" and "щ" look alike: an unknown word's ending settles which.

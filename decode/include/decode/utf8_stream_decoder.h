@@ -159,11 +159,14 @@ class Utf8StreamDecoder {
   std::size_t pending_ = kNoPart;
   bool pendingStop_ = false;  // it is a full stop alone
   std::string pendingLetter_;
-  // A word written small that may be the first item of a menu path, not yet written, and
-  // what it waits for: its chunk's end, a dash alone, the first word after the dash.
+  // A word written small that may be the first item of a menu path, and what it waits for:
+  // its chunk's end, a dash alone, the first word after the dash. It is a part while its
+  // run is undecided (kNoPart once written), and then its place in out_, not yet handed on.
   enum class MenuStep : std::uint8_t { WordEnds, DashEnds, NextItem };
-  std::size_t menuItem_ = kNoPart;
+  bool menuHeld_ = false;
   MenuStep menuStep_ = MenuStep::WordEnds;
+  std::size_t menuItem_ = kNoPart;
+  std::size_t menuOut_ = 0;
   bool afterItemWord_ = false;  // the word before was capitalised inside a sentence
   bool afterControl_ = false;   // the word before names a control ("кнопку")
 
