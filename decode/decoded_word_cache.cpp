@@ -12,14 +12,18 @@ const DecodedWord& DecodedWordCache::Decode(std::string_view token, const WordDe
   if (const DecodedWord* found = current_.Find(token, hash)) {
     return *found;
   }
-  if (current_.Full()) {
-    std::swap(current_, previous_);
-    current_.Clear();
-  }
+  MakeRoom();
   if (const DecodedWord* old = previous_.Find(token, hash)) {
     return current_.Insert(token, hash, *old);
   }
   return current_.Insert(token, hash, decoder.Decode(token));
+}
+
+void DecodedWordCache::MakeRoom() {
+  if (current_.Full()) {
+    std::swap(current_, previous_);
+    current_.Clear();
+  }
 }
 
 }  // namespace lettermorph

@@ -4,12 +4,20 @@
 #include <array>
 
 #include "case_model.h"
+#include "read_ahead.h"
 
 namespace lettermorph {
 namespace {
 
 // Output goes to the sink in pieces of about this size.
 constexpr std::size_t kFlushSize = 64 * 1024;
+// An input of this size or more is read ahead on a second thread, in pieces of an eighth of
+// it within the bounds below: a piece's words are read while the piece before is written.
+// The first piece has nothing to overlap, and each starts a thread, so small inputs are read
+// here alone.
+constexpr std::size_t kReadAheadInput = 64 * 1024;
+constexpr std::size_t kSmallestPiece = 16 * 1024;
+constexpr std::size_t kLargestPiece = 64 * 1024;
 // An undecided run of words that may be English is settled, as if the text ended, when it
 // grows past either bound.
 constexpr std::size_t kMaxHeldBytes = 4096;
@@ -147,13 +155,36 @@ void AppendSmallLetter(std::string_view letter, std::string& out) {
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
     : words_(table, index),
       tokenizer_(words_.Replacements()),
-      cases_(std::make_unique<CaseModel>()) {}
+      cases_(std::make_unique<CaseModel>()) {
+  if (ReadAhead::Worthwhile()) {
+    ahead_ = std::make_unique<ReadAhead>(tokenizer_, cache_, words_);
+  }
+}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
-  tokenizer_.Feed(input, stage_);
+  if (!ahead_ || input.size() < kReadAheadInput) {
+    tokenizer_.Feed(input, stage_);
+    return Flush();
+  }
+  const auto take = [this](TextTokenizer::Kind kind, std::string_view bytes,
+                           const DecodedWord* word) { stage_.Take(kind, bytes, word); };
+  const std::size_t piece = std::clamp(input.size() / 8, kSmallestPiece, kLargestPiece);
+  for (std::size_t at = 0; at < input.size(); at += piece) {
+    ahead_->Start(input.substr(at, piece));
+    try {
+      ahead_->Pass(take);
+    } catch (...) {
+      ahead_->Wait();
+      throw;
+    }
+    ahead_->Wait();
+  }
+  // The last piece is written now rather than with the next input, which may be long in
+  // coming from a pipe.
+  ahead_->Pass(take);
   return Flush();
 }
 
@@ -178,6 +209,11 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
 }
 
 void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes) {
+  Take(kind, bytes, nullptr);
+}
+
+void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes,
+                                    const DecodedWord* word) {
   if (kind == TextTokenizer::Kind::Space) {
     decoder_.TakeSpace(bytes);
     decoder_.inSpace_ = true;
@@ -186,7 +222,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
   decoder_.inSpace_ = false;
   decoder_.CountLine(bytes);
   if (kind == TextTokenizer::Kind::Word) {
-    decoder_.TakeWord(bytes);
+    decoder_.TakeWord(bytes, word);
   } else {
     decoder_.TakeOther(kind, bytes);
   }
@@ -230,7 +266,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   Add(kind, Fate::Copy, 0, bytes, {});
 }
 
-void Utf8StreamDecoder::TakeWord(std::string_view token) {
+void Utf8StreamDecoder::TakeWord(std::string_view token, const DecodedWord* read) {
   // Digits that are look-alikes ("6", "3") go on a number before them: "256K" and "16e2" are
   // numbers, not "25" and a word.
   if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
@@ -246,7 +282,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     foreign.latin = true;
     return foreign;
   }();
-  const DecodedWord& cached = cache_.Decode(token, words_);
+  const DecodedWord& cached = read ? *read : cache_.Decode(token, words_);
   const bool nameAllowed =
       (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
       !chunkHasWord_ && before_ != Neighbour::Foreign;

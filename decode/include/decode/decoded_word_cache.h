@@ -15,8 +15,14 @@ class DecodedWordCache {
  public:
   explicit DecodedWordCache(std::size_t generationSize = 1 << 15);
 
-  // The decoding of `token`, from the cache or from `decoder`. Valid until the next call.
+  // The decoding of `token`, from the cache or from `decoder`. It stays where it is until a
+  // generation is dropped: while Full() is false, this call drops none.
   const DecodedWord& Decode(std::string_view token, const WordDecoder& decoder);
+
+  // Whether the newer generation is full, so that the next word it lacks drops the older.
+  bool Full() const { return current_.Full(); }
+  // Drops the older generation now if the newer is full.
+  void MakeRoom();
 
  private:
   DecodedWordTable current_;

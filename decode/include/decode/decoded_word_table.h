@@ -13,7 +13,8 @@ namespace lettermorph {
 // Decoded words by their token, in one flat open-addressing table of up to a fixed number of
 // words: the tokens lie side by side in one string and the slots are indexes into the
 // entries, so a lookup allocates nothing and a cleared table keeps its memory for the next
-// words. The slots start few and double as words come, so a short text costs little.
+// words. The slots start few and double as words come, so a short text costs little; the
+// entries never move, so that a word found stays where it is until Clear().
 class DecodedWordTable {
  public:
   // Room for `capacity` words.
