@@ -12,7 +12,8 @@ namespace {
 // Output goes to the sink in pieces of about this size.
 constexpr std::size_t kFlushSize = 64 * 1024;
 // An input of this size or more is read ahead on a second thread, in pieces of an eighth of
-// it within the bounds below: a piece's words are read while the piece before is written.
+// it within the bounds below: a piece's words are read while the piece before is written, and
+// then by both threads.
 // The first piece has nothing to overlap, and each starts a thread, so small inputs are read
 // here alone.
 constexpr std::size_t kReadAheadInput = 64 * 1024;
@@ -176,6 +177,7 @@ bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
     ahead_->Start(input.substr(at, piece));
     try {
       ahead_->Pass(take);
+      ahead_->Help();
     } catch (...) {
       ahead_->Wait();
       throw;

@@ -24,6 +24,13 @@ class DecodedWordCache {
   // Drops the older generation now if the newer is full.
   void MakeRoom();
 
+  // The word stored for `token`, whose DecodedWordTable::Hash() is `hash`, in the newer
+  // generation, where it is copied from the older if there is room; null if not there. Drops
+  // no generation.
+  const DecodedWord* Find(std::string_view token, std::uint64_t hash);
+  // Stores `word` for `token` if the newer generation lacks it and has room.
+  void Remember(std::string_view token, std::uint64_t hash, const DecodedWord& word);
+
  private:
   DecodedWordTable current_;
   DecodedWordTable previous_;

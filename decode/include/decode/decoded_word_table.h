@@ -31,6 +31,14 @@ class DecodedWordTable {
   bool Full() const { return count_ >= capacity_; }
   void Clear();
 
+  // The words in the order they were stored, their tokens and hashes.
+  std::size_t Size() const { return count_; }
+  std::string_view TokenAt(std::size_t at) const {
+    return std::string_view(tokens_).substr(entries_[at].tokenAt, entries_[at].tokenLength);
+  }
+  std::uint64_t HashAt(std::size_t at) const { return entries_[at].hash; }
+  DecodedWord& WordAt(std::size_t at) { return entries_[at].word; }
+
  private:
   struct Entry {
     std::uint64_t hash;
