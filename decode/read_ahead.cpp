@@ -7,15 +7,23 @@ namespace {
 
 // Words of one piece that the cache lacks, at most: a piece of 64 KiB holds fewer.
 constexpr std::size_t kFreshWords = 1 << 15;
+// How many words ahead the slot of a word, and then the entry, are fetched.
+constexpr std::size_t kSlotsAhead = 16;
+constexpr std::size_t kEntriesAhead = 8;
 
 }  // namespace
 
 ReadAhead::Batch::Batch() : fresh(kFreshWords) {}
 
 ReadAhead::ReadAhead(TextTokenizer& tokenizer, DecodedWordCache& cache, const WordDecoder& words)
-    : tokenizer_(tokenizer), cache_(cache), words_(words), helperWords_(words) {}
+    : tokenizer_(tokenizer), cache_(cache), words_(words), threadWords_(words) {}
 
 ReadAhead::~ReadAhead() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  changed_.notify_all();
   if (thread_.joinable()) {
     thread_.join();
   }
@@ -28,41 +36,63 @@ bool ReadAhead::Worthwhile() {
 void ReadAhead::Start(std::string_view piece) {
   next_.Clear();
   cache_.MakeRoom();
-  listed_.store(false);
+  piece_ = piece;
+  cutTaken_.store(false);
+  cut_.store(false);
   taken_.store(0);
-  thread_ = std::thread([this, piece] { Run(piece); });
+  {
+    const std::lock_guard lock(mutex_);
+    ++offered_;
+    closed_ = false;
+  }
+  changed_.notify_one();
+  if (!thread_.joinable()) {
+    thread_ = std::thread([this] { Serve(); });
+  }
 }
 
-void ReadAhead::Run(std::string_view piece) {
+void ReadAhead::Serve() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return stopping_ || offered_ != served_; });
+    if (stopping_) {
+      return;
+    }
+    served_ = offered_;
+    if (closed_) {
+      continue;
+    }
+    working_ = true;
+    lock.unlock();
+    std::exception_ptr failure;
+    try {
+      Work(threadWords_);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    lock.lock();
+    working_ = false;
+    failure_ = failure_ ? failure_ : failure;
+    changed_.notify_all();
+  }
+}
+
+void ReadAhead::Finish() {
+  std::exception_ptr failure;
   try {
-    tokenizer_.Feed(piece, reader_);
+    Work(words_);
   } catch (...) {
-    failure_ = std::current_exception();
+    failure = std::current_exception();
   }
-  listed_.store(true, std::memory_order_release);
-  listed_.notify_one();
-  try {
-    ReadFresh(words_);
-  } catch (...) {
-    failure_ = failure_ ? failure_ : std::current_exception();
+  {
+    std::unique_lock lock(mutex_);
+    closed_ = true;
+    changed_.wait(lock, [this] { return !working_; });
+    failure = failure ? failure : failure_;
+    failure_ = nullptr;
   }
-}
-
-void ReadAhead::Help() {
-  listed_.wait(false, std::memory_order_acquire);
-  ReadFresh(helperWords_);
-}
-
-void ReadAhead::ReadFresh(const WordDecoder& words) {
-  for (std::size_t at = taken_++; at < next_.fresh.Size(); at = taken_++) {
-    next_.fresh.WordAt(at) = words.Decode(next_.fresh.TokenAt(at));
-  }
-}
-
-void ReadAhead::Wait() {
-  thread_.join();
-  if (failure_) {
-    std::rethrow_exception(std::exchange(failure_, nullptr));
+  if (failure) {
+    std::rethrow_exception(failure);
   }
   for (std::size_t at = 0; at < next_.fresh.Size(); ++at) {
     cache_.Remember(next_.fresh.TokenAt(at), next_.fresh.HashAt(at), next_.fresh.WordAt(at));
@@ -70,27 +100,66 @@ void ReadAhead::Wait() {
   std::swap(next_, ready_);
 }
 
+void ReadAhead::Work(const WordDecoder& words) {
+  if (!cutTaken_.exchange(true)) {
+    try {
+      Cut(words);
+    } catch (...) {
+      cut_.store(true, std::memory_order_release);
+      cut_.notify_all();
+      throw;
+    }
+    cut_.store(true, std::memory_order_release);
+    cut_.notify_all();
+  } else {
+    cut_.wait(false, std::memory_order_acquire);
+  }
+  for (std::size_t at = taken_++; at < next_.fresh.Size(); at = taken_++) {
+    next_.fresh.WordAt(at) = words.Decode(next_.fresh.TokenAt(at));
+  }
+}
+
 void ReadAhead::Reader::Take(TextTokenizer::Kind kind, std::string_view bytes) {
   Batch& batch = ahead_.next_;
   batch.text += bytes;
-  const DecodedWord* word = nullptr;
   if (kind == TextTokenizer::Kind::Word) {
-    const std::uint64_t hash = DecodedWordTable::Hash(bytes);
-    word = ahead_.cache_.Find(bytes, hash);
+    batch.words.push_back(
+        {static_cast<std::uint32_t>(batch.tokens.size()), DecodedWordTable::Hash(bytes)});
+  }
+  batch.tokens.push_back({kind, static_cast<std::uint32_t>(batch.text.size()), nullptr});
+}
+
+void ReadAhead::Cut(const WordDecoder& words) {
+  tokenizer_.Feed(piece_, reader_);
+  Batch& batch = next_;
+  const std::size_t count = batch.words.size();
+  for (std::size_t i = 0; i < count; ++i) {
+    if (i + kSlotsAhead < count) {
+      cache_.PrefetchSlot(batch.words[i + kSlotsAhead].hash);
+    }
+    if (i + kEntriesAhead < count) {
+      cache_.PrefetchEntry(batch.words[i + kEntriesAhead].hash);
+    }
+    const auto [at, hash] = batch.words[i];
+    const std::uint32_t begin = at > 0 ? batch.tokens[at - 1].end : 0;
+    const std::string_view bytes =
+        std::string_view(batch.text).substr(begin, batch.tokens[at].end - begin);
+    const DecodedWord* word = cache_.Find(bytes, hash);
     word = word ? word : batch.fresh.Find(bytes, hash);
     if (!word && !batch.fresh.Full()) {
-      // Read once the piece is cut, by either thread.
+      // Read once every word is found or listed, by either thread.
       word = &batch.fresh.Insert(bytes, hash, DecodedWord());
     } else if (!word) {
-      word = &batch.uncached.emplace_back(ahead_.words_.Decode(bytes));
+      word = &batch.uncached.emplace_back(words.Decode(bytes));
     }
+    batch.tokens[at].word = word;
   }
-  batch.tokens.push_back({kind, static_cast<std::uint32_t>(batch.text.size()), word});
 }
 
 void ReadAhead::Batch::Clear() {
   text.clear();
   tokens.clear();
+  words.clear();
   fresh.Clear();
   uncached.clear();
 }

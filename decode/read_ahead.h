@@ -1,9 +1,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <exception>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <thread>
@@ -19,12 +21,13 @@ namespace lettermorph {
 // Cuts a piece of text into tokens and reads its words on a thread of its own, while the
 // caller writes out the piece before it. A word reads the same wherever it stands, so the
 // caller is left only what depends on the words around it; once it has written its piece, it
-// helps read the words that the cache lacks. The tokenizer and the word cache are the
-// caller's, lent to the thread from Start() to Wait(): the caller must not touch them in
-// between, and nothing else is shared while both run but the list of words to read, which
-// each takes from by a counter.
+// helps read the words that the cache lacks, or does the whole piece itself when the thread
+// has not started on it, as on a machine whose other core is busy. The tokenizer and the word
+// cache are the caller's, lent from Start() to Finish() to whichever thread cuts the piece;
+// the words to read are taken from a list by a counter.
 class ReadAhead {
  public:
+  // `words` is the caller's decoder; the thread gets a copy of its own.
   ReadAhead(TextTokenizer& tokenizer, DecodedWordCache& cache, const WordDecoder& words);
   ~ReadAhead();
   ReadAhead(const ReadAhead&) = delete;
@@ -33,13 +36,12 @@ class ReadAhead {
   // Whether the machine has a core to spare for the thread.
   static bool Worthwhile();
 
-  // Starts reading `piece`, which must stay valid until Wait(), on the thread.
+  // Offers `piece`, which must stay valid until Finish(), to the thread.
   void Start(std::string_view piece);
-  // Reads words of the piece alongside the thread once it has listed them.
-  void Help();
-  // Waits for the thread and keeps the words read in the cache; what the thread read is
-  // handed on by the next Pass(). Throws what the thread threw.
-  void Wait();
+  // Reads the piece alongside the thread, or alone if it has not started, and waits for the
+  // thread to leave it; the words read join the cache, and the tokens are handed on by the
+  // next Pass(). Throws what either thread threw.
+  void Finish();
 
   // Hands the tokens read before the last Start() to `take(kind, bytes, word)`, in order,
   // `word` pointing at what a word reads as and null for any other token, and forgets them.
@@ -60,12 +62,19 @@ class ReadAhead {
     const DecodedWord* word;
   };
   // The tokens of a piece with their bytes side by side. A word lies in the cache, which
-  // drops no generation until the batch is handed on, as the thread makes room only before it
+  // drops no generation until the batch is handed on, as room is made only before a piece
   // starts; or, if the cache lacks it, in `fresh`, once each, read after the piece is cut; or,
   // when `fresh` is full as well, in `uncached`.
   struct Batch {
     std::string text;
     std::vector<Token> tokens;
+    // The words among the tokens, found in the cache once the piece is cut, so that the
+    // lookups of many words can wait for memory together.
+    struct Word {
+      std::uint32_t token;
+      std::uint64_t hash;
+    };
+    std::vector<Word> words;
     DecodedWordTable fresh;
     std::deque<DecodedWord> uncached;
     Batch();
@@ -80,21 +89,35 @@ class ReadAhead {
     ReadAhead& ahead_;
   };
 
-  void Run(std::string_view piece);
-  // Reads the words of `fresh` that no thread has taken yet, with `words`.
-  void ReadFresh(const WordDecoder& words);
+  void Serve();
+  // Does what is left of the piece with `words`: cutting it if no thread has, then reading
+  // words of `fresh` that no thread has taken.
+  void Work(const WordDecoder& words);
+  void Cut(const WordDecoder& words);
 
   TextTokenizer& tokenizer_;
   DecodedWordCache& cache_;
   const WordDecoder& words_;
-  WordDecoder helperWords_;  // the caller's own, as a decoder keeps buffers while it reads
+  WordDecoder threadWords_;  // a decoder keeps buffers while it reads
   Reader reader_{*this};
-  Batch next_;                         // the thread's, while it runs
-  Batch ready_;                        // the caller's
-  std::atomic<bool> listed_{false};    // next_ holds every word of its piece
+  Batch next_;   // the piece's, while either thread works on it
+  Batch ready_;  // the caller's
+  std::string_view piece_;
+
+  std::atomic<bool> cutTaken_{false};
+  std::atomic<bool> cut_{false};       // next_ holds every token and word of the piece
   std::atomic<std::size_t> taken_{0};  // words of next_.fresh that a thread has taken
-  std::thread thread_;
+
+  // The thread's turn: a new piece is offered, the thread works on it, or the caller closed it.
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::uint64_t offered_ = 0;  // pieces offered so far
+  std::uint64_t served_ = 0;   // the last piece the thread looked at
+  bool working_ = false;
+  bool closed_ = true;
+  bool stopping_ = false;
   std::exception_ptr failure_;
+  std::thread thread_;
 };
 
 }  // namespace lettermorph

@@ -177,12 +177,11 @@ bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
     ahead_->Start(input.substr(at, piece));
     try {
       ahead_->Pass(take);
-      ahead_->Help();
     } catch (...) {
-      ahead_->Wait();
+      ahead_->Finish();
       throw;
     }
-    ahead_->Wait();
+    ahead_->Finish();
   }
   // The last piece is written now rather than with the next input, which may be long in
   // coming from a pipe.
