@@ -39,12 +39,6 @@ bool SameBytes(const char* a, const char* b, std::size_t size) {
   return true;
 }
 
-void Prefetch(const void* at) {
-#if defined(__GNUC__)
-  __builtin_prefetch(at);
-#endif
-}
-
 }  // namespace
 
 DecodedWordTable::DecodedWordTable(std::size_t capacity) : capacity_(capacity) {}
@@ -121,22 +115,6 @@ const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_
   entry.word = word;
   tokens_ += token;
   return entry.word;
-}
-
-void DecodedWordTable::PrefetchSlot(std::uint64_t hash) const {
-  if (!slots_.empty()) {
-    Prefetch(&slots_[hash & (slots_.size() - 1)]);
-  }
-}
-
-void DecodedWordTable::PrefetchEntry(std::uint64_t hash) const {
-  if (slots_.empty()) {
-    return;
-  }
-  const std::uint64_t held = slots_[hash & (slots_.size() - 1)];
-  if (held != 0 && (held & kTagBits) == (hash & kTagBits)) {
-    Prefetch(&entries_[(held & 0xFFFFFFFF) - 1]);
-  }
 }
 
 // Points the first free slot from the hash's own onward at entries_[entry].

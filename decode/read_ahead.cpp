@@ -7,9 +7,6 @@ namespace {
 
 // Words of one piece that the cache lacks, at most: a piece of 64 KiB holds fewer.
 constexpr std::size_t kFreshWords = 1 << 15;
-// How many words ahead the slot of a word, and then the entry, are fetched.
-constexpr std::size_t kSlotsAhead = 16;
-constexpr std::size_t kEntriesAhead = 8;
 
 }  // namespace
 
@@ -119,47 +116,32 @@ void ReadAhead::Work(const WordDecoder& words) {
   }
 }
 
+void ReadAhead::Cut(const WordDecoder& words) {
+  cutWords_ = &words;
+  tokenizer_.Feed(piece_, reader_);
+}
+
 void ReadAhead::Reader::Take(TextTokenizer::Kind kind, std::string_view bytes) {
   Batch& batch = ahead_.next_;
   batch.text += bytes;
+  const DecodedWord* word = nullptr;
   if (kind == TextTokenizer::Kind::Word) {
-    batch.words.push_back(
-        {static_cast<std::uint32_t>(batch.tokens.size()), DecodedWordTable::Hash(bytes)});
-  }
-  batch.tokens.push_back({kind, static_cast<std::uint32_t>(batch.text.size()), nullptr});
-}
-
-void ReadAhead::Cut(const WordDecoder& words) {
-  tokenizer_.Feed(piece_, reader_);
-  Batch& batch = next_;
-  const std::size_t count = batch.words.size();
-  for (std::size_t i = 0; i < count; ++i) {
-    if (i + kSlotsAhead < count) {
-      cache_.PrefetchSlot(batch.words[i + kSlotsAhead].hash);
-    }
-    if (i + kEntriesAhead < count) {
-      cache_.PrefetchEntry(batch.words[i + kEntriesAhead].hash);
-    }
-    const auto [at, hash] = batch.words[i];
-    const std::uint32_t begin = at > 0 ? batch.tokens[at - 1].end : 0;
-    const std::string_view bytes =
-        std::string_view(batch.text).substr(begin, batch.tokens[at].end - begin);
-    const DecodedWord* word = cache_.Find(bytes, hash);
+    const std::uint64_t hash = DecodedWordTable::Hash(bytes);
+    word = ahead_.cache_.Find(bytes, hash);
     word = word ? word : batch.fresh.Find(bytes, hash);
     if (!word && !batch.fresh.Full()) {
-      // Read once every word is found or listed, by either thread.
+      // Read once the piece is cut, by either thread.
       word = &batch.fresh.Insert(bytes, hash, DecodedWord());
     } else if (!word) {
-      word = &batch.uncached.emplace_back(words.Decode(bytes));
+      word = &batch.uncached.emplace_back(ahead_.cutWords_->Decode(bytes));
     }
-    batch.tokens[at].word = word;
   }
+  batch.tokens.push_back({kind, static_cast<std::uint32_t>(batch.text.size()), word});
 }
 
 void ReadAhead::Batch::Clear() {
   text.clear();
   tokens.clear();
-  words.clear();
   fresh.Clear();
   uncached.clear();
 }

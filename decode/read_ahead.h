@@ -68,13 +68,6 @@ class ReadAhead {
   struct Batch {
     std::string text;
     std::vector<Token> tokens;
-    // The words among the tokens, found in the cache once the piece is cut, so that the
-    // lookups of many words can wait for memory together.
-    struct Word {
-      std::uint32_t token;
-      std::uint64_t hash;
-    };
-    std::vector<Word> words;
     DecodedWordTable fresh;
     std::deque<DecodedWord> uncached;
     Batch();
@@ -98,7 +91,8 @@ class ReadAhead {
   TextTokenizer& tokenizer_;
   DecodedWordCache& cache_;
   const WordDecoder& words_;
-  WordDecoder threadWords_;  // a decoder keeps buffers while it reads
+  WordDecoder threadWords_;                // a decoder keeps buffers while it reads
+  const WordDecoder* cutWords_ = nullptr;  // the decoder of the thread that cuts the piece
   Reader reader_{*this};
   Batch next_;   // the piece's, while either thread works on it
   Batch ready_;  // the caller's

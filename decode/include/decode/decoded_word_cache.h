@@ -28,9 +28,6 @@ class DecodedWordCache {
   // generation, where it is copied from the older if there is room; null if not there. Drops
   // no generation.
   const DecodedWord* Find(std::string_view token, std::uint64_t hash);
-  // Fetches ahead what a Find() of `hash` will read first, or next: see DecodedWordTable.
-  void PrefetchSlot(std::uint64_t hash) const { current_.PrefetchSlot(hash); }
-  void PrefetchEntry(std::uint64_t hash) const { current_.PrefetchEntry(hash); }
   // Stores `word` for `token` if the newer generation lacks it and has room.
   void Remember(std::string_view token, std::uint64_t hash, const DecodedWord& word);
 

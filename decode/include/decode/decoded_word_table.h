@@ -31,11 +31,6 @@ class DecodedWordTable {
   bool Full() const { return count_ >= capacity_; }
   void Clear();
 
-  // Asks the processor to fetch the slot of `hash`, or the entry it points at when the slot is
-  // there already, so that a Find() of many tokens in a row waits for memory less.
-  void PrefetchSlot(std::uint64_t hash) const;
-  void PrefetchEntry(std::uint64_t hash) const;
-
   // The words in the order they were stored, their tokens and hashes.
   std::size_t Size() const { return count_; }
   std::string_view TokenAt(std::size_t at) const {
