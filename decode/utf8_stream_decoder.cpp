@@ -156,19 +156,18 @@ void AppendSmallLetter(std::string_view letter, std::string& out) {
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
     : words_(table, index),
       tokenizer_(words_.Replacements()),
-      cases_(std::make_unique<CaseModel>()) {
-  if (ReadAhead::Worthwhile()) {
-    ahead_ = std::make_unique<ReadAhead>(tokenizer_, cache_, words_);
-  }
-}
+      cases_(std::make_unique<CaseModel>()) {}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
-  if (!ahead_ || input.size() < kReadAheadInput) {
+  if (input.size() < kReadAheadInput || !ReadAhead::Worthwhile()) {
     tokenizer_.Feed(input, stage_);
     return Flush();
+  }
+  if (!ahead_) {
+    ahead_ = std::make_unique<ReadAhead>(tokenizer_, cache_, words_);
   }
   const auto take = [this](TextTokenizer::Kind kind, std::string_view bytes,
                            const DecodedWord* word) { stage_.Take(kind, bytes, word); };

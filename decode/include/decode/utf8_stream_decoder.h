@@ -105,7 +105,7 @@ class Utf8StreamDecoder {
   Stage stage_{*this};
   std::unique_ptr<CaseModel> cases_;
   // Tokenizes and reads the words of a large input's next piece while this one is written;
-  // null on a machine with one core.
+  // made for the first large input on a machine with more than one core.
   std::unique_ptr<ReadAhead> ahead_;
 
   // Text not yet written: the undecided run, then the chunk being gathered.
