@@ -12,10 +12,9 @@ namespace {
 // Output goes to the sink in pieces of about this size.
 constexpr std::size_t kFlushSize = 64 * 1024;
 // An input of this size or more is read ahead on a second thread, in pieces of an eighth of
-// it within the bounds below: a piece's words are read while the piece before is written, and
-// then by both threads.
-// The first piece has nothing to overlap, and each starts a thread, so small inputs are read
-// here alone.
+// it within the bounds below: a piece is cut while the piece before is written, and its new
+// words are read by both threads. The first piece has nothing to overlap, and each is handed
+// between the threads, so small inputs are read here alone.
 constexpr std::size_t kReadAheadInput = 64 * 1024;
 constexpr std::size_t kSmallestPiece = 16 * 1024;
 constexpr std::size_t kLargestPiece = 64 * 1024;
