@@ -81,13 +81,8 @@ void ReadAhead::Finish() {
   } catch (...) {
     failure = std::current_exception();
   }
-  {
-    std::unique_lock lock(mutex_);
-    closed_ = true;
-    changed_.wait(lock, [this] { return !working_; });
-    failure = failure ? failure : failure_;
-    failure_ = nullptr;
-  }
+  const std::exception_ptr threadFailure = Close();
+  failure = failure ? failure : threadFailure;
   if (failure) {
     std::rethrow_exception(failure);
   }
@@ -95,6 +90,24 @@ void ReadAhead::Finish() {
     cache_.Remember(next_.fresh.TokenAt(at), next_.fresh.HashAt(at), next_.fresh.WordAt(at));
   }
   std::swap(next_, ready_);
+}
+
+bool ReadAhead::TakeBack() {
+  if (cutTaken_.exchange(true)) {
+    return false;
+  }
+  // Nothing is listed to read: a thread that comes to the piece now leaves it at once.
+  cut_.store(true, std::memory_order_release);
+  cut_.notify_all();
+  Close();
+  return true;
+}
+
+std::exception_ptr ReadAhead::Close() {
+  std::unique_lock lock(mutex_);
+  closed_ = true;
+  changed_.wait(lock, [this] { return !working_; });
+  return std::exchange(failure_, nullptr);
 }
 
 void ReadAhead::Work(const WordDecoder& words) {

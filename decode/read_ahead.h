@@ -36,8 +36,12 @@ class ReadAhead {
   // Whether the machine has a core to spare for the thread.
   static bool Worthwhile();
 
-  // Offers `piece`, which must stay valid until Finish(), to the thread.
+  // Offers `piece`, which must stay valid until Finish() or TakeBack(), to the thread.
   void Start(std::string_view piece);
+  // Takes the piece back when the thread has not started on it, as when the other core is
+  // busy: the caller then reads it itself, as on one thread, and true is returned. Else
+  // Finish() is due.
+  bool TakeBack();
   // Reads the piece alongside the thread, or alone if it has not started, and waits for the
   // thread to leave it; the words read join the cache, and the tokens are handed on by the
   // next Pass(). Throws what either thread threw.
@@ -45,14 +49,17 @@ class ReadAhead {
 
   // Hands the tokens read before the last Start() to `take(kind, bytes, word)`, in order,
   // `word` pointing at what a word reads as and null for any other token, and forgets them.
+  // False when there were none.
   template <typename Take>
-  void Pass(Take&& take) {
+  bool Pass(Take&& take) {
     std::uint32_t at = 0;
     for (const Token& token : ready_.tokens) {
       take(token.kind, std::string_view(ready_.text).substr(at, token.end - at), token.word);
       at = token.end;
     }
+    const bool passed = !ready_.tokens.empty();
     ready_.Clear();
+    return passed;
   }
 
  private:
@@ -83,6 +90,8 @@ class ReadAhead {
   };
 
   void Serve();
+  // Waits for the thread to leave the piece, and says what it threw.
+  std::exception_ptr Close();
   // Does what is left of the piece with `words`: cutting it if no thread has, then reading
   // words of `fresh` that no thread has taken.
   void Work(const WordDecoder& words);

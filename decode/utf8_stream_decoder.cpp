@@ -13,7 +13,8 @@ namespace {
 constexpr std::size_t kFlushSize = 64 * 1024;
 // An input of this size or more is read ahead on a second thread, in pieces of an eighth of
 // it within the bounds below: a piece is cut while the piece before is written, and its new
-// words are read by both threads. The first piece has nothing to overlap, and each is handed
+// words are read by both threads; a piece the thread has not started on by then is read here,
+// as the other core is busy. The first piece has nothing to overlap, and each is handed
 // between the threads, so small inputs are read here alone.
 constexpr std::size_t kReadAheadInput = 64 * 1024;
 constexpr std::size_t kSmallestPiece = 16 * 1024;
@@ -172,14 +173,21 @@ bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
                            const DecodedWord* word) { stage_.Take(kind, bytes, word); };
   const std::size_t piece = std::clamp(input.size() / 8, kSmallestPiece, kLargestPiece);
   for (std::size_t at = 0; at < input.size(); at += piece) {
-    ahead_->Start(input.substr(at, piece));
+    const std::string_view next = input.substr(at, piece);
+    ahead_->Start(next);
+    bool passed = false;
     try {
-      ahead_->Pass(take);
+      passed = ahead_->Pass(take);
     } catch (...) {
       ahead_->Finish();
       throw;
     }
-    ahead_->Finish();
+    // Unless the piece before was written meanwhile, the thread has had no time to start.
+    if (passed && ahead_->TakeBack()) {
+      tokenizer_.Feed(next, stage_);
+    } else {
+      ahead_->Finish();
+    }
   }
   // The last piece is written now rather than with the next input, which may be long in
   // coming from a pipe.
