@@ -1,6 +1,9 @@
 #include "decode/text_tokenizer.h"
 
 #include <algorithm>
+#include <bitset>
+
+#include "recode/slot_letters.h"
 
 namespace lettermorph {
 namespace {
@@ -76,22 +79,6 @@ std::size_t LastCharacterStart(std::string_view text) {
   return at;
 }
 
-// Addresses and names with a dot inside ("https://example.com/page", "www.example.com",
-// "sources.list", "a@b.org"), where a look-alike word is an accident: "com" is no "сом".
-bool LooksVerbatim(std::string_view chunk) {
-  if (chunk.find("://") != chunk.npos || chunk.starts_with("www.")) {
-    return true;
-  }
-  for (std::size_t at = chunk.find('.', 1); at != chunk.npos && at + 2 < chunk.size();
-       at = chunk.find('.', at + 1)) {
-    if (IsAsciiLetter(chunk[at - 1]) && IsAsciiLetter(chunk[at + 1]) &&
-        IsAsciiLetter(chunk[at + 2])) {
-      return true;
-    }
-  }
-  return false;
-}
-
 }  // namespace
 
 TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
@@ -101,6 +88,19 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
                 : IsAsciiLetter(c)                ? kWord | kStarts | kEnds
                 : IsAsciiDigit(c)                 ? kDigit
                                                   : kPunctuation;
+  }
+  // The table's replacements come capitals first: those in ASCII spell a word in capitals.
+  if (replacements.size() == static_cast<std::size_t>(kSlotCount)) {
+    for (const std::u16string& capital : replacements.first(kSlotCount / 2)) {
+      if (!capital.empty() && std::all_of(capital.begin(), capital.end(), [](char16_t unit) {
+            return unit > ' ' && unit < 0x7F;
+          })) {
+        capitals_.emplace_back(capital.begin(), capital.end());
+        for (const char16_t unit : capital) {
+          inCapitals_[unit] = true;
+        }
+      }
+    }
   }
   std::u32string all;
   for (const std::u16string& replacement : replacements) {
@@ -136,6 +136,60 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
   for (char32_t code = 0x80; code < 0x800; ++code) {
     twoBytes_[code - 0x80] = ClassBeyondAscii(code);
   }
+}
+
+// Addresses and names with a dot inside ("https://example.com/page", "www.example.com",
+// "sources.list", "a@b.org"), where a look-alike word is an accident: "com" is no "сом".
+bool TextTokenizer::LooksVerbatim(std::string_view chunk) const {
+  if (chunk.find("://") != chunk.npos || chunk.starts_with("www.")) {
+    return true;
+  }
+  for (std::size_t at = chunk.find('.', 1); at != chunk.npos && at + 2 < chunk.size();
+       at = chunk.find('.', at + 1)) {
+    if (IsAsciiLetter(chunk[at - 1]) && IsAsciiLetter(chunk[at + 1]) &&
+        IsAsciiLetter(chunk[at + 2]) && !NamesFunction(chunk, at)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Spreadsheet functions are named with a dot ("МНИМ.ABS", "ПРЕДСКАЗ.ETS"): a dot between a
+// word that reads as Russian in capitals and one in Latin capitals joins no address's parts.
+bool TextTokenizer::NamesFunction(std::string_view chunk, std::size_t dot) const {
+  const auto inCapitals = [this](char c) {
+    return (c >= 'A' && c <= 'Z') || (static_cast<unsigned char>(c) < 0x80 && inCapitals_[c]);
+  };
+  std::size_t after = dot + 1;
+  while (after < chunk.size() && IsAsciiLetter(chunk[after])) {
+    if (!inCapitals(chunk[after++])) {
+      return false;
+    }
+  }
+  std::size_t from = dot;
+  while (from > 0 && static_cast<unsigned char>(chunk[from - 1]) < 0x80 &&
+         inCapitals_[chunk[from - 1]]) {
+    --from;
+  }
+  const std::string_view word = chunk.substr(from, dot - from);
+  if (word.size() < 2 || word.size() > kLongestFunctionWord ||
+      (from > 0 && IsAsciiLetter(chunk[from - 1])) ||
+      std::none_of(word.begin(), word.end(), [](char c) { return c >= 'A' && c <= 'Z'; })) {
+    return false;
+  }
+  // Whether the word is the capitals' replacements one after another.
+  std::bitset<kLongestFunctionWord + 1> reached;
+  reached[0] = true;
+  for (std::size_t at = 0; at < word.size(); ++at) {
+    if (reached[at]) {
+      for (const std::string& capital : capitals_) {
+        if (word.substr(at).starts_with(capital)) {
+          reached[at + capital.size()] = true;
+        }
+      }
+    }
+  }
+  return reached[word.size()];
 }
 
 std::uint8_t TextTokenizer::ClassOf(char32_t code) const {

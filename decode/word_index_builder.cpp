@@ -96,9 +96,26 @@ void AppendRecord(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> 
   out.insert(out.end(), slots.begin(), slots.end());
 }
 
+// A listed form that the sources write as a name; never written to the image.
+constexpr std::uint8_t kListedName = 0x80;
+
+// A capital first and small letters after, as a name is written.
+bool IsTitle(std::span<const std::uint8_t> slots) {
+  return !slots.empty() && slots[0] < kHalf &&
+         std::all_of(slots.begin() + 1, slots.end(),
+                     [](std::uint8_t slot) { return slot >= kHalf; });
+}
+
+std::uint32_t CountAt(const std::vector<std::uint8_t>& records, std::uint32_t start) {
+  return records[start + 2] | (records[start + 3] << 8);
+}
+
 // One form for each spelling: a dictionary's form takes the count that the frequency list
 // gives its small letters, and a listed form joins only where the dictionary has no form
-// with its letters.
+// with its letters. The list's forms of a name (one the dictionary spells with a capital
+// first, or the list marks as a name) give their count to the spelling with a capital first,
+// which joins where the dictionary lacks it: "Павлов", not "павлов". A common word of the
+// dictionary with the same letters keeps them small ("истина", which menus capitalise).
 std::vector<std::uint8_t> MergedForms(const std::vector<std::uint8_t>& records,
                                       const std::vector<std::uint32_t>& starts,
                                       std::uint32_t& count) {
@@ -116,36 +133,70 @@ std::vector<std::uint8_t> MergedForms(const std::vector<std::uint8_t>& records,
       return a.hash < b.hash;
     }
     const int order = CompareForms(SlotsAt(records, a.start), SlotsAt(records, b.start));
-    return order != 0 ? order < 0 : records[a.start + 1] > records[b.start + 1];
+    // The dictionary's form of a spelling first, which is the one kept.
+    return order != 0 ? order < 0
+                      : (records[a.start + 1] & format::kInDictionary) >
+                            (records[b.start + 1] & format::kInDictionary);
   });
+  const auto slots = [&](std::size_t i) { return SlotsAt(records, sorted[i].start); };
+  const auto flags = [&](std::size_t i) { return records[sorted[i].start + 1]; };
   std::vector<std::uint8_t> merged;
   merged.reserve(records.size());
   count = 0;
-  for (std::size_t group = 0; group < sorted.size();) {
-    std::size_t end = group + 1;
-    while (end < sorted.size() && sorted[end].hash == sorted[group].hash &&
-           std::abs(CompareForms(SlotsAt(records, sorted[group].start),
-                                 SlotsAt(records, sorted[end].start))) < 2) {
-      ++end;
-    }
-    std::uint32_t listed = 0;
-    bool inDictionary = false;
-    for (std::size_t i = group; i < end; ++i) {
-      const std::uint32_t start = sorted[i].start;
-      inDictionary = inDictionary || records[start + 1] != 0;
-      listed = std::max<std::uint32_t>(listed, records[start + 2] | (records[start + 3] << 8));
-    }
-    for (std::size_t i = group; i < end; ++i) {
-      const std::uint32_t start = sorted[i].start;
-      const bool fromDictionary = records[start + 1] != 0;
-      const bool repeated = i > group && CompareForms(SlotsAt(records, sorted[i - 1].start),
-                                                      SlotsAt(records, start)) == 0;
-      if (fromDictionary == inDictionary && !repeated) {
-        AppendRecord(merged, SlotsAt(records, start), records[start + 1], listed);
-        ++count;
+  for (std::size_t family = 0; family < sorted.size();) {
+    // The spellings of the same small letters lie together.
+    std::size_t familyEnd = family + 1;
+    bool common = false;  // the dictionary has a spelling that starts small
+    bool title = false;   // the dictionary has the spelling with a capital first
+    bool named = false;   // the list says it is a name
+    std::uint32_t listedCount = 0;
+    for (std::size_t i = family; i < sorted.size(); ++i) {
+      if (i > family && (sorted[i].hash != sorted[family].hash ||
+                         std::abs(CompareForms(slots(family), slots(i))) == 1)) {
+        break;
+      }
+      familyEnd = i + 1;
+      if (flags(i) & format::kInDictionary) {
+        common = common || slots(i)[0] >= kHalf;
+        title = title || IsTitle(slots(i));
+      } else {
+        named = named || (flags(i) & kListedName);
+        listedCount = std::max(listedCount, CountAt(records, sorted[i].start));
       }
     }
-    group = end;
+    // The listed forms of a name that is no common word count for its capitalised spelling.
+    const bool asName = (named || title) && !common && listedCount > 0;
+    const auto kept = [&](std::size_t i) { return !asName || (flags(i) & format::kInDictionary); };
+    for (std::size_t group = family; group < familyEnd;) {
+      std::size_t end = group + 1;
+      while (end < familyEnd && CompareForms(slots(group), slots(end)) == 0) {
+        ++end;
+      }
+      std::uint32_t listed = asName && IsTitle(slots(group)) ? listedCount : 0;
+      bool inDictionary = false;
+      for (std::size_t i = group; i < end; ++i) {
+        inDictionary = inDictionary || (flags(i) & format::kInDictionary);
+        if (kept(i)) {
+          listed = std::max(listed, CountAt(records, sorted[i].start));
+        }
+      }
+      for (std::size_t i = group; i < end; ++i) {
+        const bool fromDictionary = (flags(i) & format::kInDictionary) != 0;
+        const bool repeated = i > group && CompareForms(slots(i - 1), slots(i)) == 0;
+        if (fromDictionary == inDictionary && !repeated && kept(i)) {
+          AppendRecord(merged, slots(i), flags(i) & format::kInDictionary, listed);
+          ++count;
+        }
+      }
+      group = end;
+    }
+    if (asName && !title) {
+      std::vector<std::uint8_t> name(slots(family).begin(), slots(family).end());
+      name[0] = static_cast<std::uint8_t>(SmallSlot(name[0]) - kHalf);
+      AppendRecord(merged, name, 0, listedCount);
+      ++count;
+    }
+    family = familyEnd;
   }
   return merged;
 }
@@ -221,16 +272,20 @@ void WriteSlots(std::string& image, std::size_t at, const std::vector<std::uint6
 }  // namespace
 
 bool WordIndexBuilder::AddDictionaryForm(std::string_view utf8) {
-  return AddRussian(utf8, 0, true);
+  return AddRussian(utf8, 0, format::kInDictionary);
 }
 
 bool WordIndexBuilder::AddListedForm(std::string_view utf8, std::uint32_t count) {
-  return AddRussian(utf8, count, false);
+  return AddRussian(utf8, count, 0);
 }
 
-bool WordIndexBuilder::AddRussian(std::string_view utf8, std::uint32_t count, bool inDictionary) {
+bool WordIndexBuilder::AddListedName(std::string_view utf8, std::uint32_t count) {
+  return AddRussian(utf8, count, kListedName);
+}
+
+bool WordIndexBuilder::AddRussian(std::string_view utf8, std::uint32_t count, std::uint8_t flags) {
   const std::size_t start = russian_.size();
-  AppendRecord(russian_, {}, inDictionary ? format::kInDictionary : 0, count);
+  AppendRecord(russian_, {}, flags, count);
   if (utf8.empty() || !AppendSlots(utf8, russian_) || russian_.size() - start - 4 > kMaxLetters) {
     russian_.resize(start);
     return false;

@@ -115,13 +115,19 @@ void AddBuiltInLists(WordIndexBuilder& builder) {
     if (line.starts_with('#') || tab == line.npos) {
       continue;
     }
+    const std::size_t nameTab = line.find('\t', tab + 1);
     std::uint32_t count = 0;
-    for (const char c : line.substr(tab + 1)) {
+    for (const char c : line.substr(tab + 1, nameTab - tab - 1)) {
       if (c >= '0' && c <= '9') {
         count = std::min<std::uint32_t>(count * 10 + static_cast<std::uint32_t>(c - '0'), 1 << 24);
       }
     }
-    builder.AddListedForm(line.substr(0, tab), count);
+    // A third column marks a form that the sources write as a name.
+    if (nameTab != line.npos && line.substr(nameTab + 1) == "name") {
+      builder.AddListedName(line.substr(0, tab), count);
+    } else {
+      builder.AddListedForm(line.substr(0, tab), count);
+    }
   }
   // English lists hold every letter of the alphabet as a word; only "a" and "I" are words
   // that English text uses, and "u", "c" or "y" alone is Russian.

@@ -70,8 +70,8 @@ def check_with_hunspell(base: str, forms: set[str], others: set[str]) -> None:
 
 def read_frequencies(path: str) -> dict[str, int]:
     with open(path, encoding="utf-8") as f:
-        return {form: int(n) for form, n in (line.rstrip("\n").split("\t") for line in f
-                                             if not line.startswith("#"))}
+        return {form: int(n) for form, n, *_ in (line.rstrip("\n").split("\t") for line in f
+                                                 if not line.startswith("#"))}
 
 
 def missing_words(folder: str, dictionary: set[str], frequencies: dict[str, int]) -> None:

@@ -4,8 +4,10 @@ Usage: word_frequencies.py CACHE_FOLDER OUTPUT
 Counts the lower-case Russian word forms of the frequency sources (manual pages, message
 catalogues, technical manuals; never a held-out or development file), with ё kept as the
 sources write it, and writes every form as "form<TAB>count", the most frequent first and equal
-counts in code-point order, so the same packages always give the same bytes. Then reports how
-often the sources write ё where the dictionary has a ё form.
+counts in code-point order, so the same packages always give the same bytes. A form that the
+sources write with a capital inside a line more often than they write it small anywhere gets
+a third column, "name", so that the decoder capitalises it there. Then reports how often the
+sources write ё where the dictionary has a ё form.
 """
 import collections
 import os
@@ -19,23 +21,53 @@ from russian_text import sources  # noqa: E402
 from russian_text.collect import collect  # noqa: E402
 from russian_text.debian_packages import PackageCache  # noqa: E402
 from russian_text.hunspell_forms import ExpandedDictionary  # noqa: E402
-from russian_text.words import russian_words  # noqa: E402
+from russian_text.words import russian_words_in_lines  # noqa: E402
 
 YO_REPORT_WORDS = 15
+# A name is seen written with a capital inside a line at least this often: once may be a
+# heading's word quoted in a sentence.
+NAME_USES = 2
 
 
-def count(texts) -> collections.Counter:
-    counts = collections.Counter()
+class Counts:
+    def __init__(self):
+        self.forms = collections.Counter()      # lower-case form -> occurrences
+        self.small = collections.Counter()      # written in small letters
+        self.capital = collections.Counter()    # Capitalised after a small word on its line
+
+    def add(self, text: str) -> None:
+        for word, inside in russian_words_in_lines(text):
+            form = word.lower()
+            self.forms[form] += 1
+            if word == form:
+                self.small[form] += 1
+            elif inside and word[1:] == form[1:]:
+                self.capital[form] += 1
+
+    def update(self, other: "Counts") -> None:
+        self.forms.update(other.forms)
+        self.small.update(other.small)
+        self.capital.update(other.capital)
+
+    def names(self) -> set[str]:
+        return {form for form, n in self.capital.items()
+                if n >= NAME_USES and n > self.small[form]}
+
+
+def count(texts) -> Counts:
+    counts = Counts()
     for _, text in texts:
-        counts.update(word.lower() for word in russian_words(text))
+        counts.add(text)
     return counts
 
 
-def write_list(path: str, counts: collections.Counter, versions: dict[str, str]) -> int:
-    kept = sorted(counts.items(), key=lambda item: (-item[1], item[0]))
+def write_list(path: str, counts: Counts, versions: dict[str, str]) -> int:
+    kept = sorted(counts.forms.items(), key=lambda item: (-item[1], item[0]))
+    names = counts.names()
     header = [
         "# Russian word forms and how often they occur in the text of these Debian 12 packages",
-        "# (manual pages, message catalogues, technical manuals), lower-case, ё as written.",
+        "# (manual pages, message catalogues, technical manuals), lower-case, ё as written;",
+        "# \"name\" after a form the sources capitalise inside a line more than they write small.",
         "# Made by scripts/word_frequencies.py.",
     ] + ["# " + line for line in textwrap.wrap(
         " ".join(f"{p}={v}" for p, v in sorted(versions.items())), 96,
@@ -43,9 +75,10 @@ def write_list(path: str, counts: collections.Counter, versions: dict[str, str])
     partial = path + ".partial"
     with open(partial, "w", encoding="utf-8", newline="\n") as out:
         out.write("\n".join(header) + "\n")
-        out.writelines(f"{form}\t{n}\n" for form, n in kept)
+        out.writelines(f"{form}\t{n}\tname\n" if form in names else f"{form}\t{n}\n"
+                       for form, n in kept)
     os.replace(partial, path)
-    return len(kept)
+    return len(kept), len(names)
 
 
 def report_yo(counts: collections.Counter, dictionary: ExpandedDictionary) -> None:
@@ -80,17 +113,17 @@ def print_share(title: str, pairs) -> None:
 def main() -> None:
     cache = PackageCache(os.path.join(sys.argv[1], "packages"))
     found = collect(cache, {sources.FREQUENCIES})
-    counts = collections.Counter()
+    counts = Counts()
     for (_, corpus), texts in sorted(found.items()):
         part = count(texts)
-        print(f"{corpus:18} {len(texts):4} files {sum(part.values()):9} words "
-              f"{len(part):7} forms")
+        print(f"{corpus:18} {len(texts):4} files {sum(part.forms.values()):9} words "
+              f"{len(part.forms):7} forms")
         counts.update(part)
     used = {name.split("/", 1)[0] for texts in found.values() for name, _ in texts}
-    kept = write_list(sys.argv[2], counts, {p: cache.versions[p] for p in used})
-    print(f"All: {sum(counts.values())} words, {kept} forms, in {sys.argv[2]} "
-          f"({os.path.getsize(sys.argv[2])} bytes)")
-    report_yo(counts, ExpandedDictionary(cache, "ru_RU"))
+    kept, names = write_list(sys.argv[2], counts, {p: cache.versions[p] for p in used})
+    print(f"All: {sum(counts.forms.values())} words, {kept} forms ({names} names), in "
+          f"{sys.argv[2]} ({os.path.getsize(sys.argv[2])} bytes)")
+    report_yo(counts.forms, ExpandedDictionary(cache, "ru_RU"))
 
 
 if __name__ == "__main__":

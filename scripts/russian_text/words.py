@@ -6,9 +6,24 @@ import re
 # left out rather than counted as something it is not.
 _LETTERS = re.compile(r"[^\W\d_]+")
 _RUSSIAN = re.compile(r"[а-яёА-ЯЁ]+")
+_SPACES = re.compile(r"[ \t]+")
 
 
 def russian_words(text: str):
     for match in _LETTERS.finditer(text):
         if _RUSSIAN.fullmatch(match.group()):
             yield match.group()
+
+
+def russian_words_in_lines(text: str):
+    """Each Russian word, and whether it follows a small Russian word on its line with only
+    spaces between: a place where no sentence starts, so that a capital there marks a name."""
+    previous = None
+    for match in _LETTERS.finditer(text):
+        word = match.group()
+        if not _RUSSIAN.fullmatch(word):
+            previous = None
+            continue
+        yield word, bool(previous and previous.group().islower()
+                         and _SPACES.fullmatch(text, previous.end(), match.start()))
+        previous = match

@@ -8,15 +8,16 @@ namespace lettermorph {
 namespace {
 
 // Real words of the kinds that real text gets wrong, each read back under the design set.
-// "версии" and "версий" look alike; the frequency list knows which is commoner, and knows
-// the letters that abbreviations shorten words to.
+// "версии" and "версий" look alike; the frequency list knows which is commoner, knows
+// the letters that abbreviations shorten words to, and marks the names it capitalises.
 const WordList kWords = {
     {u"параметры", u"имя",          u"файла",   u"и",      u"будет",    u"из",        u"версии",
      u"версий",    u"параметр",     u"в",       u"при",    u"новых",    u"несколько", u"одинарная",
      u"линия",     u"вниз",         u"вправо",  u"слово",  u"Пушкин",   u"выберите",  u"формат",
      u"символы",   u"эффекты",      u"вкладка", u"шрифт",  u"нажмите",  u"кнопку",    u"вставить",
      u"нагрузка",  u"создать",      u"вывести", u"версию", u"сценарий", u"модуль",    u"данные",
-     u"категория", u"безвредность", u"ошибка",  u"адреса", u"неверный", u"аргумент",  u"углу"},
+     u"категория", u"безвредность", u"ошибка",  u"адреса", u"неверный", u"аргумент",  u"углу",
+     u"кривая",    u"истина"},
     {{u"версии", 50},
      {u"версий", 10},
      {u"изменении", 57},
@@ -34,9 +35,11 @@ const WordList kWords = {
      {u"то", 3090},
      {u"фйл", 2},
      {u"цп", 40},
-     {u"кб", 30}},
+     {u"кб", 30},
+     {u"пушкин", 40}},
     {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
-     "build"}};
+     "build"},
+    {{u"безье", 19}, {u"истина", 52}}};
 
 struct Case {
   const char* name;
@@ -167,7 +170,13 @@ INSTANTIATE_TEST_SUITE_P(
              u"EFAULT Ошибка адреса.\nEINVAL Неверный аргумент."},
         // A word with no vowel is an abbreviation in capitals where its look-alikes show no
         // case, and keeps the capital first that they show ("Кб").
-        Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"}),
+        Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"},
+        // A name keeps its capital inside a line, whether the dictionary spells it so or only
+        // the frequency list marks it; a common word of the dictionary that the list marks
+        // as a name (menus capitalise "Истина") stays small.
+        Case{"name_the_dictionary_capitalises", u"u nyIIIkuH", u"И Пушкин"},
+        Case{"name_only_the_list_knows", u"KpuBа9I 6e3be", u"Кривая Безье"},
+        Case{"common_word_the_list_marks", u"u ucTuHа u uCTuH", u"И истина и ИСТИНА"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
 // Line starts follow the last few lines: after eleven that start with a capital and six that

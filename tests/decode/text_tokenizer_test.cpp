@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../support/named_rows.h"
+#include "recode/builtin_sets.h"
 
 namespace lettermorph {
 namespace {
@@ -90,8 +91,13 @@ INSTANTIATE_TEST_SUITE_P(
              "W[a]S[\u00A0]W[b]P[\u2011]W[c]S[\u3000]P[\u2014]"}),
     RowName);
 
+// The built-in sets, capitals first.
+const std::vector<std::u16string> kDesign(DesignDefaults.begin(), DesignDefaults.end());
+const std::vector<std::u16string> kReset(ResetDefaults.begin(), ResetDefaults.end());
+
 // Slashes, underscores, "=", "@", backslashes and digits that no replacement uses part words;
-// addresses are copied whole, with what sticks to them.
+// addresses are copied whole, with what sticks to them, but a function's name with a dot,
+// a Russian word in capitals before it and Latin capitals after, is words.
 INSTANTIATE_TEST_SUITE_P(
     Splits, TextTokenizerCases,
     testing::Values(
@@ -112,7 +118,16 @@ INSTANTIATE_TEST_SUITE_P(
              "naKeT1 2-x 9I",
              "W[naKeT]N[1]S[ ]N[2]P[-]W[x]S[ ]W[9I]"},
         Case{"digits_that_replacements_use_alone", {u"3", u"6"}, "36 3a", "N[36]S[ ]W[3a]"},
-        Case{"abbreviation_and_version", {}, "т.е. 3.14", "W[т]P[.]W[е]P[.]S[ ]N[3]P[.]N[14]"}),
+        Case{"abbreviation_and_version", {}, "т.е. 3.14", "W[т]P[.]W[е]P[.]S[ ]N[3]P[.]N[14]"},
+        Case{"function_names_with_a_dot", kDesign, "=MHuM.ABS(z) nPEDCK3.ETS",
+             "P[=]W[MHuM]P[.]W[ABS]P[(]W[z]P[)]S[ ]W[nPEDCK3]P[.]W[ETS]"},
+        Case{"function_name_in_the_reset_set", kReset, "CTbI0DEHT.PACn(x)",
+             "W[CTbI0DEHT]P[.]W[PACn]P[(]W[x]P[)]"},
+        // Not when the word before is no Russian capitals, or the one after is small.
+        Case{"addresses_and_files_in_capitals", kDesign,
+             "README.TXT JOB.LOG a.out www.example.com HOME.txt xMHuM.ABS",
+             "V[README.TXT]S[ ]V[JOB.LOG]S[ ]V[a.out]S[ ]V[www.example.com]S[ ]V[HOME.txt]"
+             "S[ ]V[xMHuM.ABS]"}),
     RowName);
 
 // A run of 256 bytes is still a word; a longer one is copied whole, and the words after it are

@@ -17,14 +17,14 @@
 namespace lettermorph {
 
 // A few Russian words, spelled as a dictionary spells them (small, or capitalised for names),
-// some English words, and counts of a frequency list, indexed for whichever table a test
-// decodes with.
+// some English words, and counts of a frequency list (some of them for names), indexed for
+// whichever table a test decodes with.
 class WordList {
  public:
   using Counts = std::initializer_list<std::pair<std::u16string_view, std::uint32_t>>;
 
   WordList(std::initializer_list<std::u16string_view> words, Counts counts = {},
-           std::initializer_list<std::string_view> english = {}) {
+           std::initializer_list<std::string_view> english = {}, Counts names = {}) {
     for (const std::u16string_view word : words) {
       builder_.AddDictionaryForm(Utf8(word));
     }
@@ -33,6 +33,9 @@ class WordList {
     }
     for (const std::string_view word : english) {
       builder_.AddEnglishWord(word);
+    }
+    for (const auto& [word, count] : names) {
+      builder_.AddListedName(Utf8(word), count);
     }
   }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "../support/scratch_directory.h"
+#include "decode/decode_text.h"
 
 namespace lettermorph {
 namespace {
@@ -115,6 +116,13 @@ TEST_F(LexiconCache, WorksWithoutCacheOrDictionary) {
   EXPECT_EQ(listsAlone->DictionaryState(), Lexicon::Dictionary::Missing);
   EXPECT_FALSE(Knows(*listsAlone, kShcheglomDesign));
   EXPECT_TRUE(Knows(*listsAlone, "moct"));  // мост, from the frequency list
+}
+
+// The built-in list marks the names it knows, which keep their capital inside a line: "Безье"
+// is no dictionary word, and the list counts its letters small.
+TEST_F(LexiconCache, NamesOfTheListKeepTheirCapital) {
+  const std::unique_ptr<Lexicon> lexicon = Load();
+  EXPECT_EQ(DecodeText(u"u 6e3be", ReplacementTable(), &lexicon->Index()), u"И Безье");
 }
 
 }  // namespace

@@ -20,9 +20,10 @@ namespace lettermorph {
 // "@" and backslashes separate words like any punctuation.
 //
 // Text between two spaces that looks like an address ("https://...", "example.com") is handed
-// on whole as verbatim, and so is a word longer than kMaxWord bytes, which no Russian word is.
-// Text between two spaces may be of any length: past kMaxChunk bytes it is handed on as it
-// comes, its first kMaxChunk bytes deciding whether it is an address.
+// on whole as verbatim, and so is a word longer than kMaxWord bytes, which no Russian word is;
+// a function's name with a dot ("MHuM.ABS(z)" for МНИМ.ABS) is no address. Text between two
+// spaces may be of any length: past kMaxChunk bytes it is handed on as it comes, its first
+// kMaxChunk bytes deciding whether it is an address.
 class TextTokenizer {
  public:
   enum class Kind { Space, Punctuation, Word, Number, Verbatim };
@@ -56,6 +57,11 @@ class TextTokenizer {
     kEnds = 16,   // may end a word
   };
 
+  // The longest word before a function name's dot that is read as Russian capitals.
+  static constexpr std::size_t kLongestFunctionWord = 64;
+
+  bool LooksVerbatim(std::string_view chunk) const;
+  bool NamesFunction(std::string_view chunk, std::size_t dot) const;
   std::uint8_t ClassOf(char32_t code) const;
   std::uint8_t ClassBeyondAscii(char32_t code) const;
   // The class of the character that starts `text`, which is not empty, and its length; ASCII
@@ -81,7 +87,9 @@ class TextTokenizer {
   // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,
   // Cyrillic, « and »), worked out once, as such text is full of them.
   std::array<std::uint8_t, 0x800 - 0x80> twoBytes_{};
-  std::u32string wordCharacters_;  // beyond ASCII, sorted, with their classes below
+  std::vector<std::string> capitals_;   // the replacements of capitals that are ASCII
+  std::array<bool, 128> inCapitals_{};  // the characters of those
+  std::u32string wordCharacters_;       // beyond ASCII, sorted, with their classes below
   std::u32string startCharacters_;
   std::u32string endCharacters_;
 

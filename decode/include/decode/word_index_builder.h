@@ -21,6 +21,9 @@ class WordIndexBuilder {
   // count to the dictionary's forms with the same letters, and is a form of its own where
   // the dictionary has none.
   bool AddListedForm(std::string_view utf8, std::uint32_t count);
+  // As above, for a form that the sources write with a capital inside a line: it is indexed as
+  // a name, with its capital first, unless the dictionary has it as a common word.
+  bool AddListedName(std::string_view utf8, std::uint32_t count);
   // A word of the English word list; anything but ASCII letters is refused.
   bool AddEnglishWord(std::string_view word);
 
@@ -35,7 +38,7 @@ class WordIndexBuilder {
   static constexpr std::size_t kMaxLetters = 64;
 
  private:
-  bool AddRussian(std::string_view utf8, std::uint32_t count, bool inDictionary);
+  bool AddRussian(std::string_view utf8, std::uint32_t count, std::uint8_t flags);
   std::string Image(const ReplacementTable& table, std::string_view source,
                     std::vector<std::uint8_t> forms, std::uint32_t formCount) const;
 
