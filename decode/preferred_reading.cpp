@@ -1,4 +1,4 @@
-#include "preferred_reading.h"
+#include "decode/preferred_reading.h"
 
 #include <algorithm>
 #include <array>
@@ -9,37 +9,6 @@
 
 namespace lettermorph {
 namespace {
-
-// A best path that ends at some position with `letter`; its own penalty waits for the letter
-// after it, which tells whether a vowel follows.
-struct State {
-  // The letter, and whether it is the first and follows a vowel, in one number: states that
-  // agree on these compete, and comparing one number is quick.
-  static std::uint32_t KeyOf(char16_t letter, bool first, bool afterVowel) {
-    return letter | (first ? 1u << 16 : 0) | (afterVowel ? 1u << 17 : 0);
-  }
-
-  std::uint32_t key;
-  char16_t letter;
-  std::uint8_t cases;
-  bool first;
-  bool afterVowel;
-  int penalty;         // of the letters before it
-  std::size_t from;    // the position the letter's replacement starts at
-  std::size_t parent;  // index of the state before it at `from`, or npos for the first letter
-};
-
-void Offer(std::vector<State>& states, const State& offered) {
-  for (State& state : states) {
-    if (state.key == offered.key) {
-      if (offered.penalty < state.penalty) {
-        state = offered;
-      }
-      return;
-    }
-  }
-  states.push_back(offered);
-}
 
 // Whether the replacement `text` may stand for "щ" in the `cases` it stands for "ш" in.
 bool MayBeShcha(const LookAlikeIndex& index, std::u16string_view text, std::uint8_t cases) {
@@ -70,56 +39,63 @@ bool ShchaEnding(std::u16string_view small, std::size_t at) {
 
 }  // namespace
 
-std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
-                                              std::u16string_view token) {
+void PreferredReader::Offer(std::vector<State>& states, const State& offered) {
+  for (State& state : states) {
+    if (state.key == offered.key) {
+      if (offered.penalty < state.penalty) {
+        state = offered;
+      }
+      return;
+    }
+  }
+  states.push_back(offered);
+}
+
+std::optional<LetterReading> PreferredReader::Read(const LookAlikeIndex& index,
+                                                   std::u16string_view token) {
   if (token.empty()) {
     return std::nullopt;
   }
   constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-  // The states of each position, kept from token to token so that their memory is taken once
-  // rather than a few times for every letter of every token.
-  thread_local std::vector<std::vector<State>> ending;
-  thread_local std::vector<const LookAlikeIndex::Entry*> matches;
-  thread_local std::vector<std::array<int, 2>> costs;
-  if (ending.size() < token.size() + 1) {
-    ending.resize(token.size() + 1);
+  if (ending_.size() < token.size() + 1) {
+    ending_.resize(token.size() + 1);
   }
   for (std::size_t at = 0; at <= token.size(); ++at) {
-    ending[at].clear();
+    ending_[at].clear();
   }
   for (std::size_t at = 0; at < token.size(); ++at) {
-    if (at > 0 && ending[at].empty()) {
+    if (at > 0 && ending_[at].empty()) {
       continue;
     }
-    matches.clear();
-    index.MatchesAt(token.substr(at), matches);
+    matches_.clear();
+    index.MatchesAt(token.substr(at), matches_);
     // What each state here costs before a consonant and before a vowel, worked out once for
     // all the letters that may follow it.
-    costs.clear();
-    for (const State& before : ending[at]) {
-      costs.push_back(
+    costs_.clear();
+    for (const State& before : ending_[at]) {
+      costs_.push_back(
           {before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel, false),
            before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel, true)});
     }
-    for (const LookAlikeIndex::Entry* entry : matches) {
+    for (const LookAlikeIndex::Entry* entry : matches_) {
       const std::size_t end = at + entry->text.size();
       for (const Reading& reading : entry->readings) {
         if (at == 0) {
-          Offer(ending[end], {State::KeyOf(reading.letter, true, false), reading.letter,
-                              reading.cases, true, false, 0, at, kNone});
+          Offer(ending_[end], {State::KeyOf(reading.letter, true, false), reading.letter,
+                               reading.cases, true, false, 0, at, kNone});
           continue;
         }
-        for (std::size_t i = 0; i < ending[at].size(); ++i) {
-          const State& before = ending[at][i];
-          const int penalty = costs[i][IsVowel(reading.letter) ? 1 : 0];
+        for (std::size_t i = 0; i < ending_[at].size(); ++i) {
+          const State& before = ending_[at][i];
+          const int penalty = costs_[i][IsVowel(reading.letter) ? 1 : 0];
           const bool afterVowel = IsVowel(before.letter);
-          Offer(ending[end], {State::KeyOf(reading.letter, false, afterVowel), reading.letter,
-                              reading.cases, false, afterVowel, penalty, at, i});
+          Offer(ending_[end], {State::KeyOf(reading.letter, false, afterVowel), reading.letter,
+                               reading.cases, false, afterVowel, penalty, at, i});
         }
       }
     }
   }
-  const std::vector<State>& last = ending[token.size()];
+  const std::vector<State>& last = ending_[token.size()];
   if (last.empty()) {
     return std::nullopt;
   }
@@ -139,7 +115,7 @@ std::optional<LetterReading> ReadByPreference(const LookAlikeIndex& index,
       break;
     }
     end = state->from;
-    state = &ending[state->from][state->parent];
+    state = &ending_[state->from][state->parent];
   }
   std::reverse(reading.small.begin(), reading.small.end());
   std::reverse(reading.cases.begin(), reading.cases.end());

@@ -7,7 +7,6 @@
 #include "case_choice.h"
 #include "letter_preference.h"
 #include "look_alike_spelling.h"
-#include "preferred_reading.h"
 #include "russian_letters.h"
 #include "text/utf8.h"
 
@@ -338,7 +337,7 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
                                     IsEnglishCompound(token, *index_)))) {
     return word;
   } else if (std::optional<LetterReading> reading =
-                 ReadByPreference(letters_, Utf16FromUtf8(token))) {
+                 preferred_.Read(letters_, Utf16FromUtf8(token))) {
     // Latin letters in one case are English or code, unless their ending is Russian.
     if (index_ && word.latin && !HasRussianEnding(reading->small)) {
       if (!IsTitleCase(token)) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "decode/look_alike_index.h"
+#include "decode/preferred_reading.h"
 #include "decode/word_index.h"
 #include "recode/replacement_table.h"
 
@@ -99,6 +100,7 @@ class WordDecoder {
   std::string vanishedInitial_;
   mutable std::string folded_;
   mutable std::vector<WordIndex::Match> matches_;
+  mutable PreferredReader preferred_;
 };
 
 }  // namespace lettermorph
