@@ -4,7 +4,6 @@
 // Usage: decode_bench [RUNS]
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -119,28 +118,20 @@ class NullSink final : public ByteSink {
   std::size_t size = 0;
 };
 
-// MB/s of the stream decoder over `text` in pieces of the size lettermorph-cli reads: by
-// processor time, which other work on a shared machine lengthens far less, and by the wall
-// clock, which is what the user waits for once a second core reads ahead.
-struct Rate {
-  double processor;
-  double wall;
-};
-
-Rate DecodeRate(const std::string& text, const ReplacementTable& table, const WordIndex* index) {
+// MB/s of the stream decoder over `text` in pieces of the size lettermorph-cli reads, by
+// processor time, which other work on a shared machine lengthens far less than the wall
+// clock's.
+double DecodeRate(const std::string& text, const ReplacementTable& table, const WordIndex* index) {
   constexpr std::size_t kPiece = 256 * 1024;
   Utf8StreamDecoder decoder(table, index);
   NullSink sink;
   const std::clock_t start = std::clock();
-  const auto wallStart = std::chrono::steady_clock::now();
   for (std::size_t at = 0; at < text.size(); at += kPiece) {
     decoder.Decode(std::string_view(text).substr(at, kPiece), sink);
   }
   decoder.Finish(sink);
   const double seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-  const std::chrono::duration<double> wall = std::chrono::steady_clock::now() - wallStart;
-  return {text.size() / std::max(seconds, 1e-6) / 1e6,
-          text.size() / std::max(wall.count(), 1e-6) / 1e6};
+  return text.size() / std::max(seconds, 1e-6) / 1e6;
 }
 
 // Inputs made to be slow: every word new and ambiguous, long words, words that wait for their
@@ -215,16 +206,9 @@ std::string DistinctWords() {
   return Utf8(text);
 }
 
-// The median rates of several runs, as "processor/wall".
-std::string Median(std::vector<Rate> rates) {
-  const auto median = [&rates](double Rate::*of) {
-    std::sort(rates.begin(), rates.end(),
-              [of](const Rate& a, const Rate& b) { return a.*of < b.*of; });
-    return rates[rates.size() / 2].*of;
-  };
-  char text[32];
-  std::snprintf(text, sizeof text, "%5.1f/%5.1f", median(&Rate::processor), median(&Rate::wall));
-  return text;
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  return values[values.size() / 2];
 }
 
 }  // namespace
@@ -274,10 +258,7 @@ int main(int argc, char** argv) {
     }
   }
 
-  std::printf(
-      "\n== Decoding speed, MB/s of look-alike input by processor time/wall clock (median of %d "
-      "runs) ==\n",
-      runs);
+  std::printf("\n== Decoding speed, MB/s of look-alike input (median of %d runs) ==\n", runs);
   const std::string prose = ReadFile(LETTERMORPH_BENCH_DIR "/sample_ru.txt");
   const std::string news = ReadFile(LETTERMORPH_BENCH_DIR "/news_ru.txt");
   const std::u16string distinct = Utf16FromUtf8(DistinctWords());
@@ -291,7 +272,7 @@ int main(int argc, char** argv) {
     // Both texts once with a new decoder: every distinct word asks the dictionary.
     const std::string fresh = recodedProse + Utf8(RecodeText(Utf16FromUtf8(news), *table));
     const std::string forms = Utf8(RecodeText(distinct, *table));
-    std::vector<Rate> warm, cold, many, none;
+    std::vector<double> warm, cold, many, none;
     for (int run = 0; run < runs; ++run) {
       warm.push_back(DecodeRate(repeated, *table, &lexicons[table]->Index()));
       cold.push_back(DecodeRate(fresh, *table, &lexicons[table]->Index()));
@@ -299,22 +280,19 @@ int main(int argc, char** argv) {
       none.push_back(DecodeRate(repeated, *table, nullptr));
     }
     std::printf(
-        "%-7s repeated prose, 32 MiB: %s   every word new: %s   every listed form once (%.1f "
-        "MB): %s   no dictionary: %s\n",
-        setName, Median(warm).c_str(), Median(cold).c_str(), forms.size() / 1e6,
-        Median(many).c_str(), Median(none).c_str());
+        "%-7s repeated prose, 32 MiB: %6.1f MB/s   every word new: %5.1f MB/s   "
+        "every listed form once (%.1f MB): %5.1f MB/s   no dictionary: %6.1f MB/s\n",
+        setName, Median(warm), Median(cold), forms.size() / 1e6, Median(many), Median(none));
   }
 
-  std::printf(
-      "\n== Decoding speed on inputs made to be slow, design set, MB/s by processor time/wall "
-      "clock (median of %d) ==\n",
-      runs);
+  std::printf("\n== Decoding speed on inputs made to be slow, design set, MB/s (median of %d) ==\n",
+              runs);
   for (const auto& [name, text] : HardInputs()) {
-    std::vector<Rate> rates;
+    std::vector<double> rates;
     for (int run = 0; run < runs; ++run) {
       rates.push_back(DecodeRate(text, design, &lexicons[&design]->Index()));
     }
-    std::printf("%-30s %s MB/s\n", name, Median(rates).c_str());
+    std::printf("%-30s %6.1f MB/s\n", name, Median(rates));
   }
   return 0;
 }

@@ -102,8 +102,6 @@ const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_
     Grow();
   }
   if (count_ == entries_.size()) {
-    // Room for every word at once, which takes memory only as entries are written.
-    entries_.reserve(capacity_);
     entries_.emplace_back();
   }
   Place(hash, count_);

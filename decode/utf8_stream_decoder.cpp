@@ -4,21 +4,12 @@
 #include <array>
 
 #include "case_model.h"
-#include "read_ahead.h"
 
 namespace lettermorph {
 namespace {
 
 // Output goes to the sink in pieces of about this size.
 constexpr std::size_t kFlushSize = 64 * 1024;
-// An input of this size or more is read ahead on a second thread, in pieces of an eighth of
-// it within the bounds below: a piece is cut while the piece before is written, and its new
-// words are read by both threads; a piece the thread has not started on by then is read here,
-// as the other core is busy. The first piece has nothing to overlap, and each is handed
-// between the threads, so small inputs are read here alone.
-constexpr std::size_t kReadAheadInput = 64 * 1024;
-constexpr std::size_t kSmallestPiece = 16 * 1024;
-constexpr std::size_t kLargestPiece = 64 * 1024;
 // An undecided run of words that may be English is settled, as if the text ended, when it
 // grows past either bound.
 constexpr std::size_t kMaxHeldBytes = 4096;
@@ -209,36 +200,7 @@ Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
-  if (input.size() < kReadAheadInput || !ReadAhead::Worthwhile()) {
-    tokenizer_.Feed(input, stage_);
-    return Flush();
-  }
-  if (!ahead_) {
-    ahead_ = std::make_unique<ReadAhead>(tokenizer_, cache_, words_);
-  }
-  const auto take = [this](TextTokenizer::Kind kind, std::string_view bytes,
-                           const DecodedWord* word) { stage_.Take(kind, bytes, word); };
-  const std::size_t piece = std::clamp(input.size() / 8, kSmallestPiece, kLargestPiece);
-  for (std::size_t at = 0; at < input.size(); at += piece) {
-    const std::string_view next = input.substr(at, piece);
-    ahead_->Start(next);
-    bool passed = false;
-    try {
-      passed = ahead_->Pass(take);
-    } catch (...) {
-      ahead_->Finish();
-      throw;
-    }
-    // Unless the piece before was written meanwhile, the thread has had no time to start.
-    if (passed && ahead_->TakeBack()) {
-      tokenizer_.Feed(next, stage_);
-    } else {
-      ahead_->Finish();
-    }
-  }
-  // The last piece is written now rather than with the next input, which may be long in
-  // coming from a pipe.
-  ahead_->Pass(take);
+  tokenizer_.Feed(input, stage_);
   return Flush();
 }
 
@@ -265,11 +227,6 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
 }
 
 void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes) {
-  Take(kind, bytes, nullptr);
-}
-
-void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes,
-                                    const DecodedWord* word) {
   if (kind == TextTokenizer::Kind::Space) {
     decoder_.TakeSpace(bytes);
     decoder_.inSpace_ = true;
@@ -278,7 +235,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
   decoder_.inSpace_ = false;
   decoder_.CountLine(bytes);
   if (kind == TextTokenizer::Kind::Word) {
-    decoder_.TakeWord(bytes, word);
+    decoder_.TakeWord(bytes);
   } else {
     decoder_.TakeOther(kind, bytes);
   }
@@ -329,7 +286,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   Add(kind, Fate::Copy, 0, bytes, {});
 }
 
-void Utf8StreamDecoder::TakeWord(std::string_view token, const DecodedWord* read) {
+void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // Digits that are look-alikes ("6", "3") go on a number before them: "256K" and "16e2" are
   // numbers, not "25" and a word.
   if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
@@ -345,7 +302,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token, const DecodedWord* read
     foreign.latin = true;
     return foreign;
   }();
-  const DecodedWord& cached = read ? *read : cache_.Decode(token, words_);
+  const DecodedWord& cached = cache_.Decode(token, words_);
   const bool nameAllowed =
       (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
       !chunkHasWord_ && before_ != Neighbour::Foreign;

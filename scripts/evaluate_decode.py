@@ -6,9 +6,7 @@ held-out text is never looked at); all of them by default. CORPORA_FOLDER is wha
 EXTRA_TEXT (a mixed Russian and English sample, say), is recoded with each built-in set, decoded
 back, and compared word by word: Russian words exact, exact ignoring case, Latin words kept, and
 the decoder's speed over the recoded text: processor time, the median of RUNS runs less that of
-a run on empty input, which is given as the start, and the wall clock's, which a second core
-reading ahead shortens. The speed over all corpora joined, as one text with many distinct words,
-follows for each set. Then the wrong words of the held-out and the
+a run on empty input, which is given as the start. Then the wrong words of the held-out and the
 development corpora are sorted into kinds, with their share and the commonest examples of each.
 """
 import argparse
@@ -19,7 +17,6 @@ import resource
 import statistics
 import subprocess
 import sys
-import time
 
 # Run from the source tree, which keeps no compiled modules.
 sys.dont_write_bytecode = True
@@ -35,40 +32,31 @@ EXAMPLES = 6
 SPEED_WORDS = 5000
 
 
-def run(command: list[str], data: bytes) -> tuple[bytes, float, float]:
-    """The command's output, the processor time it took, which other work on a shared machine
-    does not lengthen as it does the wall-clock time, and the wall-clock time."""
+def run(command: list[str], data: bytes) -> tuple[bytes, float]:
+    """The command's output, and the processor time it took, which other work on a shared
+    machine does not lengthen as it does the wall-clock time."""
     before = resource.getrusage(resource.RUSAGE_CHILDREN)
-    start = time.perf_counter()
     done = subprocess.run(command, input=data, capture_output=True)
-    wall = time.perf_counter() - start
     after = resource.getrusage(resource.RUSAGE_CHILDREN)
     seconds = after.ru_utime + after.ru_stime - before.ru_utime - before.ru_stime
     if done.returncode != 0:
         sys.exit(f"evaluate_decode: {' '.join(command)} failed: {done.stderr.decode()}")
-    return done.stdout, seconds, wall
-
-
-def decode_speed(cli: str, preset: str, recoded: bytes, runs: int):
-    """The decoded text, MB/s by processor time and by the wall clock, each less the start,
-    and the start by processor time."""
-    decode = [cli, "--decode", "--preset", preset]
-    empty = [run(decode, b"") for _ in range(runs)]
-    start_up = statistics.median(e[1] for e in empty)
-    wall_start_up = statistics.median(e[2] for e in empty)
-    timed = [run(decode, recoded) for _ in range(runs)]
-    speed = len(recoded) / max(statistics.median(t[1] for t in timed) - start_up, 1e-6) / 1e6
-    wall = len(recoded) / max(statistics.median(t[2] for t in timed) - wall_start_up, 1e-6) / 1e6
-    return timed[-1][0], speed, wall, start_up
+    return done.stdout, seconds
 
 
 def evaluate(cli: str, path: str, preset: str, runs: int, dictionary: set[str]):
     with open(path, "rb") as f:
         original = f.read()
-    recoded = run([cli, "--preset", preset], original)[0]
-    decoded, speed, wall, start_up = decode_speed(cli, preset, recoded, runs)
+    recoded, _ = run([cli, "--preset", preset], original)
+    decode = [cli, "--decode", "--preset", preset]
+    start_up = statistics.median(run(decode, b"")[1] for _ in range(runs))
+    times = []
+    for _ in range(runs):
+        decoded, seconds = run(decode, recoded)
+        times.append(seconds)
     score = word_alignment.score(original.decode(), decoded.decode(), dictionary)
-    return score, (speed, wall), start_up, recoded
+    speed = len(recoded) / max(statistics.median(times) - start_up, 1e-6) / 1e6
+    return score, speed, start_up
 
 
 def percent(part: int, whole: int) -> str:
@@ -76,9 +64,9 @@ def percent(part: int, whole: int) -> str:
 
 
 def print_row(role, name, preset, score, speed=None, start_up=None) -> None:
-    timing = f"{start_up * 1e3:23.0f}" if speed is not None else ""
+    timing = f"{start_up * 1e3:15.0f}" if speed is not None else ""
     if speed is not None and score.russian >= SPEED_WORDS:
-        timing = f"{speed[0]:7.2f} {speed[1]:7.2f} {start_up * 1e3:7.0f}"
+        timing = f"{speed:7.2f} {start_up * 1e3:7.0f}"
     print(f"{role:11} {name:18} {preset:6} {score.russian:8} {percent(score.exact, score.russian)} "
           f"{percent(score.exact_ignoring_case, score.russian)} {score.latin:6} "
           f"{percent(score.latin_kept, score.latin)} {timing}")
@@ -115,22 +103,14 @@ def main() -> None:
     corpora += [("sample", os.path.basename(p), p) for p in extras]
 
     print(f"{'role':11} {'corpus':18} {'set':6} {'Russian':>8} {'exact':>7} {'no case':>7} "
-          f"{'Latin':>6} {'kept':>7} {'MB/s':>7} {'wall':>7} {'start ms':>7}")
+          f"{'Latin':>6} {'kept':>7} {'MB/s':>7} {'start ms':>7}")
     totals = collections.defaultdict(word_alignment.Score)
-    joined = collections.defaultdict(bytes)
     for role, name, path in corpora:
         for preset in SETS:
-            score, speed, start_up, recoded = evaluate(cli, path, preset, runs, dictionary)
+            score, speed, start_up = evaluate(cli, path, preset, runs, dictionary)
             print_row(role, name, preset, score, speed, start_up)
             totals[(role, preset)].add(score)
             totals[(role, "both")].add(score)
-            if role != "sample":
-                joined[preset] += recoded
-    print()
-    for preset, recoded in joined.items():
-        _, speed, wall, _ = decode_speed(cli, preset, recoded, runs)
-        print(f"all corpora joined, {preset:6} {len(recoded) / 1e6:5.1f} MB: "
-              f"{speed:6.2f} MB/s by processor time, {wall:6.2f} MB/s by the wall clock")
     print()
     for (role, preset), score in sorted(totals.items()):
         if role != "sample":

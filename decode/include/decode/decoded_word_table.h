@@ -13,8 +13,7 @@ namespace lettermorph {
 // Decoded words by their token, in one flat open-addressing table of up to a fixed number of
 // words: the tokens lie side by side in one string and the slots are indexes into the
 // entries, so a lookup allocates nothing and a cleared table keeps its memory for the next
-// words. The slots start few and double as words come, so a short text costs little; the
-// entries never move, so that a word found stays where it is until Clear().
+// words. The slots start few and double as words come, so a short text costs little.
 class DecodedWordTable {
  public:
   // Room for `capacity` words.
@@ -30,14 +29,6 @@ class DecodedWordTable {
 
   bool Full() const { return count_ >= capacity_; }
   void Clear();
-
-  // The words in the order they were stored, their tokens and hashes.
-  std::size_t Size() const { return count_; }
-  std::string_view TokenAt(std::size_t at) const {
-    return std::string_view(tokens_).substr(entries_[at].tokenAt, entries_[at].tokenLength);
-  }
-  std::uint64_t HashAt(std::size_t at) const { return entries_[at].hash; }
-  DecodedWord& WordAt(std::size_t at) { return entries_[at].word; }
 
  private:
   struct Entry {

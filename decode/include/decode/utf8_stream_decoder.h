@@ -17,7 +17,6 @@
 namespace lettermorph {
 
 class CaseModel;
-class ReadAhead;
 struct WordPlace;
 
 // Turns look-alike UTF-8 text, arriving in pieces of any size, back into Russian in bounded
@@ -72,14 +71,12 @@ class Utf8StreamDecoder {
    public:
     explicit Stage(Utf8StreamDecoder& decoder) : decoder_(decoder) {}
     void Take(TextTokenizer::Kind kind, std::string_view bytes) override;
-    // `word` is what a word token reads as, when it has been read already; null otherwise.
-    void Take(TextTokenizer::Kind kind, std::string_view bytes, const DecodedWord* word);
 
    private:
     Utf8StreamDecoder& decoder_;
   };
 
-  void TakeWord(std::string_view token, const DecodedWord* read);
+  void TakeWord(std::string_view token);
   void TakeOther(TextTokenizer::Kind kind, std::string_view bytes);
   void TakeSpace(std::string_view bytes);
   void Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
@@ -106,9 +103,6 @@ class Utf8StreamDecoder {
   TextTokenizer tokenizer_;
   Stage stage_{*this};
   std::unique_ptr<CaseModel> cases_;
-  // Tokenizes and reads the words of a large input's next piece while this one is written;
-  // made for the first large input on a machine with more than one core.
-  std::unique_ptr<ReadAhead> ahead_;
 
   // Text not yet written: the undecided run, then the chunk being gathered.
   std::vector<Part> parts_;
