@@ -227,5 +227,14 @@ TEST(ErrorClassesReset, ShchaByEnding) {
             u"разборщика и текущие, пушистый");
 }
 
+// Under the reset set "ц", "и" and "й" look alike: between a vowel and "и" it is the "ц" of
+// "-ция" and "-ционный" in a word none knows.
+TEST(ErrorClassesReset, TseBeforeI) {
+  ReplacementTable reset;
+  reset.ApplyResetDefaults();
+  EXPECT_EQ(DecodeText(u"u nceBgoonepauu9I nepcoHaJIu3auuoHHou", reset, kWords.For(reset)),
+            u"И псевдооперация персонализационной");
+}
+
 }  // namespace
 }  // namespace lettermorph
