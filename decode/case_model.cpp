@@ -8,6 +8,9 @@ constexpr float kKeep = 0.95f;
 // Line starts follow the layout of the text at hand, which changes from one part to the next
 // (one program's messages to another's): there the last few words weigh more.
 constexpr float kKeepAtLineStart = 0.9f;
+// How much the habit of plain line starts together adds to that of one kind of them: each
+// kind alone sees too few words whose look-alikes show their case.
+constexpr float kPlainLineWeight = 2;
 
 }  // namespace
 
@@ -75,7 +78,13 @@ CaseModel::CaseModel() {
 }
 
 bool CaseModel::Capitalised(WordPlace place) const {
-  return Favours(first_[place.kind][place.detail], firstPrior_[place.kind][place.detail]);
+  const Count& seen = first_[place.kind][place.detail];
+  const Count& prior = firstPrior_[place.kind][place.detail];
+  if (PlainLine(place)) {
+    return seen.yes + prior.yes + kPlainLineWeight * plainLines_.yes >
+           seen.no + prior.no + kPlainLineWeight * plainLines_.no;
+  }
+  return Favours(seen, prior);
 }
 
 bool CaseModel::InCapitals(WordPlace place) const {
@@ -88,6 +97,9 @@ void CaseModel::LearnFirst(WordPlace place, bool capital) {
     Add(first_[place.kind][place.detail], capital,
         place.kind == WordPlace::kLineStart ? kKeepAtLineStart : kKeep);
   }
+  if (PlainLine(place)) {
+    Add(plainLines_, capital, kKeepAtLineStart);
+  }
 }
 
 void CaseModel::LearnCapitals(WordPlace place, bool capitals) {
@@ -96,6 +108,12 @@ void CaseModel::LearnCapitals(WordPlace place, bool capitals) {
 
 bool CaseModel::Favours(const Count& seen, const Count& prior) {
   return seen.yes + prior.yes > seen.no + prior.no;
+}
+
+bool CaseModel::PlainLine(WordPlace place) {
+  return place.kind == WordPlace::kLineStart &&
+         WordPlace::IndentOf(place.detail) == WordPlace::kSameIndent &&
+         !WordPlace::StartsWithDash(place.detail);
 }
 
 void CaseModel::Add(Count& count, bool yes, float keep) {

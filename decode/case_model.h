@@ -69,12 +69,16 @@ class CaseModel {
   using Counts = std::array<std::array<Count, kDetails>, WordPlace::kKinds>;
 
   static bool Favours(const Count& seen, const Count& prior);
+  static bool PlainLine(WordPlace place);
   static void Add(Count& count, bool yes, float keep);
 
   Counts first_{};
   Counts capitals_{};
   Counts firstPrior_{};
   Counts capitalsPrior_{};
+  // Line starts at the indent of the line before and without a dash, however that line ends:
+  // a text of one message or item a line capitalises all of them or none.
+  Count plainLines_{};
 };
 
 }  // namespace lettermorph

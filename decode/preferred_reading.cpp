@@ -69,13 +69,15 @@ std::optional<LetterReading> PreferredReader::Read(const LookAlikeIndex& index,
     }
     matches_.clear();
     index.MatchesAt(token.substr(at), matches_);
-    // What each state here costs before a consonant and before a vowel, worked out once for
-    // all the letters that may follow it.
+    // What each state here costs before a consonant, before a vowel and before "и" or "й",
+    // worked out once for all the letters that may follow it.
     costs_.clear();
     for (const State& before : ending_[at]) {
-      costs_.push_back(
-          {before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel, false),
-           before.penalty + LetterPenalty(before.letter, before.first, before.afterVowel, true)});
+      const auto cost = [&](bool vowel, bool i) {
+        return before.penalty +
+               LetterPenalty(before.letter, before.first, before.afterVowel, vowel, i);
+      };
+      costs_.push_back({cost(false, false), cost(true, false), cost(true, true)});
     }
     for (const LookAlikeIndex::Entry* entry : matches_) {
       const std::size_t end = at + entry->text.size();
@@ -87,7 +89,9 @@ std::optional<LetterReading> PreferredReader::Read(const LookAlikeIndex& index,
         }
         for (std::size_t i = 0; i < ending_[at].size(); ++i) {
           const State& before = ending_[at][i];
-          const int penalty = costs_[i][IsVowel(reading.letter) ? 1 : 0];
+          const int penalty = costs_[i][reading.letter == u'и' || reading.letter == u'й' ? 2
+                                        : IsVowel(reading.letter)                        ? 1
+                                                                                         : 0];
           const bool afterVowel = IsVowel(before.letter);
           Offer(ending_[end], {State::KeyOf(reading.letter, false, afterVowel), reading.letter,
                                reading.cases, false, afterVowel, penalty, at, i});

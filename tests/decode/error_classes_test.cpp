@@ -142,6 +142,15 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"name_after_a_control", u"Hа}|{muTe kHonky BcTаBuTb", u"Нажмите кнопку Вставить"},
         Case{"no_preposition_as_a_control_name", u"Hа}|{muTe kHonky B yrJIy",
              u"Нажмите кнопку в углу"},
+        // Lines at one indent without a dash share the case their first words show, however
+        // the line before ends: one message a line, all small. An item indented under a
+        // colon keeps its own.
+        Case{"plain_lines_share_their_case",
+             u"oIIIu6kа Bepcuu\noIIIu6kа Bepcuu\noIIIu6kа (Bepcuu)\nHeBepHbIu аprymeHT",
+             u"ошибка версии\nошибка версии\nошибка (версии)\nневерный аргумент"},
+        Case{"item_apart_from_plain_lines",
+             u"oIIIu6kа\noIIIu6kа\noIIIu6kа\noIIIu6kа\noIIIu6kа\noIIIu6kа:\n  HeBepHbIu",
+             u"ошибка\nошибка\nошибка\nошибка\nошибка\nошибка:\n  Неверный"},
         // Descriptions after a wide gap follow the case the column's own words show.
         Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
              u"-o      Создать файл\n-v      Вывести версию"},
@@ -216,6 +225,15 @@ TEST(ErrorClassesReset, ShchaByEnding) {
   reset.ApplyResetDefaults();
   EXPECT_EQ(DecodeText(u"pa36opwuKa u TeKywue, nywucTbIu", reset, kWords.For(reset)),
             u"разборщика и текущие, пушистый");
+}
+
+// Under the reset set "ц", "и" and "й" look alike: between a vowel and "и" it is the "ц" of
+// "-ция" and "-ционный" in a word none knows.
+TEST(ErrorClassesReset, TseBeforeI) {
+  ReplacementTable reset;
+  reset.ApplyResetDefaults();
+  EXPECT_EQ(DecodeText(u"u nceBgoonepauu9I nepcoHaJIu3auuoHHou", reset, kWords.For(reset)),
+            u"И псевдооперация персонализационной");
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class PreferredReader {
 
  private:
   // A best path that ends at some position with `letter`; its own penalty waits for the
-  // letter after it, which tells whether a vowel follows.
+  // letter after it, which tells whether a vowel, and which, follows.
   struct State {
     // The letter, and whether it is the first and follows a vowel, in one number: states
     // that agree on these compete, and comparing one number is quick.
@@ -52,7 +52,7 @@ class PreferredReader {
 
   std::vector<std::vector<State>> ending_;  // the states of each position
   std::vector<const LookAlikeIndex::Entry*> matches_;
-  std::vector<std::array<int, 2>> costs_;
+  std::vector<std::array<int, 3>> costs_;
 };
 
 }  // namespace lettermorph
