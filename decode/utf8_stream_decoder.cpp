@@ -321,8 +321,12 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       decoded.kind == DecodedWord::Kind::Russian ? decoded.asks : DecodedWord::Asks::Nothing;
   // "и" and "й" differ in the last bit of their UTF-8, small or capital.
   DecodedWord twin;
-  const bool wantsShortI = asked == DecodedWord::Asks::EndingShortI;
-  const bool flip = decoded.endingTwin && asked != DecodedWord::Asks::Nothing &&
+  // A noun in "-ие" takes "-ии" only where the word before asks for it.
+  const bool settled = asked == DecodedWord::Asks::CountedShortI ? decoded.countedTwin
+                       : asked == DecodedWord::Asks::Unmarked    ? decoded.neuterTwin
+                                                              : asked != DecodedWord::Asks::Nothing;
+  const bool wantsShortI = asked != DecodedWord::Asks::EndingI;
+  const bool flip = decoded.endingTwin && settled &&
                     ((static_cast<unsigned char>(decoded.letters.back()) & 1) != 0) != wantsShortI;
   if (flip) {
     twin = decoded;

@@ -111,26 +111,6 @@ bool IsOneLetterWord(std::u16string_view small) {
   return small.size() == 1 && std::u16string_view(u"абвжикосуя").find(small[0]) != small.npos;
 }
 
-// The twin ending that a preceding word asks for. A preposition of place or topic takes the
-// singular "-ии" ("при версии", "в функции"); a count or an adjective in the genitive plural
-// takes "-ий" ("несколько версий", "новых функций"). Words of mass ("много", "количество")
-// are left out: "много информации" is singular.
-DecodedWord::Asks AskedEnding(std::u16string_view small) {
-  static constexpr std::array<std::u16string_view, 7> kPlace = {u"при", u"о",  u"об", u"обо",
-                                                                u"в",   u"во", u"на"};
-  static constexpr std::array<std::u16string_view, 10> kCount = {
-      u"несколько", u"двух",   u"трёх",  u"трех", u"четырёх",
-      u"четырех",   u"список", u"набор", u"ряд",  u"всех"};
-  if (std::find(kPlace.begin(), kPlace.end(), small) != kPlace.end()) {
-    return DecodedWord::Asks::EndingI;
-  }
-  if (std::find(kCount.begin(), kCount.end(), small) != kCount.end() ||
-      (small.size() >= 4 && (small.ends_with(u"ых") || small.ends_with(u"их")))) {
-    return DecodedWord::Asks::EndingShortI;
-  }
-  return DecodedWord::Asks::Nothing;
-}
-
 // A word ending in "-ии" or "-ий" after a consonant, as the case forms of nouns such as
 // "версия" do, and long enough not to be a pronoun.
 bool MayHaveEndingTwin(std::u16string_view small) {
@@ -364,6 +344,17 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   word.kind = DecodedWord::Kind::Russian;
   word.properNoun = choice.properNoun;
   word.endingTwin = choice.endingTwin;
+  if (choice.endingTwin) {
+    std::u16string twin = choice.small;
+    twin.back() = u'й';
+    std::uint32_t count = 0;
+    word.countedTwin = Knows(twin, &count) && count > 0;
+    twin.back() = u'е';
+    word.neuterTwin = Knows(twin);
+    // A feminine noun's instrumental ("копией") tells it from a rare neuter twin ("копие").
+    twin += u'й';
+    word.neuterTwin = word.neuterTwin && !Knows(twin);
+  }
   word.asks = AskedEnding(choice.small);
   word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
                    (cases.AllowsTitle() ? DecodedWord::kTitle : 0) |
@@ -421,6 +412,94 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
     std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);
   }
   return true;
+}
+
+bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
+  knownSlots_.clear();
+  for (const char16_t letter : small) {
+    const int slot = SlotOf(letter);
+    if (slot < kHalf) {
+      return false;
+    }
+    knownSlots_.push_back(static_cast<std::uint8_t>(slot));
+  }
+  knownFolded_.clear();
+  index_->Spelling().AppendFolded(knownSlots_, knownFolded_);
+  knownMatches_.clear();
+  index_->FindRussian(knownFolded_, knownMatches_);
+  for (const WordIndex::Match& match : knownMatches_) {
+    if (std::equal(match.slots.begin(), match.slots.end(), knownSlots_.begin(), knownSlots_.end(),
+                   [](std::uint8_t stored, std::uint8_t wanted) {
+                     return (stored < kHalf ? stored + kHalf : stored) == wanted;
+                   })) {
+      if (count) {
+        *count = match.count;
+      }
+      return true;
+    }
+  }
+  return false;
+}
+
+// The twin ending that a preceding word asks for. A preposition of place or topic takes the
+// singular "-ии" ("при версии", "в функции"), and so does an adjective in the same case ("во
+// вспомогательном сообщении") or in the plural ("эти случаи", "другие функции"). A count, an
+// adjective in the genitive plural ("несколько версий", "новых функций") or one in the
+// nominative singular ("неверный комментарий") takes "-ий". Words of quantity take it of
+// counted nouns only: "много информации" is singular.
+DecodedWord::Asks WordDecoder::AskedEnding(std::u16string_view small) const {
+  static constexpr std::array<std::u16string_view, 8> kPlace = {u"при", u"о",  u"об", u"обо",
+                                                                u"в",   u"во", u"на", u"по"};
+  static constexpr std::array<std::u16string_view, 18> kModifiers = {
+      u"этом",  u"каждом", u"своём", u"своем", u"моём", u"моем", u"твоём", u"твоем", u"нашем",
+      u"вашем", u"одном",  u"эти",   u"те",    u"все",  u"свои", u"мои",   u"твои",  u"наши"};
+  static constexpr std::array<std::u16string_view, 10> kCount = {
+      u"несколько", u"двух",   u"трёх",  u"трех", u"четырёх",
+      u"четырех",   u"список", u"набор", u"ряд",  u"всех"};
+  static constexpr std::array<std::u16string_view, 11> kQuantity = {
+      u"много", u"мало",    u"немного", u"немало",      u"множество",  u"количество",
+      u"число", u"сколько", u"столько", u"большинство", u"большинстве"};
+  const auto in = [&](const auto& words) {
+    return std::find(words.begin(), words.end(), small) != words.end();
+  };
+  if (in(kPlace) || in(kModifiers)) {
+    return DecodedWord::Asks::EndingI;
+  }
+  if (in(kCount) || (small.size() >= 4 && (small.ends_with(u"ых") || small.ends_with(u"их") ||
+                                           small.ends_with(u"ый")))) {
+    return DecodedWord::Asks::EndingShortI;
+  }
+  if (in(kQuantity)) {
+    return DecodedWord::Asks::CountedShortI;
+  }
+  static constexpr std::array<std::u16string_view, 9> kUnsure = {
+      u"и", u"или", u"а", u"либо", u"но", u"её", u"ее", u"его", u"их"};
+  if (in(kUnsure)) {
+    return DecodedWord::Asks::Nothing;
+  }
+  if (small.size() < 5 || !index_) {
+    return DecodedWord::Asks::Unmarked;
+  }
+  // An adjective shows itself by its other forms: "-ом" and "-ем" beside "-ый", "-ой" or
+  // "-ий" ("входящем", "входящий"), where a noun's instrumental has none ("списком"); "-ые"
+  // and "-ие" beside "-ых" and "-их", where a noun in "-ие" has none ("значение").
+  std::u16string form(small.substr(0, small.size() - 2));
+  if (small.ends_with(u"ом") || small.ends_with(u"ем")) {
+    for (const std::u16string_view ending : {u"ый", u"ой", u"ий"}) {
+      form.resize(small.size() - 2);
+      form += ending;
+      if (Knows(form)) {
+        return DecodedWord::Asks::EndingI;
+      }
+    }
+  } else if (small.ends_with(u"ые") || small.ends_with(u"ие")) {
+    form += small[small.size() - 2];
+    form += u'х';
+    if (Knows(form)) {
+      return DecodedWord::Asks::EndingI;
+    }
+  }
+  return DecodedWord::Asks::Unmarked;
 }
 
 }  // namespace lettermorph

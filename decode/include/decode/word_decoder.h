@@ -43,8 +43,17 @@ struct DecodedWord {
   // A known word that reads as well with its last letter "и" as with "й" ("версии",
   // "версий"); the word before it may tell which.
   bool endingTwin = false;
-  // Which of such twins a word asks for after it: "при версии", "нескольких версий".
-  enum class Asks : std::uint8_t { Nothing, EndingI, EndingShortI };
+  // Such twins of a noun in "-ие" ("сообщение"), whose "-ии" stands only where a preposition
+  // or an adjective of place asks for it ("в этом сообщении"); elsewhere it is "-ий".
+  bool neuterTwin = false;
+  // The frequency list counts the twin in "-ий": the noun is counted, not a mass.
+  bool countedTwin = false;
+  // Which of such twins a word asks for after it: "при версии", "нескольких версий"; a word
+  // of quantity ("много") asks for "-ий" only of a noun that is counted ("много функций",
+  // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
+  // after it stands in no prepositional phrase; after a conjunction or a possessive ("и",
+  // "её"), as after punctuation, nothing is known.
+  enum class Asks : std::uint8_t { Nothing, Unmarked, EndingI, EndingShortI, CountedShortI };
   Asks asks = Asks::Nothing;
   // The spellings the look-alikes allow. None when they disagree with every one: each
   // letter of `letters` then has the case its look-alike shows.
@@ -87,6 +96,9 @@ class WordDecoder {
   };
 
   bool ChooseKnown(std::string_view token, Choice& choice) const;
+  // Whether the index holds `small`, a form in small letters, and how often it was counted.
+  bool Knows(std::u16string_view small, std::uint32_t* count = nullptr) const;
+  DecodedWord::Asks AskedEnding(std::u16string_view small) const;
 
   bool LooksRussian(std::string_view token) const;
   bool InCapitals(std::string_view token) const;
@@ -100,6 +112,9 @@ class WordDecoder {
   std::string vanishedInitial_;
   mutable std::string folded_;
   mutable std::vector<WordIndex::Match> matches_;
+  mutable std::vector<WordIndex::Match> knownMatches_;
+  mutable std::vector<std::uint8_t> knownSlots_;
+  mutable std::string knownFolded_;
   mutable PreferredReader preferred_;
 };
 
