@@ -316,9 +316,17 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const bool afterTitleWord = afterTitleWord_;
   afterTitleWord_ =
       titleWord && (decoded.kind != DecodedWord::Kind::Russian || decoded.mayBeEnglish);
-  const DecodedWord::Asks asked = previousAsks_;
+  DecodedWord::Asks asked = previousAsks_;
+  if (asked == DecodedWord::Asks::IfAdjective) {
+    asked = !decoded.endingTwin                    ? DecodedWord::Asks::Unmarked
+            : words_.IsAdjective(previousLetters_) ? DecodedWord::Asks::EndingI
+                                                   : DecodedWord::Asks::Unmarked;
+  }
   previousAsks_ =
       decoded.kind == DecodedWord::Kind::Russian ? decoded.asks : DecodedWord::Asks::Nothing;
+  if (previousAsks_ == DecodedWord::Asks::IfAdjective) {
+    previousLetters_ = decoded.letters;
+  }
   // "и" and "й" differ in the last bit of their UTF-8, small or capital.
   DecodedWord twin;
   // A noun in "-ие" takes "-ии" only where the word before asks for it.

@@ -345,15 +345,13 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   word.properNoun = choice.properNoun;
   word.endingTwin = choice.endingTwin;
   if (choice.endingTwin) {
-    std::u16string twin = choice.small;
-    twin.back() = u'й';
+    word.countedTwin = choice.shortICount > 0;
+    // The frequency list counts the noun's nominative in "-ие": a dictionary's rare word that
+    // a feminine noun's letters spell ("копие" beside "копия") is left out.
+    std::u16string nominative = choice.small;
+    nominative.back() = u'е';
     std::uint32_t count = 0;
-    word.countedTwin = Knows(twin, &count) && count > 0;
-    twin.back() = u'е';
-    word.neuterTwin = Knows(twin);
-    // A feminine noun's instrumental ("копией") tells it from a rare neuter twin ("копие").
-    twin += u'й';
-    word.neuterTwin = word.neuterTwin && !Knows(twin);
+    word.neuterTwin = Knows(nominative, &count) && count > 0;
   }
   word.asks = AskedEnding(choice.small);
   word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
@@ -399,6 +397,7 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
           candidate.fits == best.fits && candidate.putBack == best.putBack &&
           candidate.cases.back() == best.cases.back()) {
         choice.endingTwin = true;
+        choice.shortICount = best.small.back() == u'й' ? best.count : candidate.count;
         break;
       }
     }
@@ -448,58 +447,68 @@ bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
 // nominative singular ("неверный комментарий") takes "-ий". Words of quantity take it of
 // counted nouns only: "много информации" is singular.
 DecodedWord::Asks WordDecoder::AskedEnding(std::u16string_view small) const {
-  static constexpr std::array<std::u16string_view, 8> kPlace = {u"при", u"о",  u"об", u"обо",
-                                                                u"в",   u"во", u"на", u"по"};
-  static constexpr std::array<std::u16string_view, 18> kModifiers = {
-      u"этом",  u"каждом", u"своём", u"своем", u"моём", u"моем", u"твоём", u"твоем", u"нашем",
-      u"вашем", u"одном",  u"эти",   u"те",    u"все",  u"свои", u"мои",   u"твои",  u"наши"};
-  static constexpr std::array<std::u16string_view, 10> kCount = {
-      u"несколько", u"двух",   u"трёх",  u"трех", u"четырёх",
-      u"четырех",   u"список", u"набор", u"ряд",  u"всех"};
-  static constexpr std::array<std::u16string_view, 11> kQuantity = {
-      u"много", u"мало",    u"немного", u"немало",      u"множество",  u"количество",
-      u"число", u"сколько", u"столько", u"большинство", u"большинстве"};
-  const auto in = [&](const auto& words) {
-    return std::find(words.begin(), words.end(), small) != words.end();
-  };
-  if (in(kPlace) || in(kModifiers)) {
-    return DecodedWord::Asks::EndingI;
-  }
-  if (in(kCount) || (small.size() >= 4 && (small.ends_with(u"ых") || small.ends_with(u"их") ||
-                                           small.ends_with(u"ый")))) {
-    return DecodedWord::Asks::EndingShortI;
-  }
-  if (in(kQuantity)) {
-    return DecodedWord::Asks::CountedShortI;
-  }
-  static constexpr std::array<std::u16string_view, 9> kUnsure = {
-      u"и", u"или", u"а", u"либо", u"но", u"её", u"ее", u"его", u"их"};
-  if (in(kUnsure)) {
-    return DecodedWord::Asks::Nothing;
-  }
-  if (small.size() < 5 || !index_) {
-    return DecodedWord::Asks::Unmarked;
-  }
-  // An adjective shows itself by its other forms: "-ом" and "-ем" beside "-ый", "-ой" or
-  // "-ий" ("входящем", "входящий"), where a noun's instrumental has none ("списком"); "-ые"
-  // and "-ие" beside "-ых" and "-их", where a noun in "-ие" has none ("значение").
-  std::u16string form(small.substr(0, small.size() - 2));
-  if (small.ends_with(u"ом") || small.ends_with(u"ем")) {
-    for (const std::u16string_view ending : {u"ый", u"ой", u"ий"}) {
-      form.resize(small.size() - 2);
-      form += ending;
-      if (Knows(form)) {
-        return DecodedWord::Asks::EndingI;
+  using Asks = DecodedWord::Asks;
+  // Kept by length, so that most words meet none of them and the rest a few.
+  constexpr std::size_t kLongest = 11;
+  using Bucket = std::vector<std::pair<std::u16string_view, Asks>>;
+  static const std::array<Bucket, kLongest + 1> kWords = [] {
+    std::array<Bucket, kLongest + 1> words;
+    const auto add = [&](std::initializer_list<std::u16string_view> list, Asks asks) {
+      for (const std::u16string_view word : list) {
+        words[word.size()].emplace_back(word, asks);
+      }
+    };
+    add({u"при", u"о", u"об", u"обо", u"в", u"во", u"на", u"по"}, Asks::EndingI);
+    add({u"этом", u"каждом", u"своём", u"своем", u"моём", u"моем", u"твоём", u"твоем", u"нашем",
+         u"вашем", u"одном", u"эти", u"те", u"все", u"свои", u"мои", u"твои", u"наши"},
+        Asks::EndingI);
+    add({u"несколько", u"двух", u"трёх", u"трех", u"четырёх", u"четырех", u"список", u"набор",
+         u"ряд", u"всех"},
+        Asks::EndingShortI);
+    add({u"много", u"мало", u"немного", u"немало", u"множество", u"количество", u"число",
+         u"сколько", u"столько", u"большинство", u"большинстве"},
+        Asks::CountedShortI);
+    add({u"и", u"или", u"а", u"либо", u"но", u"её", u"ее", u"его", u"их"}, Asks::Nothing);
+    return words;
+  }();
+  if (small.size() <= kLongest) {
+    for (const auto& [word, asks] : kWords[small.size()]) {
+      if (word == small) {
+        return asks;
       }
     }
-  } else if (small.ends_with(u"ые") || small.ends_with(u"ие")) {
-    form += small[small.size() - 2];
-    form += u'х';
-    if (Knows(form)) {
-      return DecodedWord::Asks::EndingI;
-    }
   }
-  return DecodedWord::Asks::Unmarked;
+  if (small.size() >= 4 &&
+      (small.ends_with(u"ых") || small.ends_with(u"их") || small.ends_with(u"ый"))) {
+    return Asks::EndingShortI;
+  }
+  // An adjective's ending ("-ом", "-ые") is checked only when a twin follows, which is seldom.
+  if (small.size() >= 5 && (small.ends_with(u"ом") || small.ends_with(u"ем") ||
+                            small.ends_with(u"ые") || small.ends_with(u"ие"))) {
+    return Asks::IfAdjective;
+  }
+  return Asks::Unmarked;
+}
+
+// An adjective shows itself by its genitive plural: "-ом", "-ем", "-ые" and "-ие" beside "-ых"
+// or "-их" ("входящем", "входящих"; "другие", "других"), where a noun's instrumental
+// ("списком") or a noun in "-ие" ("значение") has none. After "г", "к", "х" and hushing
+// letters, and in soft stems, it is "-их".
+bool WordDecoder::IsAdjective(std::string_view letters) const {
+  if (!index_) {
+    return false;
+  }
+  std::u16string form = Utf16FromUtf8(letters);
+  if (form.size() < 5) {
+    return false;
+  }
+  const std::u16string_view small = form;
+  const bool soft =
+      small.ends_with(u"ем") || small.ends_with(u"ие") ||
+      std::u16string_view(u"гкхжшщч").find(small[small.size() - 3]) != std::u16string_view::npos;
+  form.resize(form.size() - 2);
+  form += soft ? u"их" : u"ых";
+  return Knows(form);
 }
 
 }  // namespace lettermorph

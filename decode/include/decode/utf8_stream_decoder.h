@@ -136,6 +136,7 @@ class Utf8StreamDecoder {
   bool wroteCapitals_ = false;    // the previous word was written in capitals
   // What the word just before asks of a word whose last letter may be "и" or "й".
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
+  std::string previousLetters_;   // the letters of a word that asks IfAdjective
   bool afterTitleWord_ = false;   // the word just before was Latin with a capital, as "Intent"
   std::string lastWord_;          // the chunk's last word, if Russian, in small letters
   bool lastWordCapital_ = false;  // and whether it was written with a capital

@@ -53,7 +53,15 @@ struct DecodedWord {
   // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
   // after it stands in no prepositional phrase; after a conjunction or a possessive ("и",
   // "её"), as after punctuation, nothing is known.
-  enum class Asks : std::uint8_t { Nothing, Unmarked, EndingI, EndingShortI, CountedShortI };
+  // IfAdjective is a word with an adjective's ending, which asks for "-ии" if it is one.
+  enum class Asks : std::uint8_t {
+    Nothing,
+    Unmarked,
+    EndingI,
+    EndingShortI,
+    CountedShortI,
+    IfAdjective
+  };
   Asks asks = Asks::Nothing;
   // The spellings the look-alikes allow. None when they disagree with every one: each
   // letter of `letters` then has the case its look-alike shows.
@@ -79,6 +87,9 @@ class WordDecoder {
 
   DecodedWord Decode(std::string_view token) const;
 
+  // Whether `letters`, a word in small letters in UTF-8 that asks IfAdjective, is an adjective.
+  bool IsAdjective(std::string_view letters) const;
+
   // The table's replacements, whose characters belong to words.
   std::span<const std::u16string> Replacements() const { return replacements_; }
 
@@ -92,6 +103,7 @@ class WordDecoder {
     std::vector<std::uint8_t> cases;
     bool properNoun = false;
     bool endingTwin = false;
+    std::uint32_t shortICount = 0;  // the frequency list's count of the twin in "-ий"
     std::uint32_t count = 0;
   };
 
