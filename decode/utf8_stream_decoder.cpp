@@ -189,6 +189,14 @@ bool PartsMenuItems(char32_t c) {
   return c == '-' || c == 0x2013;
 }
 
+// "свой", "мой", "твой" and their plurals in "-и", in small letters.
+bool IsPossessiveTwin(std::string_view small) {
+  static constexpr std::array<std::string_view, 6> kWords = {"свой", "свои", "мой",
+                                                             "мои",  "твой", "твои"};
+  return (small.size() == 6 || small.size() == 8) &&
+         std::find(kWords.begin(), kWords.end(), small) != kWords.end();
+}
+
 }  // namespace
 
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
@@ -244,6 +252,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
   previousAsks_ = DecodedWord::Asks::Nothing;
+  possessiveHeld_ = false;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation || kind == Kind::Verbatim) {
@@ -341,6 +350,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
   }
   const DecodedWord& word = flip ? twin : decoded;
+  if (possessiveHeld_) {
+    AgreePossessive(word);
+  }
   const bool firstWord = !chunkHasWord_;
   afterNumber_ = false;
   lineHasWord_ = true;
@@ -428,6 +440,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   spelled_.clear();
   AppendSpelled(word, spelling, spelled_);
 
+  if (!initial && IsPossessiveTwin(word.letters)) {
+    possessiveHeld_ = true;
+    possessiveItem_ = parts_.size();
+  }
   if (!word.latin) {
     chunkRussian_ = true;
     Add(TextTokenizer::Kind::Word, initial ? Fate::Joined : Fate::Decode,
@@ -455,6 +471,10 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
       menuItem_ = kNoPart;
       menuOut_ = out_.size();
     }
+    if (possessiveHeld_ && possessiveItem_ == 0) {
+      possessiveItem_ = kNoPart;
+      possessiveOut_ = out_.size() + decoded.size() - 1;
+    }
     Write(fate == Fate::Decode ? decoded : text);
     return;
   }
@@ -470,6 +490,7 @@ void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t wo
     EndChunk();
     pending_ = kNoPart;
     ReleaseMenuItem();
+    possessiveHeld_ = false;
     chunkStart_ = parts_.size();
     Settle(Neighbour::None);
   }
@@ -767,6 +788,7 @@ void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {
 // settled by what came before, and the next sentence starts without neighbours.
 void Utf8StreamDecoder::EndSentence() {
   ReleaseMenuItem();
+  possessiveHeld_ = false;
   chunkStart_ = parts_.size();
   Settle(Neighbour::None);
   before_ = Neighbour::None;
@@ -803,6 +825,11 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
       menuHeld_ = part.fate == Fate::Decode;
       menuOut_ = out_.size();
     }
+    if (i == possessiveItem_) {
+      possessiveItem_ = kNoPart;
+      possessiveHeld_ = possessiveHeld_ && part.fate == Fate::Decode;
+      possessiveOut_ = out_.size() + (part.decodedEnd - decodedAt) - 1;
+    }
     if (part.fate == Fate::Decode) {
       Write(std::string_view(decoded_).substr(decodedAt, part.decodedEnd - decodedAt));
     } else {
@@ -824,6 +851,9 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
   }
   if (menuItem_ != kNoPart) {
     menuItem_ -= count;
+  }
+  if (possessiveItem_ != kNoPart) {
+    possessiveItem_ -= count;
   }
 }
 
@@ -848,6 +878,30 @@ void Utf8StreamDecoder::FollowMenuPath(bool firstWord, bool capital) {
 void Utf8StreamDecoder::ReleaseMenuItem() {
   menuHeld_ = false;
   menuItem_ = kNoPart;
+}
+
+// A possessive agrees with the word after it: "свои" before a plural's vowel ("свои файлы",
+// "свои общие"), "свой" before a singular's consonant, "й" or "ь" ("свой файл", "свой
+// путь"). Any other word leaves the frequencies' choice.
+void Utf8StreamDecoder::AgreePossessive(const DecodedWord& next) {
+  possessiveHeld_ = false;
+  if (next.kind != DecodedWord::Kind::Russian || next.letters.size() < 4) {
+    return;
+  }
+  static constexpr std::array<std::string_view, 5> kPluralEnds = {"ы", "и", "е", "а", "я"};
+  static constexpr std::array<std::string_view, 5> kOtherVowels = {"о", "у", "ю", "ё", "э"};
+  const std::string_view end = std::string_view(next.letters).substr(next.letters.size() - 2);
+  bool plural = std::find(kPluralEnds.begin(), kPluralEnds.end(), end) != kPluralEnds.end();
+  if (!plural && std::find(kOtherVowels.begin(), kOtherVowels.end(), end) != kOtherVowels.end()) {
+    return;
+  }
+  char& last = possessiveItem_ != kNoPart ? decoded_[parts_[possessiveItem_].decodedEnd - 1]
+                                          : out_[possessiveOut_];
+  // "и" and "й" differ in the last bit of their UTF-8, small or capital.
+  const bool shortI = (static_cast<unsigned char>(last) & 1) != 0;
+  if (shortI == plural) {
+    last = static_cast<char>(last ^ 1);
+  }
 }
 
 WordPlace Utf8StreamDecoder::PlaceOfWord() const {
@@ -923,11 +977,19 @@ bool Utf8StreamDecoder::Flush() {
       ReleaseMenuItem();
     }
   }
+  if (possessiveHeld_ && possessiveItem_ == kNoPart) {
+    if (out_.size() - possessiveOut_ < kFlushSize) {
+      end = std::min(end, possessiveOut_);
+    } else {
+      possessiveHeld_ = false;
+    }
+  }
   if (end > 0 && !failed_ && !sink_->Write(std::string_view(out_).substr(0, end))) {
     failed_ = true;
   }
   out_.erase(0, end);
   menuOut_ -= std::min(menuOut_, end);
+  possessiveOut_ -= std::min(possessiveOut_, end);
   return !failed_;
 }
 

@@ -31,7 +31,8 @@ const WordList kWords = {
      {u"определении", 54}, {u"определений", 17}, {u"копии", 30},     {u"копий", 10},
      {u"сообщений", 295},  {u"сообщении", 23},   {u"критерии", 40},  {u"критерий", 20},
      {u"комментарии", 67}, {u"комментарий", 87}, {u"функции", 1618}, {u"функций", 409},
-     {u"информации", 362}},
+     {u"информации", 362}, {u"свой", 73},        {u"свои", 44},      {u"мой", 10},
+     {u"мои", 11}},
     {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
      "build"},
     {{u"безье", 19}, {u"истина", 52}}};
@@ -104,6 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
         // leaves a mass noun singular.
         Case{"quantity_of_counted_nouns", u"MHoro FyHkILuu u mHoro uHFopmаILuu",
              u"Много функций и много информации"},
+        // A possessive agrees in number with the word after it.
+        Case{"possessive_agrees", u"CBou mogyJIu u mou FаuJI", u"Свои модули и мой файл"},
         // Every capital "А" that vanished from a word in capitals comes back.
         Case{"capitals_with_two_vanished_a", u"u nPMETP", u"И ПАРАМЕТР"},
         // A run of capitals goes on through words whose look-alikes show no case, a
@@ -227,6 +230,18 @@ TEST(ErrorClassesPieces, MenuPathAcrossPieces) {
   }
   ASSERT_TRUE(decoder.Finish(sink));
   EXPECT_EQ(sink.text, "Выберите Формат - Символы");
+}
+
+// A possessive that ends a piece waits in the output for the word that settles its number.
+TEST(ErrorClassesPieces, PossessiveAcrossPieces) {
+  const ReplacementTable design;
+  Utf8StreamDecoder decoder(design, kWords.For(design));
+  StringSink sink;
+  for (const std::string_view piece : {"u cBou", " mogyJIu"}) {
+    ASSERT_TRUE(decoder.Decode(piece, sink));
+  }
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, "И свои модули");
 }
 
 // Under the reset set "ш" and "щ" look alike: an unknown word's ending settles which.

@@ -91,6 +91,7 @@ class Utf8StreamDecoder {
   void EndSentence();
   void FollowMenuPath(bool firstWord, bool capital);
   void ReleaseMenuItem();
+  void AgreePossessive(const DecodedWord& next);
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
@@ -168,6 +169,11 @@ class Utf8StreamDecoder {
   MenuStep menuStep_ = MenuStep::WordEnds;
   std::size_t menuItem_ = kNoPart;
   std::size_t menuOut_ = 0;
+  // A possessive whose "й" and "и" look alike ("свой", "свои") waits for the word after it,
+  // whose ending shows the number: its part while undecided, then its last byte in out_.
+  bool possessiveHeld_ = false;
+  std::size_t possessiveItem_ = kNoPart;
+  std::size_t possessiveOut_ = 0;
   bool afterItemWord_ = false;  // the word before was capitalised inside a sentence
   bool afterControl_ = false;   // the word before names a control ("кнопку")
 
