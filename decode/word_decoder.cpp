@@ -254,6 +254,25 @@ WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
       sharedCase_[static_cast<unsigned char>(capital[0])] = true;
     }
   }
+  if (index_) {
+    static constexpr std::array<std::u16string_view, 48> kPrefixes = {
+        u"не",      u"недо",  u"фото",  u"макро", u"микро", u"псевдо", u"полу",   u"авто",
+        u"мета",    u"анти",  u"до",    u"по",    u"про",   u"пере",   u"при",    u"за",
+        u"на",      u"вы",    u"со",    u"само",  u"много", u"мульти", u"гипер",  u"видео",
+        u"аудио",   u"радио", u"теле",  u"нано",  u"мини",  u"квази",  u"ультра", u"стерео",
+        u"электро", u"термо", u"гидро", u"аэро",  u"био",   u"гео",    u"нео",    u"мега",
+        u"гига",    u"кило",  u"моно",  u"поли",  u"ре",    u"де",     u"кросс",  u"инфо"};
+    for (const std::u16string_view prefix : kPrefixes) {
+      Prefix& entry = prefixes_.emplace_back();
+      for (const char16_t letter : prefix) {
+        entry.slots.push_back(static_cast<std::uint8_t>(SlotOf(letter)));
+      }
+      index_->Spelling().AppendFolded(entry.slots, entry.folded);
+    }
+    std::stable_sort(prefixes_.begin(), prefixes_.end(), [](const Prefix& a, const Prefix& b) {
+      return a.slots.size() > b.slots.size();
+    });
+  }
   for (const Reading& reading : letters_.Vanished()) {
     if ((reading.cases & kCapitalCase) && vanishedInitial_.empty() &&
         std::u16string_view(u"ъыьй").find(reading.letter) == std::u16string_view::npos) {
@@ -316,6 +335,8 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   } else if (english || (index_ && ((!word.latin && !LooksRussian(token)) ||
                                     IsEnglishCompound(token, *index_)))) {
     return word;
+  } else if (!word.latin && ChooseCompound(token, choice)) {
+    // A prefix before a known word ("фото" and "идентификатор") reads as the two do.
   } else if (std::optional<LetterReading> reading =
                  preferred_.Read(letters_, Utf16FromUtf8(token))) {
     // Latin letters in one case are English or code, unless their ending is Russian.
@@ -411,6 +432,40 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
     std::fill(choice.cases.begin(), choice.cases.end(), kCapitalCase);
   }
   return true;
+}
+
+// A word none knows that is a prefix ending in a vowel and a known word of four letters or
+// more: "фотоидентификатор", "неизменённых". Letter by letter it would read "й" after the
+// prefix's vowel ("фотойдентификатор"), as inside a word.
+bool WordDecoder::ChooseCompound(std::string_view token, Choice& choice) const {
+  if (!index_) {
+    return false;
+  }
+  const std::string folded = folded_;
+  bool found = false;
+  for (const Prefix& prefix : prefixes_) {
+    if (folded.size() < prefix.folded.size() + 4 || !folded.starts_with(prefix.folded)) {
+      continue;
+    }
+    Candidate head;
+    const WordIndex::Match match{prefix.slots, 0, 0, 0};
+    if (!Align(match, token, index_->Spelling(), head) || head.putBack) {
+      continue;
+    }
+    folded_.assign(folded, prefix.folded.size());
+    Choice rest;
+    if (ChooseKnown(token.substr(prefix.folded.size()), rest) && rest.small.size() >= 4) {
+      choice.small = head.small + rest.small;
+      choice.endingTwin = rest.endingTwin;
+      choice.shortICount = rest.shortICount;
+      choice.cases = head.cases;
+      choice.cases.insert(choice.cases.end(), rest.cases.begin(), rest.cases.end());
+      found = true;
+      break;
+    }
+  }
+  folded_ = folded;
+  return found;
 }
 
 bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {

@@ -103,11 +103,13 @@ class WordDecoder {
     std::vector<std::uint8_t> cases;
     bool properNoun = false;
     bool endingTwin = false;
+    bool putBack = false;           // a vanished letter was put back
     std::uint32_t shortICount = 0;  // the frequency list's count of the twin in "-ий"
     std::uint32_t count = 0;
   };
 
   bool ChooseKnown(std::string_view token, Choice& choice) const;
+  bool ChooseCompound(std::string_view token, Choice& choice) const;
   // Whether the index holds `small`, a form in small letters, and how often it was counted.
   bool Knows(std::u16string_view small, std::uint32_t* count = nullptr) const;
   DecodedWord::Asks AskedEnding(std::u16string_view small) const;
@@ -121,6 +123,12 @@ class WordDecoder {
   // ASCII letters and digits that stand for a capital and its small letter alike ("u").
   std::array<bool, 256> sharedCase_{};  // by byte, so that any byte of a token may ask
   const WordIndex* index_;
+  // Prefixes that end in a vowel, longest first: their slots and folded look-alike.
+  struct Prefix {
+    std::vector<std::uint8_t> slots;
+    std::string folded;
+  };
+  std::vector<Prefix> prefixes_;
   std::string vanishedInitial_;
   mutable std::string folded_;
   mutable std::vector<WordIndex::Match> matches_;
