@@ -252,7 +252,7 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
   previousAsks_ = DecodedWord::Asks::Nothing;
-  possessiveHeld_ = false;
+  previousGenitive_ = possessiveHeld_ = false;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
   if (kind == Kind::Punctuation || kind == Kind::Verbatim) {
@@ -349,7 +349,16 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     twin = decoded;
     twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
   }
-  const DecodedWord& word = flip ? twin : decoded;
+  // A word in capitals after a preposition or an adjective that takes the genitive gets
+  // back the "А" of its genitive that vanished: "из ФАЙЛА", "этого СИГНАЛА".
+  const bool genitive =
+      decoded.finalATwin && previousGenitive_ && decoded.spellings == DecodedWord::kCapitals;
+  previousGenitive_ = decoded.asksGenitive;
+  if (genitive) {
+    twin = decoded;
+    twin.letters += "\xD0\xB0";
+  }
+  const DecodedWord& word = flip || genitive ? twin : decoded;
   if (possessiveHeld_) {
     AgreePossessive(word);
   }

@@ -365,6 +365,7 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   word.kind = DecodedWord::Kind::Russian;
   word.properNoun = choice.properNoun;
   word.endingTwin = choice.endingTwin;
+  word.finalATwin = choice.finalATwin;
   if (choice.endingTwin) {
     word.countedTwin = choice.shortICount > 0;
     // The frequency list counts the noun's nominative in "-ие": a dictionary's rare word that
@@ -374,7 +375,7 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
     std::uint32_t count = 0;
     word.neuterTwin = Knows(nominative, &count) && count > 0;
   }
-  word.asks = AskedEnding(choice.small);
+  SetAsks(choice.small, word);
   word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
                    (cases.AllowsTitle() ? DecodedWord::kTitle : 0) |
                    (cases.AllowsCapitals() ? DecodedWord::kCapitals : 0);
@@ -419,6 +420,19 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
           candidate.cases.back() == best.cases.back()) {
         choice.endingTwin = true;
         choice.shortICount = best.small.back() == u'й' ? best.count : candidate.count;
+        break;
+      }
+    }
+  }
+  // Only a word that shows capitals past its first letter may be in capitals.
+  if (best.small.size() >= 3 && best.small.back() != u'а' &&
+      std::find(best.cases.begin() + 1, best.cases.end(), kCapitalCase) != best.cases.end()) {
+    for (const WordIndex::Match& match : matches_) {
+      if (match.slots.size() == best.small.size() + 1 &&
+          Align(match, token, index_->Spelling(), candidate) && candidate.fits &&
+          candidate.small.back() == u'а' && candidate.cases.back() == kCapitalCase &&
+          std::equal(best.small.begin(), best.small.end(), candidate.small.begin())) {
+        choice.finalATwin = true;
         break;
       }
     }
@@ -495,54 +509,66 @@ bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
   return false;
 }
 
-// The twin ending that a preceding word asks for. A preposition of place or topic takes the
-// singular "-ии" ("при версии", "в функции"), and so does an adjective in the same case ("во
+// What a word asks of the word after it. A preposition of place or topic takes the singular
+// "-ии" ("при версии", "в функции"), and so does an adjective in the same case ("во
 // вспомогательном сообщении") or in the plural ("эти случаи", "другие функции"). A count, an
 // adjective in the genitive plural ("несколько версий", "новых функций") or one in the
 // nominative singular ("неверный комментарий") takes "-ий". Words of quantity take it of
-// counted nouns only: "много информации" is singular.
-DecodedWord::Asks WordDecoder::AskedEnding(std::u16string_view small) const {
+// counted nouns only: "много информации" is singular. Prepositions that take the genitive and
+// adjectives in it ("этого") ask for the genitive.
+void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
   using Asks = DecodedWord::Asks;
+  struct Entry {
+    std::u16string_view word;
+    Asks asks;
+    bool genitive;
+  };
   // Kept by length, so that most words meet none of them and the rest a few.
   constexpr std::size_t kLongest = 11;
-  using Bucket = std::vector<std::pair<std::u16string_view, Asks>>;
-  static const std::array<Bucket, kLongest + 1> kWords = [] {
-    std::array<Bucket, kLongest + 1> words;
-    const auto add = [&](std::initializer_list<std::u16string_view> list, Asks asks) {
+  static const std::array<std::vector<Entry>, kLongest + 1> kWords = [] {
+    std::array<std::vector<Entry>, kLongest + 1> words;
+    const auto add = [&](std::initializer_list<std::u16string_view> list, Asks asks,
+                         bool genitive) {
       for (const std::u16string_view word : list) {
-        words[word.size()].emplace_back(word, asks);
+        words[word.size()].push_back({word, asks, genitive});
       }
     };
-    add({u"при", u"о", u"об", u"обо", u"в", u"во", u"на", u"по"}, Asks::EndingI);
+    add({u"при", u"о", u"об", u"обо", u"в", u"во", u"на", u"по"}, Asks::EndingI, false);
     add({u"этом", u"каждом", u"своём", u"своем", u"моём", u"моем", u"твоём", u"твоем", u"нашем",
          u"вашем", u"одном", u"эти", u"те", u"все", u"свои", u"мои", u"твои", u"наши"},
-        Asks::EndingI);
+        Asks::EndingI, false);
     add({u"несколько", u"двух", u"трёх", u"трех", u"четырёх", u"четырех", u"список", u"набор",
          u"ряд", u"всех"},
-        Asks::EndingShortI);
+        Asks::EndingShortI, false);
     add({u"много", u"мало", u"немного", u"немало", u"множество", u"количество", u"число",
          u"сколько", u"столько", u"большинство", u"большинстве"},
-        Asks::CountedShortI);
-    add({u"и", u"или", u"а", u"либо", u"но", u"её", u"ее", u"его", u"их"}, Asks::Nothing);
+        Asks::CountedShortI, false);
+    add({u"и", u"или", u"а", u"либо", u"но", u"её", u"ее", u"его", u"их"}, Asks::Nothing, false);
+    add({u"из", u"для", u"от", u"до", u"без", u"у", u"после", u"кроме", u"вместо", u"около",
+         u"среди", u"нет"},
+        Asks::Unmarked, true);
     return words;
   }();
   if (small.size() <= kLongest) {
-    for (const auto& [word, asks] : kWords[small.size()]) {
-      if (word == small) {
-        return asks;
+    for (const Entry& entry : kWords[small.size()]) {
+      if (entry.word == small) {
+        word.asks = entry.asks;
+        word.asksGenitive = entry.genitive;
+        return;
       }
     }
   }
   if (small.size() >= 4 &&
       (small.ends_with(u"ых") || small.ends_with(u"их") || small.ends_with(u"ый"))) {
-    return Asks::EndingShortI;
+    word.asks = Asks::EndingShortI;
+  } else if (small.size() >= 5 && (small.ends_with(u"ом") || small.ends_with(u"ем") ||
+                                   small.ends_with(u"ые") || small.ends_with(u"ие"))) {
+    // An adjective's ending is checked only when a twin follows, which is seldom.
+    word.asks = Asks::IfAdjective;
+  } else {
+    word.asks = Asks::Unmarked;
+    word.asksGenitive = small.size() >= 5 && (small.ends_with(u"ого") || small.ends_with(u"его"));
   }
-  // An adjective's ending ("-ом", "-ые") is checked only when a twin follows, which is seldom.
-  if (small.size() >= 5 && (small.ends_with(u"ом") || small.ends_with(u"ем") ||
-                            small.ends_with(u"ые") || small.ends_with(u"ие"))) {
-    return Asks::IfAdjective;
-  }
-  return Asks::Unmarked;
 }
 
 // An adjective shows itself by its genitive plural: "-ом", "-ем", "-ые" and "-ие" beside "-ых"

@@ -115,6 +115,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A run of capitals goes on through words whose look-alikes show no case, a
         // one-letter word included.
         Case{"run_of_capitals", u"ODuHPH9I JIuHu9I BnPBO u BHu3", u"ОДИНАРНАЯ ЛИНИЯ ВПРАВО И ВНИЗ"},
+        // A word in capitals after a preposition that takes the genitive gets its final "А"
+        // back; elsewhere it stays in the commoner nominative.
+        Case{"genitive_in_capitals", u"6ygeT u3 FuJI, FuJI", u"Будет из ФАЙЛА, ФАЙЛ"},
         // A common word with its "А" put back beats a slip the frequencies met twice.
         Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
         // Initials: a letter with a full stop inside a sentence that no abbreviation ends

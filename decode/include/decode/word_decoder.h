@@ -48,6 +48,11 @@ struct DecodedWord {
   bool neuterTwin = false;
   // The frequency list counts the twin in "-ий": the noun is counted, not a mass.
   bool countedTwin = false;
+  // A known word in capitals that reads as well with a vanished "А" at its end ("ФАЙЛ",
+  // "ФАЙЛА"): the genitive, which a word before it may ask for.
+  bool finalATwin = false;
+  // It asks for a genitive after it: "из", "для", or an adjective in "-ого" ("этого").
+  bool asksGenitive = false;
   // Which of such twins a word asks for after it: "при версии", "нескольких версий"; a word
   // of quantity ("много") asks for "-ий" only of a noun that is counted ("много функций",
   // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
@@ -103,7 +108,7 @@ class WordDecoder {
     std::vector<std::uint8_t> cases;
     bool properNoun = false;
     bool endingTwin = false;
-    bool putBack = false;           // a vanished letter was put back
+    bool finalATwin = false;
     std::uint32_t shortICount = 0;  // the frequency list's count of the twin in "-ий"
     std::uint32_t count = 0;
   };
@@ -112,7 +117,7 @@ class WordDecoder {
   bool ChooseCompound(std::string_view token, Choice& choice) const;
   // Whether the index holds `small`, a form in small letters, and how often it was counted.
   bool Knows(std::u16string_view small, std::uint32_t* count = nullptr) const;
-  DecodedWord::Asks AskedEnding(std::u16string_view small) const;
+  void SetAsks(std::u16string_view small, DecodedWord& word) const;
 
   bool LooksRussian(std::string_view token) const;
   bool InCapitals(std::string_view token) const;
