@@ -135,16 +135,17 @@ class Utf8StreamDecoder {
   char32_t chunkEnd_ = 0;         // the last character of the previous chunk
   bool previousWasDash_ = false;  // the previous chunk was a dash alone
   bool wroteCapitals_ = false;    // the previous word was written in capitals
-  // What the word just before asks of a word whose last letter may be "и" or "й".
+  // What the word just before asks of a word whose last letter may be "и" or "й", the
+  // letters of one that asks IfAdjective, and whether it asks for the genitive.
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
-  bool previousGenitive_ = false;  // the word before asks for the genitive
-  std::string previousLetters_;    // the letters of a word that asks IfAdjective
-  bool afterTitleWord_ = false;    // the word just before was Latin with a capital, as "Intent"
-  std::string lastWord_;           // the chunk's last word, if Russian, in small letters
-  bool lastWordCapital_ = false;   // and whether it was written with a capital
-  bool lastWordStarts_ = false;    // and whether it started a sentence
-  bool lastWordName_ = false;      // and whether it was a name: a proper noun, or capitalised
-                                   // inside a sentence
+  std::string previousLetters_;
+  bool previousGenitive_ = false;
+  bool afterTitleWord_ = false;   // the word just before was Latin with a capital, as "Intent"
+  std::string lastWord_;          // the chunk's last word, if Russian, in small letters
+  bool lastWordCapital_ = false;  // and whether it was written with a capital
+  bool lastWordStarts_ = false;   // and whether it started a sentence
+  bool lastWordName_ = false;     // and whether it was a name: a proper noun, or capitalised
+                                  // inside a sentence
   // The previous chunk, for a letter with a full stop that may be an initial: it ended on
   // such a name ("Пушкин А."), was an initial ("А. С."), or held a number or a foreign word
   // ("1999 г.", "XIX в.").

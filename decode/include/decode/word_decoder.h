@@ -57,8 +57,8 @@ struct DecodedWord {
   // of quantity ("много") asks for "-ий" only of a noun that is counted ("много функций",
   // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
   // after it stands in no prepositional phrase; after a conjunction or a possessive ("и",
-  // "её"), as after punctuation, nothing is known.
-  // IfAdjective is a word with an adjective's ending, which asks for "-ии" if it is one.
+  // "её"), as after punctuation, nothing is known. IfAdjective is a word with an adjective's
+  // ending ("-ом", "-ые"), which asks for "-ии" if it is one.
   enum class Asks : std::uint8_t {
     Nothing,
     Unmarked,
