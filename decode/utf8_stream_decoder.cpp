@@ -325,26 +325,14 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const bool afterTitleWord = afterTitleWord_;
   afterTitleWord_ =
       titleWord && (decoded.kind != DecodedWord::Kind::Russian || decoded.mayBeEnglish);
-  DecodedWord::Asks asked = previousAsks_;
-  if (asked == DecodedWord::Asks::IfAdjective) {
-    asked = !decoded.endingTwin                    ? DecodedWord::Asks::Unmarked
-            : words_.IsAdjective(previousLetters_) ? DecodedWord::Asks::EndingI
-                                                   : DecodedWord::Asks::Unmarked;
-  }
+  // "и" and "й" differ in the last bit of their UTF-8, small or capital.
+  const bool flip = decoded.endingTwin && FlipsEnding(decoded);
   previousAsks_ =
       decoded.kind == DecodedWord::Kind::Russian ? decoded.asks : DecodedWord::Asks::Nothing;
   if (previousAsks_ == DecodedWord::Asks::IfAdjective) {
     previousLetters_ = decoded.letters;
   }
-  // "и" and "й" differ in the last bit of their UTF-8, small or capital.
   DecodedWord twin;
-  // A noun in "-ие" takes "-ии" only where the word before asks for it.
-  const bool settled = asked == DecodedWord::Asks::CountedShortI ? decoded.countedTwin
-                       : asked == DecodedWord::Asks::Unmarked    ? decoded.neuterTwin
-                                                              : asked != DecodedWord::Asks::Nothing;
-  const bool wantsShortI = asked != DecodedWord::Asks::EndingI;
-  const bool flip = decoded.endingTwin && settled &&
-                    ((static_cast<unsigned char>(decoded.letters.back()) & 1) != 0) != wantsShortI;
   if (flip) {
     twin = decoded;
     twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
@@ -881,6 +869,24 @@ void Utf8StreamDecoder::FollowMenuPath(bool firstWord, bool capital) {
     }
   }
   ReleaseMenuItem();
+}
+
+// Whether a twin in "-ии" or "-ий" takes the other ending for what the word before asks. A
+// noun in "-ие" takes "-ии" only where the word before asks for it. A preposition asks for
+// "-ии" alone, not for "-аи" or "-еи": "на случай" is accusative.
+bool Utf8StreamDecoder::FlipsEnding(const DecodedWord& decoded) const {
+  using Asks = DecodedWord::Asks;
+  Asks asked = previousAsks_;
+  if (asked == Asks::IfAdjective) {
+    asked = words_.IsAdjective(previousLetters_) ? Asks::EndingI : Asks::Unmarked;
+  }
+  const std::string_view letters = decoded.letters;
+  const bool settled = asked == Asks::CountedShortI ? decoded.countedTwin
+                       : asked == Asks::Unmarked    ? decoded.neuterTwin
+                       : asked == Asks::PlaceI ? letters.substr(letters.size() - 4, 2) == "\u0438"
+                                               : asked != Asks::Nothing;
+  const bool wantsShortI = asked != Asks::EndingI && asked != Asks::PlaceI;
+  return settled && ((static_cast<unsigned char>(letters.back()) & 1) != 0) != wantsShortI;
 }
 
 // Lets the held word go as it is written: the output may be handed on past it.

@@ -112,10 +112,15 @@ bool IsOneLetterWord(std::u16string_view small) {
 }
 
 // A word ending in "-ии" or "-ий" after a consonant, as the case forms of nouns such as
-// "версия" do, and long enough not to be a pronoun.
+// "версия" do, or in "-аи", "-еи", "-ои" and their "-й" ("случаи", "идеи", "герои"), and long
+// enough not to be a pronoun.
 bool MayHaveEndingTwin(std::u16string_view small) {
-  return small.size() >= 5 && (small.back() == u'и' || small.back() == u'й') &&
-         small[small.size() - 2] == u'и' && !IsVowel(small[small.size() - 3]);
+  if (small.size() < 5 || (small.back() != u'и' && small.back() != u'й')) {
+    return false;
+  }
+  const char16_t before = small[small.size() - 2];
+  return before == u'и' ? !IsVowel(small[small.size() - 3])
+                        : before == u'а' || before == u'е' || before == u'о';
 }
 
 std::string Utf8(std::u16string_view text) {
@@ -368,6 +373,8 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   word.finalATwin = choice.finalATwin;
   if (choice.endingTwin) {
     word.countedTwin = choice.shortICount > 0;
+  }
+  if (choice.endingTwin && choice.small[choice.small.size() - 2] == u'и') {
     // The frequency list counts the noun's nominative in "-ие": a dictionary's rare word that
     // a feminine noun's letters spell ("копие" beside "копия") is left out.
     std::u16string nominative = choice.small;
@@ -414,7 +421,13 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   if (MayHaveEndingTwin(best.small)) {
     std::u16string twin = best.small;
     twin.back() = twin.back() == u'и' ? u'й' : u'и';
+    // Only a form of the same length whose last letter is the twin's is worth aligning.
+    const int last = SlotOf(twin.back());
     for (const WordIndex::Match& match : matches_) {
+      if (match.slots.size() != twin.size() ||
+          (match.slots.back() < kHalf ? match.slots.back() + kHalf : match.slots.back()) != last) {
+        continue;
+      }
       if (Align(match, token, index_->Spelling(), candidate) && candidate.small == twin &&
           candidate.fits == best.fits && candidate.putBack == best.putBack &&
           candidate.cases.back() == best.cases.back()) {
@@ -429,6 +442,8 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
       std::find(best.cases.begin() + 1, best.cases.end(), kCapitalCase) != best.cases.end()) {
     for (const WordIndex::Match& match : matches_) {
       if (match.slots.size() == best.small.size() + 1 &&
+          (match.slots.back() < kHalf ? match.slots.back() + kHalf : match.slots.back()) ==
+              SlotOf(u'а') &&
           Align(match, token, index_->Spelling(), candidate) && candidate.fits &&
           candidate.small.back() == u'а' && candidate.cases.back() == kCapitalCase &&
           std::equal(best.small.begin(), best.small.end(), candidate.small.begin())) {
@@ -523,17 +538,23 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
     Asks asks;
     bool genitive;
   };
-  // Kept by length, so that most words meet none of them and the rest a few.
+  // Kept by length, with the first letters of each length as bits ("а" to "я"), so that most
+  // words meet none of them and the rest a few.
   constexpr std::size_t kLongest = 11;
-  static const std::array<std::vector<Entry>, kLongest + 1> kWords = [] {
-    std::array<std::vector<Entry>, kLongest + 1> words;
+  struct Bucket {
+    std::uint32_t firstLetters = 0;
+    std::vector<Entry> entries;
+  };
+  static const std::array<Bucket, kLongest + 1> kWords = [] {
+    std::array<Bucket, kLongest + 1> words;
     const auto add = [&](std::initializer_list<std::u16string_view> list, Asks asks,
                          bool genitive) {
       for (const std::u16string_view word : list) {
-        words[word.size()].push_back({word, asks, genitive});
+        words[word.size()].firstLetters |= 1u << (word[0] - u'а');
+        words[word.size()].entries.push_back({word, asks, genitive});
       }
     };
-    add({u"при", u"о", u"об", u"обо", u"в", u"во", u"на", u"по"}, Asks::EndingI, false);
+    add({u"при", u"о", u"об", u"обо", u"в", u"во", u"на", u"по"}, Asks::PlaceI, false);
     add({u"этом", u"каждом", u"своём", u"своем", u"моём", u"моем", u"твоём", u"твоем", u"нашем",
          u"вашем", u"одном", u"эти", u"те", u"все", u"свои", u"мои", u"твои", u"наши"},
         Asks::EndingI, false);
@@ -549,8 +570,10 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
         Asks::Unmarked, true);
     return words;
   }();
-  if (small.size() <= kLongest) {
-    for (const Entry& entry : kWords[small.size()]) {
+  const std::uint32_t first = small.empty() ? 32 : small[0] - u'а';
+  if (small.size() <= kLongest && first < 32 &&
+      (kWords[small.size()].firstLetters >> first & 1) != 0) {
+    for (const Entry& entry : kWords[small.size()].entries) {
       if (entry.word == small) {
         word.asks = entry.asks;
         word.asksGenitive = entry.genitive;

@@ -91,6 +91,7 @@ class Utf8StreamDecoder {
   void EndSentence();
   void FollowMenuPath(bool firstWord, bool capital);
   void ReleaseMenuItem();
+  bool FlipsEnding(const DecodedWord& decoded) const;
   void AgreePossessive(const DecodedWord& next);
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);

@@ -62,6 +62,7 @@ struct DecodedWord {
   enum class Asks : std::uint8_t {
     Nothing,
     Unmarked,
+    PlaceI,  // a preposition's "-ии": of nouns in "-ия" and "-ие" only
     EndingI,
     EndingShortI,
     CountedShortI,
