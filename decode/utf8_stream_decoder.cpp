@@ -327,8 +327,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       titleWord && (decoded.kind != DecodedWord::Kind::Russian || decoded.mayBeEnglish);
   // "и" and "й" differ in the last bit of their UTF-8, small or capital.
   const bool flip = decoded.endingTwin && FlipsEnding(decoded);
-  previousAsks_ =
-      decoded.kind == DecodedWord::Kind::Russian ? decoded.asks : DecodedWord::Asks::Nothing;
+  const bool oneOf = previousAsks_ == DecodedWord::Asks::OneOf && decoded.letters == "из";
+  previousAsks_ = oneOf                                        ? DecodedWord::Asks::EndingShortI
+                  : decoded.kind == DecodedWord::Kind::Russian ? decoded.asks
+                                                               : DecodedWord::Asks::Nothing;
   if (previousAsks_ == DecodedWord::Asks::IfAdjective) {
     previousLetters_ = decoded.letters;
   }
@@ -879,6 +881,8 @@ bool Utf8StreamDecoder::FlipsEnding(const DecodedWord& decoded) const {
   Asks asked = previousAsks_;
   if (asked == Asks::IfAdjective) {
     asked = words_.IsAdjective(previousLetters_) ? Asks::EndingI : Asks::Unmarked;
+  } else if (asked == Asks::OneOf) {
+    asked = Asks::Unmarked;
   }
   const std::string_view letters = decoded.letters;
   const bool settled = asked == Asks::CountedShortI ? decoded.countedTwin

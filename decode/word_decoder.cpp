@@ -565,6 +565,8 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
          u"сколько", u"столько", u"большинство", u"большинстве"},
         Asks::CountedShortI, false);
     add({u"и", u"или", u"а", u"либо", u"но", u"её", u"ее", u"его", u"их"}, Asks::Nothing, false);
+    add({u"один", u"одна", u"одно", u"одной", u"одним", u"одного", u"одну", u"одному"}, Asks::OneOf,
+        false);
     add({u"из", u"для", u"от", u"до", u"без", u"у", u"после", u"кроме", u"вместо", u"около",
          u"среди", u"нет"},
         Asks::Unmarked, true);

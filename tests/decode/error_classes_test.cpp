@@ -28,7 +28,8 @@ const WordList kWords = {
      u"критерии",      u"другие",      u"других",      u"комментарий",
      u"комментарии",   u"много",       u"функции",     u"функций",
      u"информации",    u"информаций",  u"новом",       u"модули",
-     u"идентификатор", u"на",          u"случай",      u"случаи"},
+     u"идентификатор", u"на",          u"случай",      u"случаи",
+     u"одна"},
     {{u"версии", 50},      {u"версий", 10},      {u"изменении", 57}, {u"изменений", 295},
      {u"т", 440},          {u"д", 149},          {u"п", 120},        {u"л", 40},
      {u"н", 90},           {u"г", 60},           {u"с", 70},         {u"м", 30},
@@ -107,6 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ending_agrees_with_an_adjective",
              u"B HoBom coo6IILeHuu, eTu kommeHTаpuu, gpyrue kommeHTаpuu, HeBepHbIu kpuTepuu",
              u"В новом сообщении, эти комментарии, другие комментарии, неверный критерий"},
+        // "из" after "одна" and its other forms asks for the plural.
+        Case{"one_of_many", u"OgHа u3 FyHkILuu", u"Одна из функций"},
         // Nouns in "-ай" agree as those in "-ий" do, but a preposition asks nothing of them.
         Case{"twins_in_ai", u"6ygeT Hа cJIy4аu u eTu cJIy4аu", u"Будет на случай и эти случаи"},
         // A word of quantity asks for "-ий" of a noun the frequency list counts in it, and

@@ -66,7 +66,8 @@ struct DecodedWord {
     EndingI,
     EndingShortI,
     CountedShortI,
-    IfAdjective
+    IfAdjective,
+    OneOf  // "одна", "одной": before "из" it makes "из" ask for "-ий" ("одна из функций")
   };
   Asks asks = Asks::Nothing;
   // The spellings the look-alikes allow. None when they disagree with every one: each
