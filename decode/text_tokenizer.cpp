@@ -136,6 +136,12 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
   for (char32_t code = 0x80; code < 0x800; ++code) {
     twoBytes_[code - 0x80] = ClassBeyondAscii(code);
   }
+  for (int i = 0; i < 128; ++i) {
+    if (ascii_[i] & kWord) {
+      inWord_[i] = kGoesOn | (i == '.' || i == ':' ? kMarks : 0) |
+                   (IsAsciiDigit(static_cast<char>(i)) ? 0 : kNotDigit);
+    }
+  }
 }
 
 // Addresses and names with a dot inside ("https://example.com/page", "www.example.com",
@@ -386,11 +392,14 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
   runs_.clear();
   std::size_t start = 0;
   bool inRun = false;
-  // Whether the run so far is ASCII with no digit standing apart, and whether it is all digits:
-  // what TakeRun needs to tell a plain word without reading the run again.
-  bool ascii = true;
+  // Whether the run so far has no digit standing apart, and whether it is all digits: what
+  // TakeRun needs to tell a plain word without reading the run again.
+  bool noDigit = true;
   bool digits = true;
+  // Kept in a local until the end: a store through `marked` would have to be made for every
+  // byte, as the compiler cannot tell it from the text's bytes.
   marked = false;
+  bool mark = false;
   std::size_t at = 0;
   while (at < text.size()) {
     const auto byte = static_cast<unsigned char>(text[at]);
@@ -398,7 +407,7 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
     std::size_t length = 1;
     if (byte < 0x80) {
       type = ascii_[byte];
-      marked = marked || byte == '.' || byte == ':';
+      mark = mark || byte == '.' || byte == ':';
     } else {
       char32_t code = 0;
       length = CharacterAt(text.substr(at), code);
@@ -413,37 +422,43 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
     }
     const bool word = (type & (kWord | kDigit)) != 0;
     if (at > start && word != inRun) {
-      runs_.push_back({start, at, inRun, ascii && !digits});
+      runs_.push_back({start, at, inRun, noDigit && !digits});
       start = at;
       if (runs_.size() == kMaxRuns) {
+        marked = mark;
         return whole ? at : std::string_view::npos;
       }
     }
     if (at == start) {
-      ascii = digits = true;
+      noDigit = digits = true;
     }
-    ascii = ascii && byte < 0x80 && type != kDigit;
+    noDigit = noDigit && type != kDigit;
     digits = digits && IsAsciiDigit(static_cast<char>(byte));
     inRun = word;
     at += length;
     // The rest of a run of ASCII word characters, the bulk of look-alike text, changes nothing
-    // above but whether the run is all digits.
-    while (word && at < text.size()) {
-      const auto next = static_cast<unsigned char>(text[at]);
-      if (next >= 0x80 || (ascii_[next] & kWord) == 0) {
-        break;
+    // above but whether the run is all digits and whether the chunk may be an address.
+    if (word) {
+      std::uint8_t seen = 0;
+      while (at < text.size()) {
+        const std::uint8_t flags = inWord_[static_cast<unsigned char>(text[at])];
+        if (!(flags & kGoesOn)) {
+          break;
+        }
+        seen |= flags;
+        ++at;
       }
-      marked = marked || next == '.' || next == ':';
-      digits = digits && IsAsciiDigit(static_cast<char>(next));
-      ++at;
+      mark = mark || (seen & kMarks);
+      digits = digits && !(seen & kNotDigit);
     }
   }
   if (at == text.size() && !whole) {
     return std::string_view::npos;
   }
   if (at > start) {
-    runs_.push_back({start, at, inRun, ascii && !digits});
+    runs_.push_back({start, at, inRun, noDigit && !digits});
   }
+  marked = mark;
   return at;
 }
 
@@ -457,7 +472,7 @@ void TextTokenizer::TakeScanned(std::string_view text, std::size_t index, Receiv
     receiver.Take(Kind::Verbatim, bytes);
     longWord_ = false;
   } else {
-    TakeRun(bytes, receiver, run.asciiWord);
+    TakeRun(bytes, receiver, run.plain);
   }
 }
 
@@ -489,15 +504,20 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
   chunk_ = std::move(rest);
 }
 
-// Most runs are a word of ASCII look-alikes that starts and ends as a word may, with no digit
-// standing apart and no room for a number: such a run is one word. `asciiWord` says that it
-// is ASCII with no digit standing apart and not all digits.
-bool TextTokenizer::IsPlainWord(std::string_view run, bool asciiWord) const {
-  if (!asciiWord || run.size() > kMaxWord) {
+// Most runs are a word of look-alikes that starts and ends as a word may, with no digit
+// standing apart and no room for a number: such a run is one word, and its inner characters
+// need no second look, which matters for look-alikes beyond ASCII ("а" of Cyrillic). `plain`
+// says that it has no digit standing apart and is not all digits.
+bool TextTokenizer::IsPlainWord(std::string_view run, bool plain) const {
+  if (!plain || run.size() > kMaxWord) {
     return false;
   }
-  const std::uint8_t first = ascii_[static_cast<unsigned char>(run.front())];
-  const std::uint8_t last = ascii_[static_cast<unsigned char>(run.back())];
+  // Only ASCII may be punctuation at a word's ends: a character beyond ASCII in a word is a
+  // letter or one of a replacement's.
+  const auto front = static_cast<unsigned char>(run.front());
+  const auto back = static_cast<unsigned char>(run.back());
+  const std::uint8_t first = front < 0x80 ? ascii_[front] : std::uint8_t{kWord};
+  const std::uint8_t last = back < 0x80 ? ascii_[back] : std::uint8_t{kWord};
   return (!(first & kPunctuation) || (first & kStarts)) &&
          (!(last & kPunctuation) || (last & kEnds));
 }
@@ -505,8 +525,8 @@ bool TextTokenizer::IsPlainWord(std::string_view run, bool asciiWord) const {
 // A run of word characters and digits: characters that cannot start (end) a look-alike are
 // punctuation at its start (end), digits no replacement uses stand apart as numbers, and
 // what is left is a word, or verbatim when it is too long for one.
-void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool asciiWord) {
-  if (IsPlainWord(run, asciiWord)) {
+void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain) {
+  if (IsPlainWord(run, plain)) {
     receiver.Take(Kind::Word, run);
     return;
   }
