@@ -949,7 +949,9 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     const bool longBefore = recentLongest_ >= kWrappedText &&
                             static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
     place.detail = WordPlace::LineDetail(end, indent, longBefore, lineStartsWithDash_);
-  } else if (chunkAfterGap_ || afterTerm_) {
+  } else if ((chunkAfterGap_ || afterTerm_) && !(chunkOpening_ && !chunkQuote_)) {
+    // A bracket there is an aside on the term or the option, which goes on as one inside a
+    // sentence does: "ENOENT (начиная с Linux 4.11)".
     place.kind = WordPlace::kColumnStart;
   } else if (chunkOpening_) {
     place.kind = chunkEnd_ == ':' ? WordPlace::kAfterColonQuote : WordPlace::kAfterOpening;
