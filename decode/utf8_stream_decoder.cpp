@@ -925,7 +925,12 @@ void Utf8StreamDecoder::AgreePossessive(const DecodedWord& next) {
 
 WordPlace Utf8StreamDecoder::PlaceOfWord() const {
   WordPlace place;
-  if (sentenceStart_) {
+  if (chunkNumber_ && !chunkHasWord_ && chunkTail_ == "-") {
+    // A number's ending or the rest of a compound ("2-я", "16-битный") is never capitalised,
+    // even where the number starts a sentence.
+    place.kind = WordPlace::kInSentence;
+    place.detail = wroteCapitals_ ? 1 : 0;
+  } else if (sentenceStart_) {
     place.kind = WordPlace::kSentenceStart;
   } else if (afterAbbreviation_) {
     place.kind = WordPlace::kAfterAbbreviation;

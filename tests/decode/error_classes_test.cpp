@@ -73,6 +73,9 @@ INSTANTIATE_TEST_SUITE_P(
         // An opening bracket and an abbreviation's full stop start no sentence.
         Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
         Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},
+        // Nor is the ending after a number's hyphen capitalised where the number starts one.
+        Case{"ending_after_a_number", u"16-6uTHbIe gаHHbIe. 2-9I konu9I",
+             u"16-битные данные. 2-я копия"},
         // Single letters that are Russian words, and no English ones.
         Case{"single_letter_words", u"u B 6ygeT", u"И в будет"},
         // The commoner of two known words; a word none knows, by the fixed preference, when a
