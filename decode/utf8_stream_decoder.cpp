@@ -321,6 +321,12 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (place.kind == WordPlace::kAfterControl && decoded.letters.size() <= 2) {
     place = WordPlace{};
   }
+  // "и" and "или" join what stands before them: after a term or in a table's cell they go on
+  // with its sentence ("EIO или EFAULT"), where a description would start.
+  if ((place.kind == WordPlace::kColumnStart || place.kind == WordPlace::kAfterOther) &&
+      (decoded.letters == "и" || decoded.letters == "или")) {
+    place = WordPlace{};
+  }
   const bool titleWord = decoded.latin && token.size() > 1 && token[0] >= 'A' && token[0] <= 'Z';
   const bool afterTitleWord = afterTitleWord_;
   afterTitleWord_ =

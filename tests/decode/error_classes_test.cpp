@@ -210,9 +210,12 @@ INSTANTIATE_TEST_SUITE_P(
         // So does a description after a term in Latin capitals that starts its line.
         Case{"description_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL HeBepHbIu аprymeHT.",
              u"EFAULT Ошибка адреса.\nEINVAL Неверный аргумент."},
-        // A bracket after the term is an aside, small as inside a sentence.
+        // A bracket after the term is an aside, and "и" or "или" joins the term to another:
+        // both small, as inside a sentence.
         Case{"bracket_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL (u3 Bepcuu)",
              u"EFAULT Ошибка адреса.\nEINVAL (из версии)"},
+        Case{"conjunction_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEIO u EFAULT",
+             u"EFAULT Ошибка адреса.\nEIO и EFAULT"},
         // A word with no vowel is an abbreviation in capitals where its look-alikes show no
         // case, and keeps the capital first that they show ("Кб").
         Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"},
