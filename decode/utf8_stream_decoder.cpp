@@ -224,7 +224,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   previousName_ = previousInitial_ = previousOther_ = false;
   chunkEnd_ = 0;
   inSpace_ = false;
-  previousWasDash_ = wroteCapitals_ = false;
+  previousWasDash_ = wroteCapitals_ = lastWordInCapitals_ = false;
   lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
   lineRules_ = lineChunks_ = 0;
@@ -371,7 +371,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
         });
     FollowMenuPath(firstWord, titleWord);
     afterItemWord_ = afterControl_ = false;
-    wroteCapitals_ = false;
+    wroteCapitals_ = lastWordInCapitals_ = false;
     lastWord_.clear();
     lastWordName_ = false;
     chunkNumber_ = chunkNumber_ || word.kind == DecodedWord::Kind::Number;
@@ -410,8 +410,13 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   } else if (spellings != 0 && spellings != DecodedWord::kSmall &&
              ((spellings & DecodedWord::kSmall) == 0 || cases_->Capitalised(place))) {
     const bool both = (spellings & DecodedWord::kTitle) && (spellings & DecodedWord::kCapitals);
-    spelling = both ? (word.letters.size() > 2 && cases_->InCapitals(place) ? DecodedWord::kCapitals
-                                                                            : DecodedWord::kTitle)
+    // Headings in capitals stand at a line's start: a sentence that starts inside a line
+    // after one in small letters is no heading ("диапазоном. Эти операции").
+    const bool heading =
+        place.kind != WordPlace::kSentenceStart || !lineHasWord_ || lastWordInCapitals_;
+    spelling = both ? (word.letters.size() > 2 && heading && cases_->InCapitals(place)
+                           ? DecodedWord::kCapitals
+                           : DecodedWord::kTitle)
                : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
                                                    : DecodedWord::kCapitals;
   }
@@ -431,6 +436,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                    place.kind != WordPlace::kLineStart;
   // A one-letter word in a run of capitals ("И") carries the run on.
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
+  lastWordInCapitals_ = spelling == DecodedWord::kCapitals;
   lastWord_ = word.letters;
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   lastWordStarts_ = place.kind == WordPlace::kSentenceStart;

@@ -29,7 +29,7 @@ const WordList kWords = {
      u"комментарии",   u"много",       u"функции",     u"функций",
      u"информации",    u"информаций",  u"новом",       u"модули",
      u"идентификатор", u"на",          u"случай",      u"случаи",
-     u"одна"},
+     u"одна",          u"для"},
     {{u"версии", 50},      {u"версий", 10},      {u"изменении", 57}, {u"изменений", 295},
      {u"т", 440},          {u"д", 149},          {u"п", 120},        {u"л", 40},
      {u"н", 90},           {u"г", 60},           {u"с", 70},         {u"м", 30},
@@ -216,6 +216,10 @@ INSTANTIATE_TEST_SUITE_P(
              u"EFAULT Ошибка адреса.\nEINVAL (из версии)"},
         Case{"conjunction_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEIO u EFAULT",
              u"EFAULT Ошибка адреса.\nEIO и EFAULT"},
+        // Headings in capitals start their lines: a sentence that starts inside a line is
+        // none, though the headings before taught sentence starts capitals.
+        Case{"no_heading_inside_a_line", u"OIIIu6K\n\nOIIIu6K\n\nOIIIu6K\n\n6ygeT. DJI9I Bepcuu",
+             u"ОШИБКА\n\nОШИБКА\n\nОШИБКА\n\nБудет. Для версии"},
         // A word with no vowel is an abbreviation in capitals where its look-alikes show no
         // case, and keeps the capital first that they show ("Кб").
         Case{"abbreviations_without_vowels", u"Hаrpy3kа 5 K6 u ILn", u"Нагрузка 5 Кб и ЦП"},

@@ -133,9 +133,10 @@ class Utf8StreamDecoder {
   bool sentenceStart_ = true;
   bool afterAbbreviation_ = false;
   bool afterInitial_ = false;
-  char32_t chunkEnd_ = 0;         // the last character of the previous chunk
-  bool previousWasDash_ = false;  // the previous chunk was a dash alone
-  bool wroteCapitals_ = false;    // the previous word was written in capitals
+  char32_t chunkEnd_ = 0;            // the last character of the previous chunk
+  bool previousWasDash_ = false;     // the previous chunk was a dash alone
+  bool wroteCapitals_ = false;       // the previous word was written in capitals
+  bool lastWordInCapitals_ = false;  // so was the last word, across sentences too
   // What the word just before asks of a word whose last letter may be "и" or "й", the
   // letters of one that asks IfAdjective, and whether it asks for the genitive.
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
