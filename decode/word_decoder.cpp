@@ -404,9 +404,10 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   if (matches_.empty()) {
     return false;
   }
-  // Two candidates whose buffers trade places, so that ranking many matches allocates little.
-  Candidate best;
-  Candidate candidate;
+  // Two candidates whose buffers trade places and are kept from word to word, so that ranking
+  // allocates only while they grow to the longest form met. Align resets all they hold.
+  thread_local Candidate best;
+  thread_local Candidate candidate;
   bool found = false;
   for (const WordIndex::Match& match : matches_) {
     if (Align(match, token, index_->Spelling(), candidate) &&
@@ -452,8 +453,8 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
       }
     }
   }
-  choice.small = std::move(best.small);
-  choice.cases = std::move(best.cases);
+  choice.small = best.small;
+  choice.cases = best.cases;
   choice.properNoun = best.properNoun;
   choice.count = best.count;
   // An abbreviation is written in capitals wherever its look-alikes allow them.
