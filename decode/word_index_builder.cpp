@@ -419,6 +419,7 @@ std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_v
   Put(image, layout.forms, forms);
   WriteTable(image, english, layout.englishBuckets, layout.englishEntries, layout.englishTags);
   Put(image, layout.englishWords, englishWords);
+  // The header goes in first: the checksum covers its sizes and counts too.
   std::memcpy(image.data(), &header, sizeof header);
   header.checksum = format::Checksum(format::Checked(std::as_bytes(std::span(image))));
   std::memcpy(image.data(), &header, sizeof header);
