@@ -243,8 +243,15 @@ void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std:
   }
 }
 
+struct WordDecoder::Ranking {
+  Candidate best;
+  Candidate candidate;
+};
+
+WordDecoder::~WordDecoder() = default;
+
 WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
-    : letters_(table), index_(index) {
+    : letters_(table), index_(index), ranking_(std::make_unique<Ranking>()) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     replacements_[slot] = *table.ReplacementAt(slot);
     if (replacements_[slot].size() > 1) {
@@ -404,10 +411,9 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   if (matches_.empty()) {
     return false;
   }
-  // Two candidates whose buffers trade places and are kept from word to word, so that ranking
-  // allocates only while they grow to the longest form met. Align resets all they hold.
-  thread_local Candidate best;
-  thread_local Candidate candidate;
+  // Align resets all that a kept candidate holds.
+  Candidate& best = ranking_->best;
+  Candidate& candidate = ranking_->candidate;
   bool found = false;
   for (const WordIndex::Match& match : matches_) {
     if (Align(match, token, index_->Spelling(), candidate) &&
