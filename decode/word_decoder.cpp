@@ -243,8 +243,15 @@ void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std:
   }
 }
 
+struct WordDecoder::Ranking {
+  Candidate best;
+  Candidate candidate;
+};
+
+WordDecoder::~WordDecoder() = default;
+
 WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
-    : letters_(table), index_(index) {
+    : letters_(table), index_(index), ranking_(std::make_unique<Ranking>()) {
   for (int slot = 0; slot < kSlotCount; ++slot) {
     replacements_[slot] = *table.ReplacementAt(slot);
     if (replacements_[slot].size() > 1) {
@@ -404,9 +411,9 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   if (matches_.empty()) {
     return false;
   }
-  // Two candidates whose buffers trade places, so that ranking many matches allocates little.
-  Candidate best;
-  Candidate candidate;
+  // Align resets all that a kept candidate holds.
+  Candidate& best = ranking_->best;
+  Candidate& candidate = ranking_->candidate;
   bool found = false;
   for (const WordIndex::Match& match : matches_) {
     if (Align(match, token, index_->Spelling(), candidate) &&
@@ -452,8 +459,8 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
       }
     }
   }
-  choice.small = std::move(best.small);
-  choice.cases = std::move(best.cases);
+  choice.small = best.small;
+  choice.cases = best.cases;
   choice.properNoun = best.properNoun;
   choice.count = best.count;
   // An abbreviation is written in capitals wherever its look-alikes allow them.

@@ -99,7 +99,7 @@ std::optional<WordIndex> WordIndex::Open(std::span<const std::byte> image,
   if (std::memcmp(header.magic, format::kMagic, sizeof header.magic) != 0 ||
       header.version != format::kVersion || header.byteOrder != format::kByteOrder || !layout ||
       layout->size != image.size() || header.size != image.size() ||
-      header.checksum != format::Checksum(image.subspan(sizeof header))) {
+      header.checksum != format::Checksum(format::Checked(image))) {
     return std::nullopt;
   }
   const std::array<std::string, kSlotCount> replacements = Replacements(table);

@@ -419,8 +419,9 @@ std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_v
   Put(image, layout.forms, forms);
   WriteTable(image, english, layout.englishBuckets, layout.englishEntries, layout.englishTags);
   Put(image, layout.englishWords, englishWords);
-  header.checksum =
-      format::Checksum(std::as_bytes(std::span(image)).subspan(sizeof(format::Header)));
+  // The header goes in first: the checksum covers its sizes and counts too.
+  std::memcpy(image.data(), &header, sizeof header);
+  header.checksum = format::Checksum(format::Checked(std::as_bytes(std::span(image))));
   std::memcpy(image.data(), &header, sizeof header);
   return image;
 }

@@ -23,7 +23,7 @@ namespace lettermorph::word_index_format {
 // English entries of a bucket are those whose hash starts with the bucket's number.
 
 inline constexpr char kMagic[8] = {'L', 'M', 'W', 'O', 'R', 'D', 'S', '\x1A'};
-inline constexpr std::uint32_t kVersion = 2;
+inline constexpr std::uint32_t kVersion = 3;
 inline constexpr std::uint32_t kByteOrder = 0x01020304;
 inline constexpr std::uint32_t kMaxBucketBits = 28;
 // A Russian slot: a tag above the form's offset above the way of writing (2 bits).
@@ -40,7 +40,7 @@ struct Header {
   char magic[8];
   std::uint32_t version;
   std::uint32_t byteOrder;
-  std::uint64_t checksum;  // of every byte after the header
+  std::uint64_t checksum;  // of every byte after itself
   std::uint64_t size;      // of the whole image
   std::uint32_t tableBytes;
   std::uint32_t sourceBytes;
@@ -67,6 +67,12 @@ struct Layout {
 std::optional<Layout> LayoutOf(const Header& header);
 
 std::uint64_t Checksum(std::span<const std::byte> bytes);
+
+// What the checksum covers: every byte after it, so the header's sizes and counts as well as
+// the sections.
+inline std::span<const std::byte> Checked(std::span<const std::byte> image) {
+  return image.subspan(offsetof(Header, checksum) + sizeof(Header::checksum));
+}
 
 // The slot where a Russian look-alike's run starts: the hash's top half scaled to the table.
 inline std::uint32_t HomeSlot(std::uint64_t hash, std::uint32_t slots) {

@@ -87,13 +87,10 @@ std::optional<std::string> Identity(const fs::path& path) {
 // part of the key too: the index holds it.
 std::string Source(const std::optional<std::string>& affix,
                    const std::optional<std::string>& words) {
-  std::uint64_t lists = TextHash(kWordFrequencies);
-  lists = TextHash(kEnglishAffixes, lists);
-  lists = TextHash(kEnglishWords, lists);
   std::string source = "lettermorph word index\n";
   source += affix && words ? "dictionary " + *affix + "\n" + "dictionary " + *words + "\n"
                            : "no dictionary\n";
-  return source + "built-in lists " + Hex(lists) + "\n";
+  return source + "built-in lists " + std::string(kWordListsDigest) + "\n";
 }
 
 fs::path CacheFile(const fs::path& folder, const ReplacementTable& table, std::string_view source) {

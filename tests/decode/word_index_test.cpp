@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -54,6 +55,44 @@ TEST(WordIndex, FindsEveryFormOnceAndNothingElse) {
     matches.clear();
     index->FindRussian(look + "kkkkkk", matches);
     EXPECT_TRUE(matches.empty()) << look;
+  }
+}
+
+// An index read from a cache file may be damaged: a bit flipped anywhere, or two 8-byte words
+// trading places (neighbours, a lane's run apart, a block apart), is refused rather than read.
+TEST(WordIndex, RefusesADamagedImage) {
+  WordIndexBuilder builder;
+  const std::u16string letters = u"окмх";
+  for (int number = 0; number < 1 << 10; ++number) {
+    std::u16string word;
+    for (int at = 0; at < 5; ++at) {
+      word += letters[(number >> (2 * at)) & 3];
+    }
+    std::string utf8;
+    AppendUtf8(word, utf8);
+    ASSERT_TRUE(builder.AddDictionaryForm(utf8));
+  }
+  const ReplacementTable table;
+  const std::string image = std::move(builder).Build(table, "test");
+  const auto opens = [&table](const std::string& bytes) {
+    return WordIndex::Open(std::as_bytes(std::span(bytes)), table, "test").has_value();
+  };
+  ASSERT_TRUE(opens(image));
+  ASSERT_GT(image.size(), 3u * 2048);
+  for (std::size_t at = 0; at < image.size(); ++at) {
+    std::string damaged = image;
+    damaged[at] = static_cast<char>(damaged[at] ^ (1 << (at % 8)));
+    ASSERT_FALSE(opens(damaged)) << "bit flipped at " << at;
+  }
+  for (const std::size_t apart : {8u, 64u, 2048u}) {
+    for (std::size_t at = 72; at + apart + 8 <= image.size(); at += 8) {
+      std::string swapped = image;
+      std::swap_ranges(swapped.begin() + at, swapped.begin() + at + 8,
+                       swapped.begin() + at + apart);
+      if (swapped != image) {
+        ASSERT_FALSE(opens(swapped)) << "words swapped at " << at << " and " << at + apart;
+      }
+    }
   }
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -91,6 +92,7 @@ class WordDecoder {
   // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
   // copy of the table.
   WordDecoder(const ReplacementTable& table, const WordIndex* index);
+  ~WordDecoder();
 
   DecodedWord Decode(std::string_view token) const;
 
@@ -143,6 +145,10 @@ class WordDecoder {
   mutable std::vector<std::uint8_t> knownSlots_;
   mutable std::string knownFolded_;
   mutable PreferredReader preferred_;
+  // The two candidates that ranking a token's matches trades between, kept from word to word
+  // so that ranking allocates only while their buffers grow to the longest form met.
+  struct Ranking;
+  std::unique_ptr<Ranking> ranking_;
 };
 
 }  // namespace lettermorph
