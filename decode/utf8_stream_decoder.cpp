@@ -4,6 +4,7 @@
 #include <array>
 
 #include "case_model.h"
+#include "text/utf8.h"
 
 namespace lettermorph {
 namespace {
@@ -55,11 +56,6 @@ char32_t FirstCharacter(std::string_view bytes) {
   const auto lead = static_cast<unsigned char>(bytes[0]);
   const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
   return LastCharacter(bytes.substr(0, std::min(length, bytes.size())));
-}
-
-int CountCharacters(std::string_view bytes) {
-  return static_cast<int>(
-      std::count_if(bytes.begin(), bytes.end(), [](char c) { return !IsContinuation(c); }));
 }
 
 bool HasAsciiLetter(std::string_view bytes) {
@@ -255,6 +251,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   previousGenitive_ = possessiveHeld_ = false;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
+  lineLength_ += static_cast<int>(CountUtf8Characters(bytes));
   if (kind == Kind::Punctuation || kind == Kind::Verbatim) {
     // A box-drawing character takes three bytes: shorter punctuation needs no decoding.
     lineRules_ += bytes.size() >= 3 && IsTableRule(LastCharacter(bytes)) ? 1 : 0;
@@ -301,6 +298,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
     chunkNumber_ = true;
     previousAsks_ = DecodedWord::Asks::Nothing;
+    lineLength_ += static_cast<int>(CountUtf8Characters(token));
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
     return;
   }
@@ -312,6 +310,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     return foreign;
   }();
   const DecodedWord& cached = cache_.Decode(token, words_);
+  lineLength_ += cached.characters;
   const bool nameAllowed =
       (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
       !chunkHasWord_ && before_ != Neighbour::Foreign;
@@ -545,6 +544,8 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   chunkHasPart_ = false;
 }
 
+// What a token that is no space tells of its line; its length is counted by TakeWord and
+// TakeOther, as a word's is known once it has been decoded.
 void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   if (!lineHasText_) {
     lineStartsWithDash_ = IsDash(FirstCharacter(bytes));
@@ -556,7 +557,6 @@ void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   spaceRun_ = 0;
   lineHasText_ = true;
   blankLines_ = 0;
-  lineLength_ += CountCharacters(bytes);
   // Most tokens end on an ASCII character, which is its own code point.
   const bool ascii = !bytes.empty() && static_cast<unsigned char>(bytes.back()) < 0x80;
   lineEnd_ = ascii ? static_cast<unsigned char>(bytes.back()) : LastCharacter(bytes);
@@ -604,7 +604,7 @@ void Utf8StreamDecoder::EndChunk() {
   }
   if (EndsSentence(chunkEnd_)) {
     const bool shortened = chunkTail_ == "." && !lastWord_.empty();
-    const bool capitalLetter = shortened && lastWordCapital_ && CountCharacters(lastWord_) == 1;
+    const bool capitalLetter = shortened && lastWordCapital_ && CountUtf8Characters(lastWord_) == 1;
     // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
     // that abbreviations end on; at a sentence's start it may be "Т. е.".
     if (capitalLetter && (chunkInitials_ || !lastWordStarts_)) {

@@ -325,6 +325,7 @@ bool WordDecoder::InCapitals(std::string_view token) const {
 
 DecodedWord WordDecoder::Decode(std::string_view token) const {
   DecodedWord word;
+  word.characters = static_cast<std::uint16_t>(CountUtf8Characters(token));
   if (!token.empty() && std::all_of(token.begin(), token.end(), IsAsciiDigit)) {
     word.kind = DecodedWord::Kind::Number;
     return word;

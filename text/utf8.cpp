@@ -1,5 +1,7 @@
 #include "text/utf8.h"
 
+#include <algorithm>
+
 namespace lettermorph {
 namespace {
 
@@ -95,6 +97,12 @@ bool AppendUtf8(std::u16string_view text, std::string& out) {
     }
   }
   return exact;
+}
+
+std::size_t CountUtf8Characters(std::string_view bytes) {
+  return static_cast<std::size_t>(std::count_if(bytes.begin(), bytes.end(), [](char c) {
+    return !IsContinuation(static_cast<unsigned char>(c));
+  }));
 }
 
 }  // namespace lettermorph

@@ -43,6 +43,20 @@ INSTANTIATE_TEST_SUITE_P(Generations, DecodedWordCacheCases,
                                          Case{"room_for_all", 8, "ABCDEEDCBAACEBD"}),
                          RowName);
 
+// A token's length in characters, which its line counts, comes with its word from either
+// generation; look-alike text may hold Russian letters, two bytes each, among its Latin ones.
+TEST(DecodedWordCache, GivesEachTokensLengthInCharacters) {
+  const ReplacementTable table;
+  const WordList dictionary = {u"мост"};
+  const WordDecoder decoder(table, dictionary.For(table));
+  DecodedWordCache cache(1);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(cache.Decode("mocT", decoder).characters, 4) << round;
+    EXPECT_EQ(cache.Decode("mосT", decoder).characters, 4) << round;
+    EXPECT_EQ(cache.Decode(">I<ук", decoder).characters, 5) << round;
+  }
+}
+
 // The table under the cache starts with few slots and doubles them as words come: every word
 // stays findable through each doubling and none is found after Clear(), when the same slots
 // take new words.

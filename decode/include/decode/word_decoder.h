@@ -74,6 +74,10 @@ struct DecodedWord {
   // The spellings the look-alikes allow. None when they disagree with every one: each
   // letter of `letters` then has the case its look-alike shows.
   std::uint8_t spellings = 0;
+  // The token's length in characters, which the line it stands on counts: kept with the
+  // word so that a token met again need not be read again. Word tokens are at most a few
+  // hundred bytes long.
+  std::uint16_t characters = 0;
   std::string letters;  // UTF-8
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,5 +13,8 @@ std::u16string Utf16FromUtf8(std::string_view bytes);
 
 // Appends the UTF-8 form of `text` to `out`; false when an unpaired surrogate was replaced.
 bool AppendUtf8(std::u16string_view text, std::string& out);
+
+// The characters in `bytes`: every byte but those that continue a sequence, malformed or not.
+std::size_t CountUtf8Characters(std::string_view bytes);
 
 }  // namespace lettermorph
