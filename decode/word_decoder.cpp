@@ -14,6 +14,11 @@ namespace lettermorph {
 namespace {
 
 constexpr int kHalf = kSlotCount / 2;
+
+// The slot of a letter's small form: capitals take the first half of the slots.
+int SmallSlot(int slot) {
+  return slot < kHalf ? slot + kHalf : slot;
+}
 constexpr std::uint32_t kPutBackOdds = 64;
 // Letters of the longest abbreviation without a vowel ("ПСТРБ").
 constexpr std::size_t kLongestAbbreviation = 5;
@@ -174,7 +179,7 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   bool capitalVanishedInside = false;
   for (std::size_t i = 0; i < match.slots.size(); ++i) {
     const std::uint8_t written = VariantSlot(match.slots, i, match.variant);
-    const int small = written < kHalf ? written + kHalf : written;
+    const int small = SmallSlot(written);
     const std::size_t length = spelling.Folded(written).size();
     const std::string_view piece = token.substr(at, length);
     at += length;
@@ -432,8 +437,7 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
     // Only a form of the same length whose last letter is the twin's is worth aligning.
     const int last = SlotOf(twin.back());
     for (const WordIndex::Match& match : matches_) {
-      if (match.slots.size() != twin.size() ||
-          (match.slots.back() < kHalf ? match.slots.back() + kHalf : match.slots.back()) != last) {
+      if (match.slots.size() != twin.size() || SmallSlot(match.slots.back()) != last) {
         continue;
       }
       if (Align(match, token, index_->Spelling(), candidate) && candidate.small == twin &&
@@ -450,8 +454,7 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
       std::find(best.cases.begin() + 1, best.cases.end(), kCapitalCase) != best.cases.end()) {
     for (const WordIndex::Match& match : matches_) {
       if (match.slots.size() == best.small.size() + 1 &&
-          (match.slots.back() < kHalf ? match.slots.back() + kHalf : match.slots.back()) ==
-              SlotOf(u'а') &&
+          SmallSlot(match.slots.back()) == SlotOf(u'а') &&
           Align(match, token, index_->Spelling(), candidate) && candidate.fits &&
           candidate.small.back() == u'а' && candidate.cases.back() == kCapitalCase &&
           std::equal(best.small.begin(), best.small.end(), candidate.small.begin())) {
@@ -519,10 +522,9 @@ bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
   knownMatches_.clear();
   index_->FindRussian(knownFolded_, knownMatches_);
   for (const WordIndex::Match& match : knownMatches_) {
-    if (std::equal(match.slots.begin(), match.slots.end(), knownSlots_.begin(), knownSlots_.end(),
-                   [](std::uint8_t stored, std::uint8_t wanted) {
-                     return (stored < kHalf ? stored + kHalf : stored) == wanted;
-                   })) {
+    if (std::equal(
+            match.slots.begin(), match.slots.end(), knownSlots_.begin(), knownSlots_.end(),
+            [](std::uint8_t stored, std::uint8_t wanted) { return SmallSlot(stored) == wanted; })) {
       if (count) {
         *count = match.count;
       }
