@@ -1,8 +1,10 @@
 #include "decode/text_tokenizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <bitset>
 
+#include "byte_masks.h"
 #include "recode/slot_letters.h"
 
 namespace lettermorph {
@@ -137,10 +139,10 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
     twoBytes_[code - 0x80] = ClassBeyondAscii(code);
   }
   for (int i = 0; i < 128; ++i) {
-    if (ascii_[i] & kWord) {
-      inWord_[i] = kGoesOn | (i == '.' || i == ':' ? kMarks : 0) |
-                   (IsAsciiDigit(static_cast<char>(i)) ? 0 : kNotDigit);
-    }
+    const bool digit = IsAsciiDigit(static_cast<char>(i));
+    byteFlags_[i] = (ascii_[i] & (kWord | kDigit) ? kGoesOn : 0) |
+                    (i == '.' || i == ':' ? kMarks : 0) | (digit ? 0 : kNotDigit) |
+                    (ascii_[i] == kDigit ? kApart : 0);
   }
 }
 
@@ -287,6 +289,13 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
     // Most chunks end in the piece they start in: they are cut into runs as they are read,
     // and handed on unless they turn out to be an address.
     if (!cut && chunk_.empty() && long_ == Long::No) {
+      if (piece.size() - at >= 16) {
+        const std::size_t length = TakeShortChunk(piece.data() + at, piece.size() - at, receiver);
+        if (length != 0) {
+          at += length;
+          continue;
+        }
+      }
       bool marked = false;
       const std::size_t length = ScanRuns(piece.substr(at), false, marked);
       if (length != std::string_view::npos) {
@@ -294,8 +303,8 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
         if (marked && LooksVerbatim(chunk)) {
           receiver.Take(Kind::Verbatim, chunk);
         } else {
-          for (std::size_t i = 0; i < runs_.size(); ++i) {
-            TakeScanned(chunk, i, receiver);
+          for (const Run& run : runs_) {
+            TakeScanned(chunk, run, receiver);
           }
         }
         at += length;
@@ -392,22 +401,20 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
   runs_.clear();
   std::size_t start = 0;
   bool inRun = false;
-  // Whether the run so far has no digit standing apart, and whether it is all digits: what
-  // TakeRun needs to tell a plain word without reading the run again.
-  bool noDigit = true;
-  bool digits = true;
-  // Kept in a local until the end: a store through `marked` would have to be made for every
-  // byte, as the compiler cannot tell it from the text's bytes.
+  // The flags of the run's characters and of the runs before it, joined: what WordKind needs
+  // to tell a plain word without reading the run again, and whether the chunk is marked.
+  std::uint8_t seen = 0;
+  std::uint8_t before = 0;
   marked = false;
-  bool mark = false;
   std::size_t at = 0;
   while (at < text.size()) {
     const auto byte = static_cast<unsigned char>(text[at]);
     std::uint8_t type = 0;
+    std::uint8_t flags = kNotDigit;
     std::size_t length = 1;
     if (byte < 0x80) {
       type = ascii_[byte];
-      mark = mark || byte == '.' || byte == ':';
+      flags = byteFlags_[byte];
     } else {
       char32_t code = 0;
       length = CharacterAt(text.substr(at), code);
@@ -422,57 +429,176 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
     }
     const bool word = (type & (kWord | kDigit)) != 0;
     if (at > start && word != inRun) {
-      runs_.push_back({start, at, inRun, noDigit && !digits});
+      const std::string_view run = text.substr(start, at - start);
+      runs_.push_back({start, at, inRun ? WordKind(run, seen) : RunKind::Punctuation});
       start = at;
+      before |= seen;
+      seen = 0;
       if (runs_.size() == kMaxRuns) {
-        marked = mark;
+        marked = ((before | flags) & kMarks) != 0;
         return whole ? at : std::string_view::npos;
       }
     }
-    if (at == start) {
-      noDigit = digits = true;
-    }
-    noDigit = noDigit && type != kDigit;
-    digits = digits && IsAsciiDigit(static_cast<char>(byte));
+    seen |= flags;
     inRun = word;
     at += length;
-    // The rest of a run of ASCII word characters, the bulk of look-alike text, changes nothing
-    // above but whether the run is all digits and whether the chunk may be an address.
     if (word) {
-      std::uint8_t seen = 0;
-      while (at < text.size()) {
-        const std::uint8_t flags = inWord_[static_cast<unsigned char>(text[at])];
-        if (!(flags & kGoesOn)) {
-          break;
-        }
-        seen |= flags;
-        ++at;
-      }
-      mark = mark || (seen & kMarks);
-      digits = digits && !(seen & kNotDigit);
+      at = SkipWordCharacters(text, at, seen);
     }
   }
   if (at == text.size() && !whole) {
     return std::string_view::npos;
   }
   if (at > start) {
-    runs_.push_back({start, at, inRun, noDigit && !digits});
+    const std::string_view run = text.substr(start, at - start);
+    runs_.push_back({start, at, inRun ? WordKind(run, seen) : RunKind::Punctuation});
   }
-  marked = mark;
+  marked = ((before | seen) & kMarks) != 0;
   return at;
 }
 
-// Hands on the run of `text` that runs_[index] holds.
-void TextTokenizer::TakeScanned(std::string_view text, std::size_t index, Receiver& receiver) {
-  const Run& run = runs_[index];
+// The rest of a run of word characters from `at`, the bulk of look-alike text, read on in one
+// go: ASCII letters and digits and Cyrillic letters sixteen bytes at a time, other ASCII word
+// characters and those of two bytes (Greek, accented Latin) one by one. Their flags join
+// `seen`; anything else is left to ScanRuns.
+std::size_t TextTokenizer::SkipWordCharacters(std::string_view text, std::size_t at,
+                                              std::uint8_t& seen) const {
+  std::uint8_t flags = 0;
+  while (at < text.size()) {
+    if (text.size() - at >= 16) {
+      const ByteMasks masks = MasksOf16(text.data() + at);
+      const std::uint32_t letters = masks.letters | masks.Cyrillic();
+      const int count = std::countr_zero(~(letters | masks.digits));
+      const std::uint32_t within = (1u << count) - 1;
+      flags |= (letters & within) != 0 ? kNotDigit : 0;
+      for (unsigned bits = masks.digits & within; bits != 0; bits &= bits - 1) {
+        flags |= byteFlags_[static_cast<unsigned char>(text[at + std::countr_zero(bits)])];
+      }
+      at += static_cast<std::size_t>(count);
+      if (count == 16) {
+        continue;
+      }
+    }
+    const auto byte = static_cast<unsigned char>(text[at]);
+    if (byte < 0x80) {
+      if (!(byteFlags_[byte] & kGoesOn)) {
+        break;
+      }
+      flags |= byteFlags_[byte];
+      ++at;
+      continue;
+    }
+    if (byte < 0xC2 || byte > 0xDF || at + 1 == text.size()) {
+      break;
+    }
+    const auto next = static_cast<unsigned char>(text[at + 1]);
+    if (!IsContinuation(next) ||
+        !(twoBytes_[((byte & 0x1F) << 6 | (next & 0x3F)) - 0x80] & kWord)) {
+      break;
+    }
+    flags |= kNotDigit;
+    at += 2;
+  }
+  seen |= flags;
+  return at;
+}
+
+// A chunk that ends within 32 bytes, and holds no character beyond ASCII but Cyrillic letters,
+// is nearly every chunk of look-alike text: its runs are handed on straight from the masks of
+// its bytes. `available` bytes from `text` may be read, at least 16. Returns the chunk's
+// length, or 0 for a chunk that ScanRuns must read.
+std::size_t TextTokenizer::TakeShortChunk(const char* text, std::size_t available,
+                                          Receiver& receiver) {
+  ByteMasks masks = MasksOf16(text);
+  if (masks.spaces == 0 && available >= 32) {
+    masks = MasksOf32(text);
+  }
+  if (masks.spaces == 0) {
+    return 0;
+  }
+  const int end = std::countr_zero(masks.spaces);
+  const std::uint32_t chunk = (1u << end) - 1;
+  const std::uint32_t cyrillic = masks.Cyrillic();
+  if ((masks.beyond & ~cyrillic & chunk) != 0) {
+    return 0;
+  }
+  // The ASCII bytes other than letters and digits: punctuation, or characters of replacements
+  // that join words.
+  std::uint32_t words = (masks.letters | masks.digits | cyrillic) & chunk;
+  std::uint32_t joining = 0;
+  std::uint8_t marks = 0;
+  for (std::uint32_t others = chunk & ~words; others != 0; others &= others - 1) {
+    const int at = std::countr_zero(others);
+    const std::uint8_t flags = byteFlags_[static_cast<unsigned char>(text[at])];
+    joining |= flags & kGoesOn ? 1u << at : 0;
+    marks |= flags;
+  }
+  words |= joining;
+  const std::string_view whole(text, static_cast<std::size_t>(end));
+  if ((marks & kMarks) && LooksVerbatim(whole)) {
+    receiver.Take(Kind::Verbatim, whole);
+    return whole.size();
+  }
+  for (int from = 0; from < end;) {
+    const bool word = (words >> from & 1) != 0;
+    const std::uint32_t goesOn = (word ? words : ~words) >> from;
+    const int to = from + std::countr_zero(~goesOn | 1u << (end - from));
+    const std::string_view run = whole.substr(from, to - from);
+    if (!word) {
+      receiver.Take(Kind::Punctuation, run);
+    } else if (IsPlainRun(run, masks.digits >> from)) {
+      receiver.Take(Kind::Word, run);
+    } else {
+      TakeRun(run, receiver);
+    }
+    from = to;
+  }
+  return whole.size();
+}
+
+// Whether `run`, a run of word characters shorter than 32 bytes, is a plain word; `digits`
+// marks its ASCII digits.
+bool TextTokenizer::IsPlainRun(std::string_view run, std::uint32_t digits) const {
+  const std::uint32_t bits = (1u << run.size()) - 1;
+  std::uint8_t seen = (digits & bits) != bits ? kNotDigit : 0;
+  for (std::uint32_t each = digits & bits; each != 0; each &= each - 1) {
+    seen |= byteFlags_[static_cast<unsigned char>(run[std::countr_zero(each)])];
+  }
+  return WordKind(run, seen) == RunKind::PlainWord;
+}
+
+// Most runs are a word of look-alikes that starts and ends as a word may, with no digit
+// standing apart and no room for a number: such a run is one word, and its inner characters
+// need no second look, which matters for look-alikes beyond ASCII ("а" of Cyrillic). `seen`
+// holds the flags of its characters.
+TextTokenizer::RunKind TextTokenizer::WordKind(std::string_view run, std::uint8_t seen) const {
+  if ((seen & kApart) || !(seen & kNotDigit) || run.size() > kMaxWord) {
+    return RunKind::Word;
+  }
+  // Only ASCII may be punctuation at a word's ends: a character beyond ASCII in a word is a
+  // letter or one of a replacement's.
+  const auto front = static_cast<unsigned char>(run.front());
+  const auto back = static_cast<unsigned char>(run.back());
+  const std::uint8_t first = front < 0x80 ? ascii_[front] : std::uint8_t{kWord};
+  const std::uint8_t last = back < 0x80 ? ascii_[back] : std::uint8_t{kWord};
+  return (!(first & kPunctuation) || (first & kStarts)) &&
+                 (!(last & kPunctuation) || (last & kEnds))
+             ? RunKind::PlainWord
+             : RunKind::Word;
+}
+
+// Hands on the run of `text` that `run` holds.
+void TextTokenizer::TakeScanned(std::string_view text, const Run& run, Receiver& receiver) {
   const std::string_view bytes = text.substr(run.from, run.to - run.from);
-  if (!run.word) {
+  if (run.kind == RunKind::Punctuation) {
     receiver.Take(Kind::Punctuation, bytes);
   } else if (longWord_) {
     receiver.Take(Kind::Verbatim, bytes);
     longWord_ = false;
+  } else if (run.kind == RunKind::PlainWord) {
+    receiver.Take(Kind::Word, bytes);
   } else {
-    TakeRun(bytes, receiver, run.plain);
+    TakeRun(bytes, receiver);
   }
 }
 
@@ -481,16 +607,19 @@ void TextTokenizer::TakeScanned(std::string_view text, std::size_t index, Receiv
 void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last) {
   bool marked = false;
   std::size_t end = 0;
+  const auto endsInWord = [this] {
+    return !runs_.empty() && runs_.back().kind != RunKind::Punctuation;
+  };
   do {
     chunk.remove_prefix(end);
     // A chunk holds no space: the reading stops before its end only to hand on what it read.
     end = ScanRuns(chunk, true, marked);
-    const bool goesOn = end == chunk.size() && !last && !runs_.empty() && runs_.back().word;
+    const bool goesOn = end == chunk.size() && !last && endsInWord();
     for (std::size_t i = 0; i + (goesOn ? 1 : 0) < runs_.size(); ++i) {
-      TakeScanned(chunk, i, receiver);
+      TakeScanned(chunk, runs_[i], receiver);
     }
   } while (end < chunk.size());
-  if (last || runs_.empty() || !runs_.back().word) {
+  if (last || !endsInWord()) {
     chunk_.clear();
     return;
   }
@@ -504,32 +633,10 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
   chunk_ = std::move(rest);
 }
 
-// Most runs are a word of look-alikes that starts and ends as a word may, with no digit
-// standing apart and no room for a number: such a run is one word, and its inner characters
-// need no second look, which matters for look-alikes beyond ASCII ("а" of Cyrillic). `plain`
-// says that it has no digit standing apart and is not all digits.
-bool TextTokenizer::IsPlainWord(std::string_view run, bool plain) const {
-  if (!plain || run.size() > kMaxWord) {
-    return false;
-  }
-  // Only ASCII may be punctuation at a word's ends: a character beyond ASCII in a word is a
-  // letter or one of a replacement's.
-  const auto front = static_cast<unsigned char>(run.front());
-  const auto back = static_cast<unsigned char>(run.back());
-  const std::uint8_t first = front < 0x80 ? ascii_[front] : std::uint8_t{kWord};
-  const std::uint8_t last = back < 0x80 ? ascii_[back] : std::uint8_t{kWord};
-  return (!(first & kPunctuation) || (first & kStarts)) &&
-         (!(last & kPunctuation) || (last & kEnds));
-}
-
 // A run of word characters and digits: characters that cannot start (end) a look-alike are
 // punctuation at its start (end), digits no replacement uses stand apart as numbers, and
 // what is left is a word, or verbatim when it is too long for one.
-void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain) {
-  if (IsPlainWord(run, plain)) {
-    receiver.Take(Kind::Word, run);
-    return;
-  }
+void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
   if (std::all_of(run.begin(), run.end(), IsAsciiDigit)) {
     receiver.Take(Kind::Number, run);
     return;

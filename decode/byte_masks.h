@@ -1,0 +1,92 @@
+#pragma once
+
+#include <cstdint>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define LETTERMORPH_BYTE_MASKS_SSE2 1
+#endif
+
+namespace lettermorph {
+
+// What sixteen or thirty-two bytes of text are, one bit a byte (bit i for the byte at i): the
+// tokenizer reads most chunks of look-alike text, short words of letters and digits between
+// spaces, from these masks without looking at the bytes one by one.
+struct ByteMasks {
+  std::uint32_t letters;        // ASCII letters
+  std::uint32_t digits;         // ASCII digits
+  std::uint32_t spaces;         // ' ' and '\t' to '\r'
+  std::uint32_t beyond;         // bytes beyond ASCII
+  std::uint32_t leads;          // the first bytes of characters from U+0400 to U+04FF
+  std::uint32_t continuations;  // 0x80 to 0xBF
+
+  // Both bytes of each character from U+0400 to U+04FF, all of them Cyrillic letters; a lead
+  // byte whose continuation lies past the masks is left out.
+  std::uint32_t Cyrillic() const {
+    const std::uint32_t pairs = leads & continuations >> 1;
+    return pairs | pairs << 1;
+  }
+};
+
+#ifdef LETTERMORPH_BYTE_MASKS_SSE2
+namespace byte_masks {
+
+inline std::uint32_t Bits(__m128i bytes) {
+  return static_cast<std::uint32_t>(_mm_movemask_epi8(bytes));
+}
+
+inline __m128i Same(__m128i bytes, int byte) {
+  return _mm_cmpeq_epi8(bytes, _mm_set1_epi8(static_cast<char>(byte)));
+}
+
+// The bytes from `low` to `low + count - 1`: moved so that `low` becomes the lowest signed byte,
+// exactly those fall below `count` of it, which the signed comparison tells.
+inline __m128i InRange(__m128i bytes, int low, int count) {
+  const __m128i moved = _mm_add_epi8(bytes, _mm_set1_epi8(static_cast<char>(-128 - low)));
+  return _mm_cmplt_epi8(moved, _mm_set1_epi8(static_cast<char>(-128 + count)));
+}
+
+}  // namespace byte_masks
+
+// Reads 16 bytes from `text`.
+inline ByteMasks MasksOf16(const char* text) {
+  using namespace byte_masks;
+  const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text));
+  // Setting the bit that tells capitals from small letters folds the one range onto the other.
+  const __m128i letters = InRange(_mm_or_si128(bytes, _mm_set1_epi8(0x20)), 'a', 26);
+  const __m128i spaces = _mm_or_si128(Same(bytes, ' '), InRange(bytes, '\t', 5));
+  const __m128i leads = Same(_mm_and_si128(bytes, _mm_set1_epi8(static_cast<char>(0xFC))), 0xD0);
+  // Continuation bytes are the signed bytes below -64.
+  const __m128i continuations = _mm_cmplt_epi8(bytes, _mm_set1_epi8(-64));
+  return {Bits(letters),      Bits(InRange(bytes, '0', 10)), Bits(spaces), Bits(bytes), Bits(leads),
+          Bits(continuations)};
+}
+#else
+// Reads 16 bytes from `text`, one at a time where no vector instructions are at hand.
+inline ByteMasks MasksOf16(const char* text) {
+  ByteMasks masks{};
+  for (int i = 0; i < 16; ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    const auto folded = static_cast<unsigned char>(byte | 0x20);
+    const std::uint32_t bit = 1u << i;
+    masks.letters |= folded >= 'a' && folded <= 'z' ? bit : 0;
+    masks.digits |= byte >= '0' && byte <= '9' ? bit : 0;
+    masks.spaces |= byte == ' ' || (byte >= '\t' && byte <= '\r') ? bit : 0;
+    masks.beyond |= byte >= 0x80 ? bit : 0;
+    masks.leads |= (byte & 0xFC) == 0xD0 ? bit : 0;
+    masks.continuations |= (byte & 0xC0) == 0x80 ? bit : 0;
+  }
+  return masks;
+}
+#endif
+
+// Reads 32 bytes from `text`.
+inline ByteMasks MasksOf32(const char* text) {
+  const ByteMasks low = MasksOf16(text);
+  const ByteMasks high = MasksOf16(text + 16);
+  return {low.letters | high.letters << 16, low.digits | high.digits << 16,
+          low.spaces | high.spaces << 16,   low.beyond | high.beyond << 16,
+          low.leads | high.leads << 16,     low.continuations | high.continuations << 16};
+}
+
+}  // namespace lettermorph
