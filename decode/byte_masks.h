@@ -9,21 +9,21 @@
 
 namespace lettermorph {
 
-// What sixteen or thirty-two bytes of text are, one bit a byte (bit i for the byte at i): the
-// tokenizer reads most chunks of look-alike text, short words of letters and digits between
-// spaces, from these masks without looking at the bytes one by one.
+// What sixteen or sixty-four bytes of text are, one bit a byte (bit i for the byte at i): the
+// tokenizer reads most of look-alike text, short words of letters and digits between spaces,
+// from these masks without looking at the bytes one by one.
 struct ByteMasks {
-  std::uint32_t letters;        // ASCII letters
-  std::uint32_t digits;         // ASCII digits
-  std::uint32_t spaces;         // ' ' and '\t' to '\r'
-  std::uint32_t beyond;         // bytes beyond ASCII
-  std::uint32_t leads;          // the first bytes of characters from U+0400 to U+04FF
-  std::uint32_t continuations;  // 0x80 to 0xBF
+  std::uint64_t letters;        // ASCII letters
+  std::uint64_t digits;         // ASCII digits
+  std::uint64_t spaces;         // ' ' and '\t' to '\r'
+  std::uint64_t beyond;         // bytes beyond ASCII
+  std::uint64_t leads;          // the first bytes of characters from U+0400 to U+04FF
+  std::uint64_t continuations;  // 0x80 to 0xBF
 
   // Both bytes of each character from U+0400 to U+04FF, all of them Cyrillic letters; a lead
   // byte whose continuation lies past the masks is left out.
-  std::uint32_t Cyrillic() const {
-    const std::uint32_t pairs = leads & continuations >> 1;
+  std::uint64_t Cyrillic() const {
+    const std::uint64_t pairs = leads & continuations >> 1;
     return pairs | pairs << 1;
   }
 };
@@ -31,8 +31,8 @@ struct ByteMasks {
 #ifdef LETTERMORPH_BYTE_MASKS_SSE2
 namespace byte_masks {
 
-inline std::uint32_t Bits(__m128i bytes) {
-  return static_cast<std::uint32_t>(_mm_movemask_epi8(bytes));
+inline std::uint64_t Bits(__m128i bytes) {
+  return static_cast<unsigned>(_mm_movemask_epi8(bytes));
 }
 
 inline __m128i Same(__m128i bytes, int byte) {
@@ -68,7 +68,7 @@ inline ByteMasks MasksOf16(const char* text) {
   for (int i = 0; i < 16; ++i) {
     const auto byte = static_cast<unsigned char>(text[i]);
     const auto folded = static_cast<unsigned char>(byte | 0x20);
-    const std::uint32_t bit = 1u << i;
+    const std::uint64_t bit = std::uint64_t{1} << i;
     masks.letters |= folded >= 'a' && folded <= 'z' ? bit : 0;
     masks.digits |= byte >= '0' && byte <= '9' ? bit : 0;
     masks.spaces |= byte == ' ' || (byte >= '\t' && byte <= '\r') ? bit : 0;
@@ -80,13 +80,20 @@ inline ByteMasks MasksOf16(const char* text) {
 }
 #endif
 
-// Reads 32 bytes from `text`.
-inline ByteMasks MasksOf32(const char* text) {
-  const ByteMasks low = MasksOf16(text);
-  const ByteMasks high = MasksOf16(text + 16);
-  return {low.letters | high.letters << 16, low.digits | high.digits << 16,
-          low.spaces | high.spaces << 16,   low.beyond | high.beyond << 16,
-          low.leads | high.leads << 16,     low.continuations | high.continuations << 16};
+// Reads 64 bytes from `text`.
+inline ByteMasks MasksOf64(const char* text) {
+  ByteMasks masks = MasksOf16(text);
+  for (int part = 1; part < 4; ++part) {
+    const ByteMasks more = MasksOf16(text + 16 * part);
+    const int shift = 16 * part;
+    masks.letters |= more.letters << shift;
+    masks.digits |= more.digits << shift;
+    masks.spaces |= more.spaces << shift;
+    masks.beyond |= more.beyond << shift;
+    masks.leads |= more.leads << shift;
+    masks.continuations |= more.continuations << shift;
+  }
+  return masks;
 }
 
 }  // namespace lettermorph

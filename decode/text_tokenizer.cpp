@@ -289,10 +289,10 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
     // Most chunks end in the piece they start in: they are cut into runs as they are read,
     // and handed on unless they turn out to be an address.
     if (!cut && chunk_.empty() && long_ == Long::No) {
-      if (piece.size() - at >= 16) {
-        const std::size_t length = TakeShortChunk(piece.data() + at, piece.size() - at, receiver);
-        if (length != 0) {
-          at += length;
+      if (piece.size() - at >= 64) {
+        bool stuck = false;
+        at += TakeShortChunks(piece.data() + at, receiver, stuck);
+        if (!stuck) {
           continue;
         }
       }
@@ -503,65 +503,78 @@ std::size_t TextTokenizer::SkipWordCharacters(std::string_view text, std::size_t
   return at;
 }
 
-// A chunk that ends within 32 bytes, and holds no character beyond ASCII but Cyrillic letters,
-// is nearly every chunk of look-alike text: its runs are handed on straight from the masks of
-// its bytes. `available` bytes from `text` may be read, at least 16. Returns the chunk's
-// length, or 0 for a chunk that ScanRuns must read.
-std::size_t TextTokenizer::TakeShortChunk(const char* text, std::size_t available,
-                                          Receiver& receiver) {
-  ByteMasks masks = MasksOf16(text);
-  if (masks.spaces == 0 && available >= 32) {
-    masks = MasksOf32(text);
+// Chunks that end within 64 bytes, and hold no character beyond ASCII but Cyrillic letters,
+// are nearly all of look-alike text: they, and the spaces between them, are handed on straight
+// from the masks of the 64 bytes from `text`. Returns the length handed on. It stops at spaces
+// that may go on past those bytes, or at a chunk that ScanRuns must read, which `stuck` tells.
+std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver, bool& stuck) {
+  const ByteMasks masks = MasksOf64(text);
+  const std::uint64_t cyrillic = masks.Cyrillic();
+  // Characters of one byte, and Cyrillic letters, which are all word characters.
+  const std::uint64_t simple = ~masks.beyond | cyrillic;
+  const std::uint64_t words = masks.letters | masks.digits | cyrillic;
+  int from = 0;
+  for (;;) {
+    const std::uint64_t spaces = masks.spaces >> from;
+    const int end = from + std::countr_zero(spaces);
+    const std::uint64_t chunk = (std::uint64_t{1} << end) - (std::uint64_t{1} << from);
+    if (spaces == 0 || (chunk & ~simple) != 0) {
+      stuck = true;
+      return static_cast<std::size_t>(from);
+    }
+    TakeShortChunk(std::string_view(text + from, static_cast<std::size_t>(end - from)),
+                   (words & chunk) >> from, masks.digits >> from, receiver);
+    // Spaces before a character beyond ASCII may go on with one such as U+00A0.
+    const int next = end + std::countr_zero(~(masks.spaces >> end));
+    if (next == 64 || (simple >> next & 1) == 0) {
+      return static_cast<std::size_t>(end);
+    }
+    receiver.Take(Kind::Space, std::string_view(text + end, static_cast<std::size_t>(next - end)));
+    from = next;
   }
-  if (masks.spaces == 0) {
-    return 0;
-  }
-  const int end = std::countr_zero(masks.spaces);
-  const std::uint32_t chunk = (1u << end) - 1;
-  const std::uint32_t cyrillic = masks.Cyrillic();
-  if ((masks.beyond & ~cyrillic & chunk) != 0) {
-    return 0;
-  }
-  // The ASCII bytes other than letters and digits: punctuation, or characters of replacements
-  // that join words.
-  std::uint32_t words = (masks.letters | masks.digits | cyrillic) & chunk;
-  std::uint32_t joining = 0;
+}
+
+// Hands on a chunk of ASCII characters and Cyrillic letters whose letters and digits are at
+// `words`, and digits at `digits`.
+void TextTokenizer::TakeShortChunk(std::string_view chunk, std::uint64_t words,
+                                   std::uint64_t digits, Receiver& receiver) {
+  const std::uint64_t all = (std::uint64_t{1} << chunk.size()) - 1;
+  // The bytes other than letters and digits: punctuation, or characters of replacements that
+  // join words.
   std::uint8_t marks = 0;
-  for (std::uint32_t others = chunk & ~words; others != 0; others &= others - 1) {
+  for (std::uint64_t others = all & ~words; others != 0; others &= others - 1) {
     const int at = std::countr_zero(others);
-    const std::uint8_t flags = byteFlags_[static_cast<unsigned char>(text[at])];
-    joining |= flags & kGoesOn ? 1u << at : 0;
+    const std::uint8_t flags = byteFlags_[static_cast<unsigned char>(chunk[at])];
+    words |= flags & kGoesOn ? std::uint64_t{1} << at : 0;
     marks |= flags;
   }
-  words |= joining;
-  const std::string_view whole(text, static_cast<std::size_t>(end));
-  if ((marks & kMarks) && LooksVerbatim(whole)) {
-    receiver.Take(Kind::Verbatim, whole);
-    return whole.size();
+  if ((marks & kMarks) && LooksVerbatim(chunk)) {
+    receiver.Take(Kind::Verbatim, chunk);
+    return;
   }
+  const int end = static_cast<int>(chunk.size());
   for (int from = 0; from < end;) {
     const bool word = (words >> from & 1) != 0;
-    const std::uint32_t goesOn = (word ? words : ~words) >> from;
-    const int to = from + std::countr_zero(~goesOn | 1u << (end - from));
-    const std::string_view run = whole.substr(from, to - from);
+    const std::uint64_t goesOn = (word ? words : ~words) >> from;
+    const int to = from + std::countr_zero(~goesOn | std::uint64_t{1} << (end - from));
+    const std::string_view run = chunk.substr(from, to - from);
     if (!word) {
       receiver.Take(Kind::Punctuation, run);
-    } else if (IsPlainRun(run, masks.digits >> from)) {
+    } else if (IsPlainRun(run, digits >> from)) {
       receiver.Take(Kind::Word, run);
     } else {
       TakeRun(run, receiver);
     }
     from = to;
   }
-  return whole.size();
 }
 
-// Whether `run`, a run of word characters shorter than 32 bytes, is a plain word; `digits`
+// Whether `run`, a run of word characters shorter than 64 bytes, is a plain word; `digits`
 // marks its ASCII digits.
-bool TextTokenizer::IsPlainRun(std::string_view run, std::uint32_t digits) const {
-  const std::uint32_t bits = (1u << run.size()) - 1;
-  std::uint8_t seen = (digits & bits) != bits ? kNotDigit : 0;
-  for (std::uint32_t each = digits & bits; each != 0; each &= each - 1) {
+bool TextTokenizer::IsPlainRun(std::string_view run, std::uint64_t digits) const {
+  const std::uint64_t all = (std::uint64_t{1} << run.size()) - 1;
+  std::uint8_t seen = (digits & all) != all ? kNotDigit : 0;
+  for (std::uint64_t each = digits & all; each != 0; each &= each - 1) {
     seen |= byteFlags_[static_cast<unsigned char>(run[std::countr_zero(each)])];
   }
   return WordKind(run, seen) == RunKind::PlainWord;

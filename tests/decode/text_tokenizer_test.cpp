@@ -50,9 +50,9 @@ TEST_P(TextTokenizerCases, CutsTheTextIntoTokens) {
 }
 
 // A text read to its end and the same text with more after it are cut alike, whether its last
-// chunk is read from a few bytes or from the 32 after its start.
+// chunk is read from a few bytes or from the 64 after its start.
 TEST_P(TextTokenizerCases, CutsTheTextAlikeWithSpacesAfterIt) {
-  const std::string spaces(32, ' ');
+  const std::string spaces(64, ' ');
   TextTokenizer tokenizer(GetParam().replacements);
   Rendering rendering;
   tokenizer.Feed(GetParam().input + spaces, rendering);
