@@ -512,18 +512,50 @@ std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver,
   const std::uint64_t cyrillic = masks.Cyrillic();
   // Characters of one byte, and Cyrillic letters, which are all word characters.
   const std::uint64_t simple = ~masks.beyond | cyrillic;
-  const std::uint64_t words = masks.letters | masks.digits | cyrillic;
+  const std::uint64_t letters = masks.letters | cyrillic;
   int from = 0;
   for (;;) {
     const std::uint64_t spaces = masks.spaces >> from;
     const int end = from + std::countr_zero(spaces);
-    const std::uint64_t chunk = (std::uint64_t{1} << end) - (std::uint64_t{1} << from);
-    if (spaces == 0 || (chunk & ~simple) != 0) {
+    const std::uint64_t inChunk = (std::uint64_t{1} << end) - (std::uint64_t{1} << from);
+    if (spaces == 0 || (inChunk & ~simple) != 0) {
       stuck = true;
       return static_cast<std::size_t>(from);
     }
-    TakeShortChunk(std::string_view(text + from, static_cast<std::size_t>(end - from)),
-                   (words & chunk) >> from, masks.digits >> from, receiver);
+    const std::string_view chunk(text + from, static_cast<std::size_t>(end - from));
+    // The bytes other than letters and digits are punctuation, or characters of replacements
+    // that join words.
+    std::uint64_t joining = 0;
+    std::uint8_t marks = 0;
+    for (std::uint64_t others = inChunk & ~(letters | masks.digits); others != 0;
+         others &= others - 1) {
+      const int at = std::countr_zero(others);
+      const std::uint8_t flags = byteFlags_[static_cast<unsigned char>(text[at])];
+      joining |= flags & kGoesOn ? std::uint64_t{1} << at : 0;
+      marks |= flags;
+    }
+    if ((marks & kMarks) && LooksVerbatim(chunk)) {
+      receiver.Take(Kind::Verbatim, chunk);
+    } else {
+      const std::uint64_t words = letters | masks.digits | joining;
+      // Runs of letters without digits, most words, are plain words whatever joins them.
+      const std::uint64_t notPlain = masks.digits | joining;
+      for (int at = from; at < end;) {
+        const bool word = (words >> at & 1) != 0;
+        const std::uint64_t goesOn = (word ? words : ~words) >> at;
+        const int length = std::countr_zero(~goesOn | std::uint64_t{1} << (end - at));
+        const std::string_view run(text + at, static_cast<std::size_t>(length));
+        if (!word) {
+          receiver.Take(Kind::Punctuation, run);
+        } else if ((notPlain >> at & ((std::uint64_t{1} << length) - 1)) == 0 ||
+                   IsPlainRun(run, masks.digits >> at)) {
+          receiver.Take(Kind::Word, run);
+        } else {
+          TakeRun(run, receiver);
+        }
+        at += length;
+      }
+    }
     // Spaces before a character beyond ASCII may go on with one such as U+00A0.
     const int next = end + std::countr_zero(~(masks.spaces >> end));
     if (next == 64 || (simple >> next & 1) == 0) {
@@ -531,41 +563,6 @@ std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver,
     }
     receiver.Take(Kind::Space, std::string_view(text + end, static_cast<std::size_t>(next - end)));
     from = next;
-  }
-}
-
-// Hands on a chunk of ASCII characters and Cyrillic letters whose letters and digits are at
-// `words`, and digits at `digits`.
-void TextTokenizer::TakeShortChunk(std::string_view chunk, std::uint64_t words,
-                                   std::uint64_t digits, Receiver& receiver) {
-  const std::uint64_t all = (std::uint64_t{1} << chunk.size()) - 1;
-  // The bytes other than letters and digits: punctuation, or characters of replacements that
-  // join words.
-  std::uint8_t marks = 0;
-  for (std::uint64_t others = all & ~words; others != 0; others &= others - 1) {
-    const int at = std::countr_zero(others);
-    const std::uint8_t flags = byteFlags_[static_cast<unsigned char>(chunk[at])];
-    words |= flags & kGoesOn ? std::uint64_t{1} << at : 0;
-    marks |= flags;
-  }
-  if ((marks & kMarks) && LooksVerbatim(chunk)) {
-    receiver.Take(Kind::Verbatim, chunk);
-    return;
-  }
-  const int end = static_cast<int>(chunk.size());
-  for (int from = 0; from < end;) {
-    const bool word = (words >> from & 1) != 0;
-    const std::uint64_t goesOn = (word ? words : ~words) >> from;
-    const int to = from + std::countr_zero(~goesOn | std::uint64_t{1} << (end - from));
-    const std::string_view run = chunk.substr(from, to - from);
-    if (!word) {
-      receiver.Take(Kind::Punctuation, run);
-    } else if (IsPlainRun(run, digits >> from)) {
-      receiver.Take(Kind::Word, run);
-    } else {
-      TakeRun(run, receiver);
-    }
-    from = to;
   }
 }
 

@@ -78,8 +78,6 @@ class TextTokenizer {
     RunKind kind;
   };
   std::size_t TakeShortChunks(const char* text, Receiver& receiver, bool& stuck);
-  void TakeShortChunk(std::string_view chunk, std::uint64_t words, std::uint64_t digits,
-                      Receiver& receiver);
   bool IsPlainRun(std::string_view run, std::uint64_t digits) const;
   std::size_t ScanRuns(std::string_view text, bool whole, bool& marked);
   std::size_t SkipWordCharacters(std::string_view text, std::size_t at, std::uint8_t& seen) const;
