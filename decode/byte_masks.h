@@ -62,21 +62,55 @@ inline ByteMasks MasksOf16(const char* text) {
           Bits(continuations)};
 }
 #else
-// Reads 16 bytes from `text`, one at a time where no vector instructions are at hand.
-inline ByteMasks MasksOf16(const char* text) {
-  ByteMasks masks{};
-  for (int i = 0; i < 16; ++i) {
-    const auto byte = static_cast<unsigned char>(text[i]);
-    const auto folded = static_cast<unsigned char>(byte | 0x20);
-    const std::uint64_t bit = std::uint64_t{1} << i;
-    masks.letters |= folded >= 'a' && folded <= 'z' ? bit : 0;
-    masks.digits |= byte >= '0' && byte <= '9' ? bit : 0;
-    masks.spaces |= byte == ' ' || (byte >= '\t' && byte <= '\r') ? bit : 0;
-    masks.beyond |= byte >= 0x80 ? bit : 0;
-    masks.leads |= (byte & 0xFC) == 0xD0 ? bit : 0;
-    masks.continuations |= (byte & 0xC0) == 0x80 ? bit : 0;
+namespace byte_masks {
+
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+constexpr std::uint64_t kHigh = 0x8080808080808080;
+
+// The lanes of eight 7-bit values that are at least `low`, as their high bits: no sum
+// carries into the next lane.
+constexpr std::uint64_t AtLeast(std::uint64_t values, int low) {
+  return (values + kOnes * static_cast<std::uint64_t>(0x80 - low)) & kHigh;
+}
+
+// The lanes whose 7-bit value is in [low, high].
+constexpr std::uint64_t InRange(std::uint64_t values, int low, int high) {
+  return AtLeast(values, low) & ~AtLeast(values, high + 1);
+}
+
+// The high bits of eight lanes as eight bits: each lane's bit lands in the top byte at its own
+// place, and no two products overlap.
+constexpr std::uint64_t Gather(std::uint64_t lanes) {
+  return ((lanes >> 7) * 0x0102040810204080) >> 56;
+}
+
+// Eight bytes at a time in a 64-bit word, where no vector instructions are at hand.
+inline ByteMasks MasksOf8(const char* text) {
+  std::uint64_t bytes = 0;
+  for (int i = 0; i < 8; ++i) {
+    bytes |= std::uint64_t{static_cast<unsigned char>(text[i])} << 8 * i;
   }
-  return masks;
+  const std::uint64_t beyond = bytes & kHigh;
+  const std::uint64_t values = bytes & ~kHigh;
+  const std::uint64_t ascii = ~beyond & kHigh;
+  const std::uint64_t letters = InRange(values | kOnes * 0x20, 'a', 'z') & ascii;
+  const std::uint64_t spaces = (InRange(values, ' ', ' ') | InRange(values, '\t', '\r')) & ascii;
+  return {Gather(letters),
+          Gather(InRange(values, '0', '9') & ascii),
+          Gather(spaces),
+          Gather(beyond),
+          Gather(InRange(values, 0x50, 0x53) & beyond),
+          Gather(~AtLeast(values, 0x40) & beyond)};
+}
+
+}  // namespace byte_masks
+
+inline ByteMasks MasksOf16(const char* text) {
+  const ByteMasks low = byte_masks::MasksOf8(text);
+  const ByteMasks high = byte_masks::MasksOf8(text + 8);
+  return {low.letters | high.letters << 8, low.digits | high.digits << 8,
+          low.spaces | high.spaces << 8,   low.beyond | high.beyond << 8,
+          low.leads | high.leads << 8,     low.continuations | high.continuations << 8};
 }
 #endif
 

@@ -139,10 +139,10 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
     twoBytes_[code - 0x80] = ClassBeyondAscii(code);
   }
   for (int i = 0; i < 128; ++i) {
-    const bool digit = IsAsciiDigit(static_cast<char>(i));
-    byteFlags_[i] = (ascii_[i] & (kWord | kDigit) ? kGoesOn : 0) |
-                    (i == '.' || i == ':' ? kMarks : 0) | (digit ? 0 : kNotDigit) |
-                    (ascii_[i] == kDigit ? kApart : 0);
+    if (ascii_[i] & kWord) {
+      inWord_[i] = kGoesOn | (i == '.' || i == ':' ? kMarks : 0) |
+                   (IsAsciiDigit(static_cast<char>(i)) ? 0 : kNotDigit);
+    }
   }
 }
 
@@ -303,8 +303,8 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
         if (marked && LooksVerbatim(chunk)) {
           receiver.Take(Kind::Verbatim, chunk);
         } else {
-          for (const Run& run : runs_) {
-            TakeScanned(chunk, run, receiver);
+          for (std::size_t i = 0; i < runs_.size(); ++i) {
+            TakeScanned(chunk, i, receiver);
           }
         }
         at += length;
@@ -401,20 +401,22 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
   runs_.clear();
   std::size_t start = 0;
   bool inRun = false;
-  // The flags of the run's characters and of the runs before it, joined: what WordKind needs
-  // to tell a plain word without reading the run again, and whether the chunk is marked.
-  std::uint8_t seen = 0;
-  std::uint8_t before = 0;
+  // Whether the run so far has no digit standing apart, and whether it is all digits: what
+  // TakeRun needs to tell a plain word without reading the run again.
+  bool noDigit = true;
+  bool digits = true;
+  // Kept in a local until the end: a store through `marked` would have to be made for every
+  // byte, as the compiler cannot tell it from the text's bytes.
   marked = false;
+  bool mark = false;
   std::size_t at = 0;
   while (at < text.size()) {
     const auto byte = static_cast<unsigned char>(text[at]);
     std::uint8_t type = 0;
-    std::uint8_t flags = kNotDigit;
     std::size_t length = 1;
     if (byte < 0x80) {
       type = ascii_[byte];
-      flags = byteFlags_[byte];
+      mark = mark || byte == '.' || byte == ':';
     } else {
       char32_t code = 0;
       length = CharacterAt(text.substr(at), code);
@@ -429,77 +431,43 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
     }
     const bool word = (type & (kWord | kDigit)) != 0;
     if (at > start && word != inRun) {
-      const std::string_view run = text.substr(start, at - start);
-      runs_.push_back({start, at, inRun ? WordKind(run, seen) : RunKind::Punctuation});
+      runs_.push_back({start, at, inRun, noDigit && !digits});
       start = at;
-      before |= seen;
-      seen = 0;
       if (runs_.size() == kMaxRuns) {
-        marked = ((before | flags) & kMarks) != 0;
+        marked = mark;
         return whole ? at : std::string_view::npos;
       }
     }
-    seen |= flags;
+    if (at == start) {
+      noDigit = digits = true;
+    }
+    noDigit = noDigit && type != kDigit;
+    digits = digits && IsAsciiDigit(static_cast<char>(byte));
     inRun = word;
     at += length;
+    // The rest of a run of ASCII word characters, the bulk of look-alike text, changes nothing
+    // above but whether the run is all digits and whether the chunk may be an address.
     if (word) {
-      at = SkipWordCharacters(text, at, seen);
+      std::uint8_t seen = 0;
+      while (at < text.size()) {
+        const std::uint8_t flags = inWord_[static_cast<unsigned char>(text[at])];
+        if (!(flags & kGoesOn)) {
+          break;
+        }
+        seen |= flags;
+        ++at;
+      }
+      mark = mark || (seen & kMarks);
+      digits = digits && !(seen & kNotDigit);
     }
   }
   if (at == text.size() && !whole) {
     return std::string_view::npos;
   }
   if (at > start) {
-    const std::string_view run = text.substr(start, at - start);
-    runs_.push_back({start, at, inRun ? WordKind(run, seen) : RunKind::Punctuation});
+    runs_.push_back({start, at, inRun, noDigit && !digits});
   }
-  marked = ((before | seen) & kMarks) != 0;
-  return at;
-}
-
-// The rest of a run of word characters from `at`, the bulk of look-alike text, read on in one
-// go: ASCII letters and digits and Cyrillic letters sixteen bytes at a time, other ASCII word
-// characters and those of two bytes (Greek, accented Latin) one by one. Their flags join
-// `seen`; anything else is left to ScanRuns.
-std::size_t TextTokenizer::SkipWordCharacters(std::string_view text, std::size_t at,
-                                              std::uint8_t& seen) const {
-  std::uint8_t flags = 0;
-  while (at < text.size()) {
-    if (text.size() - at >= 16) {
-      const ByteMasks masks = MasksOf16(text.data() + at);
-      const std::uint32_t letters = masks.letters | masks.Cyrillic();
-      const int count = std::countr_zero(~(letters | masks.digits));
-      const std::uint32_t within = (1u << count) - 1;
-      flags |= (letters & within) != 0 ? kNotDigit : 0;
-      for (unsigned bits = masks.digits & within; bits != 0; bits &= bits - 1) {
-        flags |= byteFlags_[static_cast<unsigned char>(text[at + std::countr_zero(bits)])];
-      }
-      at += static_cast<std::size_t>(count);
-      if (count == 16) {
-        continue;
-      }
-    }
-    const auto byte = static_cast<unsigned char>(text[at]);
-    if (byte < 0x80) {
-      if (!(byteFlags_[byte] & kGoesOn)) {
-        break;
-      }
-      flags |= byteFlags_[byte];
-      ++at;
-      continue;
-    }
-    if (byte < 0xC2 || byte > 0xDF || at + 1 == text.size()) {
-      break;
-    }
-    const auto next = static_cast<unsigned char>(text[at + 1]);
-    if (!IsContinuation(next) ||
-        !(twoBytes_[((byte & 0x1F) << 6 | (next & 0x3F)) - 0x80] & kWord)) {
-      break;
-    }
-    flags |= kNotDigit;
-    at += 2;
-  }
-  seen |= flags;
+  marked = mark;
   return at;
 }
 
@@ -516,9 +484,14 @@ std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver,
   int from = 0;
   for (;;) {
     const std::uint64_t spaces = masks.spaces >> from;
+    // A chunk that goes on past the 64 bytes is read from the next 64, unless it started them.
+    if (spaces == 0) {
+      stuck = from == 0;
+      return static_cast<std::size_t>(from);
+    }
     const int end = from + std::countr_zero(spaces);
     const std::uint64_t inChunk = (std::uint64_t{1} << end) - (std::uint64_t{1} << from);
-    if (spaces == 0 || (inChunk & ~simple) != 0) {
+    if ((inChunk & ~simple) != 0) {
       stuck = true;
       return static_cast<std::size_t>(from);
     }
@@ -526,19 +499,19 @@ std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver,
     // The bytes other than letters and digits are punctuation, or characters of replacements
     // that join words.
     std::uint64_t joining = 0;
-    std::uint8_t marks = 0;
+    bool marked = false;
     for (std::uint64_t others = inChunk & ~(letters | masks.digits); others != 0;
          others &= others - 1) {
       const int at = std::countr_zero(others);
-      const std::uint8_t flags = byteFlags_[static_cast<unsigned char>(text[at])];
-      joining |= flags & kGoesOn ? std::uint64_t{1} << at : 0;
-      marks |= flags;
+      const auto byte = static_cast<unsigned char>(text[at]);
+      joining |= ascii_[byte] & kWord ? std::uint64_t{1} << at : 0;
+      marked = marked || byte == '.' || byte == ':';
     }
-    if ((marks & kMarks) && LooksVerbatim(chunk)) {
+    if (marked && LooksVerbatim(chunk)) {
       receiver.Take(Kind::Verbatim, chunk);
     } else {
       const std::uint64_t words = letters | masks.digits | joining;
-      // Runs of letters without digits, most words, are plain words whatever joins them.
+      // A run of letters alone, as most words are, is a plain word.
       const std::uint64_t notPlain = masks.digits | joining;
       for (int at = from; at < end;) {
         const bool word = (words >> at & 1) != 0;
@@ -547,11 +520,17 @@ std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver,
         const std::string_view run(text + at, static_cast<std::size_t>(length));
         if (!word) {
           receiver.Take(Kind::Punctuation, run);
-        } else if ((notPlain >> at & ((std::uint64_t{1} << length) - 1)) == 0 ||
-                   IsPlainRun(run, masks.digits >> at)) {
+        } else if ((notPlain >> at & ((std::uint64_t{1} << length) - 1)) == 0) {
           receiver.Take(Kind::Word, run);
         } else {
-          TakeRun(run, receiver);
+          // Most runs with digits or characters of replacements are plain words still, told
+          // here without the cost of a call to TakeRun.
+          const bool plain = DigitsLeavePlain(run, masks.digits >> at);
+          if (IsPlainWord(run, plain)) {
+            receiver.Take(Kind::Word, run);
+          } else {
+            TakeRun(run, receiver, plain);
+          }
         }
         at += length;
       }
@@ -566,49 +545,30 @@ std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver,
   }
 }
 
-// Whether `run`, a run of word characters shorter than 64 bytes, is a plain word; `digits`
-// marks its ASCII digits.
-bool TextTokenizer::IsPlainRun(std::string_view run, std::uint64_t digits) const {
+// Whether the digits of `run`, a run of word characters shorter than 64 bytes whose ASCII
+// digits `digits` marks, leave it plain as TakeRun's `plain` says: none stands apart, and they
+// are not all of it.
+bool TextTokenizer::DigitsLeavePlain(std::string_view run, std::uint64_t digits) const {
   const std::uint64_t all = (std::uint64_t{1} << run.size()) - 1;
-  std::uint8_t seen = (digits & all) != all ? kNotDigit : 0;
   for (std::uint64_t each = digits & all; each != 0; each &= each - 1) {
-    seen |= byteFlags_[static_cast<unsigned char>(run[std::countr_zero(each)])];
+    if (ascii_[static_cast<unsigned char>(run[std::countr_zero(each)])] == kDigit) {
+      return false;
+    }
   }
-  return WordKind(run, seen) == RunKind::PlainWord;
+  return (digits & all) != all;
 }
 
-// Most runs are a word of look-alikes that starts and ends as a word may, with no digit
-// standing apart and no room for a number: such a run is one word, and its inner characters
-// need no second look, which matters for look-alikes beyond ASCII ("а" of Cyrillic). `seen`
-// holds the flags of its characters.
-TextTokenizer::RunKind TextTokenizer::WordKind(std::string_view run, std::uint8_t seen) const {
-  if ((seen & kApart) || !(seen & kNotDigit) || run.size() > kMaxWord) {
-    return RunKind::Word;
-  }
-  // Only ASCII may be punctuation at a word's ends: a character beyond ASCII in a word is a
-  // letter or one of a replacement's.
-  const auto front = static_cast<unsigned char>(run.front());
-  const auto back = static_cast<unsigned char>(run.back());
-  const std::uint8_t first = front < 0x80 ? ascii_[front] : std::uint8_t{kWord};
-  const std::uint8_t last = back < 0x80 ? ascii_[back] : std::uint8_t{kWord};
-  return (!(first & kPunctuation) || (first & kStarts)) &&
-                 (!(last & kPunctuation) || (last & kEnds))
-             ? RunKind::PlainWord
-             : RunKind::Word;
-}
-
-// Hands on the run of `text` that `run` holds.
-void TextTokenizer::TakeScanned(std::string_view text, const Run& run, Receiver& receiver) {
+// Hands on the run of `text` that runs_[index] holds.
+void TextTokenizer::TakeScanned(std::string_view text, std::size_t index, Receiver& receiver) {
+  const Run& run = runs_[index];
   const std::string_view bytes = text.substr(run.from, run.to - run.from);
-  if (run.kind == RunKind::Punctuation) {
+  if (!run.word) {
     receiver.Take(Kind::Punctuation, bytes);
   } else if (longWord_) {
     receiver.Take(Kind::Verbatim, bytes);
     longWord_ = false;
-  } else if (run.kind == RunKind::PlainWord) {
-    receiver.Take(Kind::Word, bytes);
   } else {
-    TakeRun(bytes, receiver);
+    TakeRun(bytes, receiver, run.plain);
   }
 }
 
@@ -617,19 +577,16 @@ void TextTokenizer::TakeScanned(std::string_view text, const Run& run, Receiver&
 void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last) {
   bool marked = false;
   std::size_t end = 0;
-  const auto endsInWord = [this] {
-    return !runs_.empty() && runs_.back().kind != RunKind::Punctuation;
-  };
   do {
     chunk.remove_prefix(end);
     // A chunk holds no space: the reading stops before its end only to hand on what it read.
     end = ScanRuns(chunk, true, marked);
-    const bool goesOn = end == chunk.size() && !last && endsInWord();
+    const bool goesOn = end == chunk.size() && !last && !runs_.empty() && runs_.back().word;
     for (std::size_t i = 0; i + (goesOn ? 1 : 0) < runs_.size(); ++i) {
-      TakeScanned(chunk, runs_[i], receiver);
+      TakeScanned(chunk, i, receiver);
     }
   } while (end < chunk.size());
-  if (last || !endsInWord()) {
+  if (last || runs_.empty() || !runs_.back().word) {
     chunk_.clear();
     return;
   }
@@ -643,10 +600,32 @@ void TextTokenizer::Split(std::string_view chunk, Receiver& receiver, bool last)
   chunk_ = std::move(rest);
 }
 
+// Most runs are a word of look-alikes that starts and ends as a word may, with no digit
+// standing apart and no room for a number: such a run is one word, and its inner characters
+// need no second look, which matters for look-alikes beyond ASCII ("а" of Cyrillic). `plain`
+// says that it has no digit standing apart and is not all digits.
+bool TextTokenizer::IsPlainWord(std::string_view run, bool plain) const {
+  if (!plain || run.size() > kMaxWord) {
+    return false;
+  }
+  // Only ASCII may be punctuation at a word's ends: a character beyond ASCII in a word is a
+  // letter or one of a replacement's.
+  const auto front = static_cast<unsigned char>(run.front());
+  const auto back = static_cast<unsigned char>(run.back());
+  const std::uint8_t first = front < 0x80 ? ascii_[front] : std::uint8_t{kWord};
+  const std::uint8_t last = back < 0x80 ? ascii_[back] : std::uint8_t{kWord};
+  return (!(first & kPunctuation) || (first & kStarts)) &&
+         (!(last & kPunctuation) || (last & kEnds));
+}
+
 // A run of word characters and digits: characters that cannot start (end) a look-alike are
 // punctuation at its start (end), digits no replacement uses stand apart as numbers, and
 // what is left is a word, or verbatim when it is too long for one.
-void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver) {
+void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain) {
+  if (IsPlainWord(run, plain)) {
+    receiver.Take(Kind::Word, run);
+    return;
+  }
   if (std::all_of(run.begin(), run.end(), IsAsciiDigit)) {
     receiver.Take(Kind::Number, run);
     return;

@@ -69,28 +69,27 @@ class TextTokenizer {
   std::size_t ClassAt(std::string_view text, std::uint8_t& type) const;
   void TakeChunk(std::string_view chunk, Receiver& receiver);
   void TakeLongChunk(Receiver& receiver);
-  // A run of punctuation, or of word characters and digits, in a chunk: a plain word is handed
-  // on as it is, any other run of word characters by TakeRun.
-  enum class RunKind : std::uint8_t { Punctuation, PlainWord, Word };
+  // A run of punctuation, or of word characters and digits, in a chunk; `plain` as TakeRun
+  // takes it.
   struct Run {
     std::size_t from;
     std::size_t to;
-    RunKind kind;
+    bool word;
+    bool plain;
   };
   std::size_t TakeShortChunks(const char* text, Receiver& receiver, bool& stuck);
-  bool IsPlainRun(std::string_view run, std::uint64_t digits) const;
+  bool DigitsLeavePlain(std::string_view run, std::uint64_t digits) const;
   std::size_t ScanRuns(std::string_view text, bool whole, bool& marked);
-  std::size_t SkipWordCharacters(std::string_view text, std::size_t at, std::uint8_t& seen) const;
-  RunKind WordKind(std::string_view run, std::uint8_t seen) const;
-  void TakeScanned(std::string_view text, const Run& run, Receiver& receiver);
+  void TakeScanned(std::string_view text, std::size_t index, Receiver& receiver);
   void Split(std::string_view chunk, Receiver& receiver, bool last);
-  void TakeRun(std::string_view run, Receiver& receiver);
+  void TakeRun(std::string_view run, Receiver& receiver, bool plain);
+  bool IsPlainWord(std::string_view run, bool plain) const;
 
   std::array<std::uint8_t, 128> ascii_{};
-  // What each ASCII byte tells the reading of runs: whether it goes on a run of word characters,
-  // marks an address ('.', ':'), is no digit, or is a digit that stands apart from words.
-  enum ByteFlag : std::uint8_t { kGoesOn = 1, kMarks = 2, kNotDigit = 4, kApart = 8 };
-  std::array<std::uint8_t, 128> byteFlags_{};
+  // What each byte tells a run of ASCII word characters read on in one go: whether it goes on
+  // the run (no byte beyond ASCII does), marks an address ('.', ':'), or is no digit.
+  enum InWord : std::uint8_t { kGoesOn = 1, kMarks = 2, kNotDigit = 4 };
+  std::array<std::uint8_t, 256> inWord_{};
   // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,
   // Cyrillic, « and »), worked out once, as such text is full of them.
   std::array<std::uint8_t, 0x800 - 0x80> twoBytes_{};
