@@ -105,6 +105,7 @@ inline ByteMasks MasksOf8(const char* text) {
 
 }  // namespace byte_masks
 
+// Reads 16 bytes from `text`.
 inline ByteMasks MasksOf16(const char* text) {
   const ByteMasks low = byte_masks::MasksOf8(text);
   const ByteMasks high = byte_masks::MasksOf8(text + 8);

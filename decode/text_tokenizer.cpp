@@ -287,7 +287,8 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
       receiver.Take(Kind::Space, piece.substr(spacesFrom, at - spacesFrom));
     }
     // Most chunks end in the piece they start in: they are cut into runs as they are read,
-    // and handed on unless they turn out to be an address.
+    // and handed on unless they turn out to be an address. Short ones are read from masks of
+    // 64 bytes at a time, the others byte by byte.
     if (!cut && chunk_.empty() && long_ == Long::No) {
       if (piece.size() - at >= 64) {
         bool stuck = false;
