@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
 
 namespace lettermorph::word_index_format {
 
@@ -66,7 +67,17 @@ struct Layout {
 // Nothing when the sizes are out of range.
 std::optional<Layout> LayoutOf(const Header& header);
 
+// The ways of adding up the checksum, narrowest first. Each gives the same checksum, so an
+// index checks on any processor whichever one wrote it.
+enum class ChecksumPath { kPortable, kSse2, kAvx2, kAvx512 };
+
+// Those this processor can run, kPortable first.
+std::vector<ChecksumPath> SupportedChecksumPaths();
+
+// By the widest supported path.
 std::uint64_t Checksum(std::span<const std::byte> bytes);
+// By `path`, which must be supported.
+std::uint64_t Checksum(std::span<const std::byte> bytes, ChecksumPath path);
 
 // What the checksum covers: every byte after it, so the header's sizes and counts as well as
 // the sections.
