@@ -80,14 +80,6 @@ bool StartsWith(std::string_view text, std::string_view start) {
 
 }  // namespace
 
-std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
-                         std::uint8_t variant) {
-  const std::uint8_t slot = slots[at];
-  const bool capital = variant == format::kCapitals || (variant == format::kCapitalised && at == 0);
-  return capital && slot >= kSlotCount / 2 ? static_cast<std::uint8_t>(slot - kSlotCount / 2)
-                                           : slot;
-}
-
 std::optional<WordIndex> WordIndex::Open(std::span<const std::byte> image,
                                          const ReplacementTable& table, std::string_view source) {
   format::Header header;
@@ -160,7 +152,7 @@ void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) co
     std::string_view rest = folded;
     bool same = true;
     for (std::size_t i = 0; i < slots.size() && same; ++i) {
-      const std::uint8_t slot = VariantSlot(slots, i, variant);
+      const std::uint8_t slot = format::VariantSlot(slots, i, variant);
       if (slot >= kSlotCount) {
         same = false;
         break;

@@ -6,6 +6,8 @@
 #include <span>
 #include <vector>
 
+#include "recode/slot_letters.h"
+
 namespace lettermorph::word_index_format {
 
 // How a word index is laid out in memory and on disk. The builder writes it and the reader
@@ -33,6 +35,16 @@ inline constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;  // no way of writing is
 
 // The ways a form is written.
 enum Variant : std::uint8_t { kAsStored = 0, kCapitalised = 1, kCapitals = 2 };
+
+// The slot numbers of a variant of a stored form: its first letter, or every letter, made a
+// capital. Inline, as it is asked of every letter of every form a lookup meets.
+inline std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
+                                std::uint8_t variant) {
+  const std::uint8_t slot = slots[at];
+  const bool capital = variant == kCapitals || (variant == kCapitalised && at == 0);
+  return capital && slot >= kSlotCount / 2 ? static_cast<std::uint8_t>(slot - kSlotCount / 2)
+                                           : slot;
+}
 
 // Flags of a form.
 enum FormFlag : std::uint8_t { kInDictionary = 1 };
