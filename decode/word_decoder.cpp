@@ -194,8 +194,9 @@ struct Candidate {
 // vanished letter cannot stand where the match puts it.
 bool Align(const WordIndex::Match& match, std::string_view token, const LookAlikeSpelling& spelling,
            Candidate& candidate) {
-  candidate.small.clear();
-  candidate.cases.clear();
+  // Sized once and written letter by letter: appending checks the room at every letter.
+  candidate.small.resize(match.slots.size());
+  candidate.cases.resize(match.slots.size());
   candidate.fits = true;
   candidate.putBack = false;
   candidate.count = match.count;
@@ -229,8 +230,8 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
       ++shown;
       showsCapital = showsCapital || cases == kCapitalCase;
     }
-    candidate.small.push_back(kSlotLetters[small]);
-    candidate.cases.push_back(cases);
+    candidate.small[i] = kSlotLetters[small];
+    candidate.cases[i] = cases;
   }
   // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
   // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
@@ -371,10 +372,8 @@ void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
     return;
   }
   word.latin = IsEnglishShaped(token);
-  folded_.clear();
-  for (const char c : token) {
-    folded_ += FoldAscii(c);
-  }
+  folded_.resize(token.size());
+  std::transform(token.begin(), token.end(), folded_.begin(), FoldAscii);
   const bool english = word.latin && index_ && index_->IsEnglish(folded_);
   Choice& choice = choice_;
   choice.Clear();
@@ -629,16 +628,22 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
       }
     }
   }
+  // The last two letters as one number, compared at once rather than a letter at a time.
+  const auto pair = [](char16_t first, char16_t second) {
+    return std::uint32_t{first} << 16 | second;
+  };
+  const std::uint32_t end = small.size() >= 2 ? pair(small[small.size() - 2], small.back()) : 0;
   if (small.size() >= 4 &&
-      (small.ends_with(u"ых") || small.ends_with(u"их") || small.ends_with(u"ый"))) {
+      (end == pair(u'ы', u'х') || end == pair(u'и', u'х') || end == pair(u'ы', u'й'))) {
     word.asks = Asks::EndingShortI;
-  } else if (small.size() >= 5 && (small.ends_with(u"ом") || small.ends_with(u"ем") ||
-                                   small.ends_with(u"ые") || small.ends_with(u"ие"))) {
+  } else if (small.size() >= 5 && (end == pair(u'о', u'м') || end == pair(u'е', u'м') ||
+                                   end == pair(u'ы', u'е') || end == pair(u'и', u'е'))) {
     // An adjective's ending is checked only when a twin follows, which is seldom.
     word.asks = Asks::IfAdjective;
   } else {
     word.asks = Asks::Unmarked;
-    word.asksGenitive = small.size() >= 5 && (small.ends_with(u"ого") || small.ends_with(u"его"));
+    word.asksGenitive = small.size() >= 5 && end == pair(u'г', u'о') &&
+                        (small[small.size() - 3] == u'о' || small[small.size() - 3] == u'е');
   }
 }
 

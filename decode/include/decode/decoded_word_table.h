@@ -31,7 +31,8 @@ class DecodedWordTable {
   void Clear();
 
  private:
-  struct Entry {
+  // A cache line each: the word read after a lookup lies on the line the lookup loaded.
+  struct alignas(64) Entry {
     std::uint64_t hash;
     std::uint32_t tokenAt;  // in tokens_
     std::uint32_t tokenLength;
