@@ -390,17 +390,16 @@ void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
     return;
   } else if (!word.latin && ChooseCompound(token, folded_, choice)) {
     // A prefix before a known word ("фото" and "идентификатор") reads as the two do.
-  } else if (std::optional<LetterReading> reading =
-                 preferred_.Read(letters_, Utf16FromUtf8(token))) {
+  } else if (preferred_.Read(letters_, Utf16FromUtf8(token), reading_)) {
     // Latin letters in one case are English or code, unless their ending is Russian.
-    if (index_ && word.latin && !HasRussianEnding(reading->small)) {
+    if (index_ && word.latin && !HasRussianEnding(reading_.small)) {
       if (!IsTitleCase(token)) {
         return;
       }
       word.nameAfterInitials = true;
     }
-    choice.small = std::move(reading->small);
-    choice.cases = std::move(reading->cases);
+    choice.small = reading_.small;
+    choice.cases = reading_.cases;
     word.mayBeEnglish = word.latin;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else {

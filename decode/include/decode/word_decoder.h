@@ -164,6 +164,7 @@ class WordDecoder {
   mutable std::vector<std::uint8_t> knownSlots_;
   mutable std::string knownFolded_;
   mutable PreferredReader preferred_;
+  mutable LetterReading reading_;  // kept, as choice_ is, for its buffers
   // The two candidates that ranking a token's matches trades between, kept from word to word
   // so that ranking allocates only while their buffers grow to the longest form met.
   struct Ranking;
