@@ -209,8 +209,9 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   bool showsCapital = false;
   bool capitalVanishedFirst = false;
   bool capitalVanishedInside = false;
+  const std::size_t capitals = word_index_format::CapitalLetters(match.variant, match.slots.size());
   for (std::size_t i = 0; i < match.slots.size(); ++i) {
-    const std::uint8_t written = word_index_format::VariantSlot(match.slots, i, match.variant);
+    const std::uint8_t written = word_index_format::WrittenSlot(match.slots[i], i < capitals);
     const int small = SmallSlot(written);
     const std::size_t length = spelling.Folded(written).size();
     const std::string_view piece = token.substr(at, length);

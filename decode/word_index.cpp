@@ -151,8 +151,9 @@ void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) co
     // The form's look-alike, compared piece by piece, is the token's.
     std::string_view rest = folded;
     bool same = true;
+    const std::size_t capitals = format::CapitalLetters(variant, slots.size());
     for (std::size_t i = 0; i < slots.size() && same; ++i) {
-      const std::uint8_t slot = format::VariantSlot(slots, i, variant);
+      const std::uint8_t slot = format::WrittenSlot(slots[i], i < capitals);
       if (slot >= kSlotCount) {
         same = false;
         break;

@@ -36,14 +36,24 @@ inline constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;  // no way of writing is
 // The ways a form is written.
 enum Variant : std::uint8_t { kAsStored = 0, kCapitalised = 1, kCapitals = 2 };
 
-// The slot numbers of a variant of a stored form: its first letter, or every letter, made a
-// capital. Inline, as it is asked of every letter of every form a lookup meets.
-inline std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
-                                std::uint8_t variant) {
-  const std::uint8_t slot = slots[at];
-  const bool capital = variant == kCapitals || (variant == kCapitalised && at == 0);
+// How many letters of a form, from its first, a way of writing makes capitals: none, the
+// first, or all.
+inline std::size_t CapitalLetters(std::uint8_t variant, std::size_t letters) {
+  return variant == kCapitals ? letters : variant == kCapitalised && letters > 0 ? 1 : 0;
+}
+
+// The slot of a stored letter as written: its capital's where `capital`. Inline, as it is
+// asked of every letter of every form a lookup meets.
+inline std::uint8_t WrittenSlot(std::uint8_t slot, bool capital) {
   return capital && slot >= kSlotCount / 2 ? static_cast<std::uint8_t>(slot - kSlotCount / 2)
                                            : slot;
+}
+
+// The slot numbers of a variant of a stored form: its first letter, or every letter, made a
+// capital.
+inline std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
+                                std::uint8_t variant) {
+  return WrittenSlot(slots[at], at < CapitalLetters(variant, slots.size()));
 }
 
 // Flags of a form.
