@@ -520,7 +520,10 @@ bool WordDecoder::ChooseCompound(std::string_view token, std::string_view folded
     return false;
   }
   for (const Prefix& prefix : prefixes_) {
-    if (folded.size() < prefix.folded.size() + 4 || !folded.starts_with(prefix.folded)) {
+    // Most prefixes differ in their first byte, which is tested before calling compare.
+    if (folded.size() < prefix.folded.size() + 4 ||
+        (!prefix.folded.empty() && folded[0] != prefix.folded[0]) ||
+        !folded.starts_with(prefix.folded)) {
       continue;
     }
     Candidate head;
