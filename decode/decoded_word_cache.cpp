@@ -19,7 +19,8 @@ const DecodedWord& DecodedWordCache::Decode(std::string_view token, const WordDe
   if (const DecodedWord* old = previous_.Find(token, hash)) {
     return current_.Insert(token, hash, *old);
   }
-  return current_.Insert(token, hash, decoder.Decode(token));
+  decoder.Decode(token, decoded_);
+  return current_.Insert(token, hash, decoded_);
 }
 
 }  // namespace lettermorph

@@ -29,7 +29,7 @@ const WordList kWords = {
      u"комментарии",   u"много",       u"функции",     u"функций",
      u"информации",    u"информаций",  u"новом",       u"модули",
      u"идентификатор", u"на",          u"случай",      u"случаи",
-     u"одна",          u"для"},
+     u"одна",          u"для",         u"нового",      u"последнего"},
     {{u"версии", 50},      {u"версий", 10},      {u"изменении", 57}, {u"изменений", 295},
      {u"т", 440},          {u"д", 149},          {u"п", 120},        {u"л", 40},
      {u"н", 90},           {u"г", 60},           {u"с", 70},         {u"м", 30},
@@ -132,6 +132,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A word in capitals after a preposition that takes the genitive gets its final "А"
         // back; elsewhere it stays in the commoner nominative.
         Case{"genitive_in_capitals", u"6ygeT u3 FuJI, FuJI", u"Будет из ФАЙЛА, ФАЙЛ"},
+        // So does one after an adjective in the genitive, whether it ends "-ого" or "-его".
+        Case{"genitive_after_an_adjective", u"HoBoro FuJI. nocJIegHero FuJI",
+             u"Нового ФАЙЛА. Последнего ФАЙЛА"},
         // A common word with its "А" put back beats a slip the frequencies met twice.
         Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
         // Initials: a letter with a full stop inside a sentence that no abbreviation ends

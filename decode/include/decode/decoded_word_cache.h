@@ -21,6 +21,7 @@ class DecodedWordCache {
  private:
   DecodedWordTable current_;
   DecodedWordTable previous_;
+  DecodedWord decoded_;  // a new word, kept so that its letters' buffer serves every word
 };
 
 }  // namespace lettermorph
