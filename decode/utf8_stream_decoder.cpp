@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "case_model.h"
 #include "text/utf8.h"
@@ -193,14 +194,77 @@ bool IsPossessiveTwin(std::string_view small) {
          std::find(kWords.begin(), kWords.end(), small) != kWords.end();
 }
 
+// Copies `bytes` to `to`. Most pieces are a space or a word of a few bytes: they are copied
+// as two overlapping loads and stores rather than through a call to memcpy.
+inline void CopyBytes(char* to, std::string_view bytes) {
+  const char* from = bytes.data();
+  const std::size_t size = bytes.size();
+  if (size < 4) {
+    if (size > 0) {
+      to[0] = from[0];
+      to[size / 2] = from[size / 2];
+      to[size - 1] = from[size - 1];
+    }
+  } else if (size < 8) {
+    std::uint32_t head;
+    std::uint32_t tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + size - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + size - 4, &tail, 4);
+  } else if (size <= 16) {
+    std::uint64_t head;
+    std::uint64_t tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + size - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + size - 8, &tail, 8);
+  } else {
+    std::memcpy(to, from, size);
+  }
+}
+
 }  // namespace
 
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
     : words_(table, index),
       tokenizer_(words_.Replacements()),
-      cases_(std::make_unique<CaseModel>()) {}
+      cases_(std::make_unique<CaseModel>()),
+      out_(2 * kFlushSize, '\0') {}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
+
+// Output waits in out_ until a flush's worth has gathered; out_ is kept longer than what it
+// holds, so that writing a piece costs one check of room.
+inline void Utf8StreamDecoder::Write(std::string_view bytes) {
+  if (bytes.size() > out_.size() - outSize_) [[unlikely]] {
+    out_.resize(std::max(2 * out_.size(), outSize_ + bytes.size()));
+  }
+  CopyBytes(out_.data() + outSize_, bytes);
+  outSize_ += bytes.size();
+  if (outSize_ >= kFlushSize) [[unlikely]] {
+    Flush();
+  }
+}
+
+// Most parts need no later decision and follow none that waits: they are written at once.
+inline void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
+                                   std::string_view text, std::string_view decoded) {
+  chunkHasPart_ = true;
+  if (!parts_.empty() || fate == Fate::Joined || fate == Fate::Open) {
+    Hold(kind, fate, word, text, decoded);
+    return;
+  }
+  if (menuHeld_ && menuItem_ == 0) [[unlikely]] {
+    menuItem_ = kNoPart;
+    menuOut_ = outSize_;
+  }
+  if (possessiveHeld_ && possessiveItem_ == 0) [[unlikely]] {
+    possessiveItem_ = kNoPart;
+    possessiveOut_ = outSize_ + decoded.size() - 1;
+  }
+  Write(fate == Fate::Decode ? decoded : text);
+}
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
@@ -472,22 +536,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       token, spelled_);
 }
 
-void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
-                            std::string_view text, std::string_view decoded) {
-  chunkHasPart_ = true;
+// Keeps a part with those that wait for a decision.
+void Utf8StreamDecoder::Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
+                             std::string_view text, std::string_view decoded) {
   chunkMayHoldInitial_ = chunkMayHoldInitial_ || (word & (kMayBeInitial | kLoneStop)) != 0;
-  if (parts_.empty() && (fate == Fate::Copy || fate == Fate::Decode)) {
-    if (menuHeld_ && menuItem_ == 0) {
-      menuItem_ = kNoPart;
-      menuOut_ = out_.size();
-    }
-    if (possessiveHeld_ && possessiveItem_ == 0) {
-      possessiveItem_ = kNoPart;
-      possessiveOut_ = out_.size() + decoded.size() - 1;
-    }
-    Write(fate == Fate::Decode ? decoded : text);
-    return;
-  }
   text_ += text;
   if (fate != Fate::Copy) {
     decoded_ += decoded;
@@ -834,12 +886,12 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
       // The held word goes to the output, where it may still take its capital.
       menuItem_ = kNoPart;
       menuHeld_ = part.fate == Fate::Decode;
-      menuOut_ = out_.size();
+      menuOut_ = outSize_;
     }
     if (i == possessiveItem_) {
       possessiveItem_ = kNoPart;
       possessiveHeld_ = possessiveHeld_ && part.fate == Fate::Decode;
-      possessiveOut_ = out_.size() + (part.decodedEnd - decodedAt) - 1;
+      possessiveOut_ = outSize_ + (part.decodedEnd - decodedAt) - 1;
     }
     if (part.fate == Fate::Decode) {
       Write(std::string_view(decoded_).substr(decodedAt, part.decodedEnd - decodedAt));
@@ -997,35 +1049,29 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
   return place;
 }
 
-void Utf8StreamDecoder::Write(std::string_view bytes) {
-  out_ += bytes;
-  if (out_.size() >= kFlushSize) {
-    Flush();
-  }
-}
-
 bool Utf8StreamDecoder::Flush() {
   // A word written that may yet take a capital stays, with what follows it, unless that has
   // grown past a flush's size.
-  std::size_t end = out_.size();
+  std::size_t end = outSize_;
   if (menuHeld_ && menuItem_ == kNoPart) {
-    if (out_.size() - menuOut_ < kFlushSize) {
+    if (outSize_ - menuOut_ < kFlushSize) {
       end = menuOut_;
     } else {
       ReleaseMenuItem();
     }
   }
   if (possessiveHeld_ && possessiveItem_ == kNoPart) {
-    if (out_.size() - possessiveOut_ < kFlushSize) {
+    if (outSize_ - possessiveOut_ < kFlushSize) {
       end = std::min(end, possessiveOut_);
     } else {
       possessiveHeld_ = false;
     }
   }
-  if (end > 0 && !failed_ && !sink_->Write(std::string_view(out_).substr(0, end))) {
+  if (end > 0 && !failed_ && !sink_->Write(std::string_view(out_.data(), end))) {
     failed_ = true;
   }
-  out_.erase(0, end);
+  std::memmove(out_.data(), out_.data() + end, outSize_ - end);
+  outSize_ -= end;
   menuOut_ -= std::min(menuOut_, end);
   possessiveOut_ -= std::min(possessiveOut_, end);
   return !failed_;

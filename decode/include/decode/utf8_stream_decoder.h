@@ -81,6 +81,8 @@ class Utf8StreamDecoder {
   void TakeSpace(std::string_view bytes);
   void Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
            std::string_view decoded);
+  void Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
+            std::string_view decoded);
   void EndChunk();
   void ResolveChunk();
   std::string ChunkInitialLetters() const;
@@ -200,7 +202,9 @@ class Utf8StreamDecoder {
   float recentLongest_ = 0;
   int blankLines_ = 0;
 
+  // Output not yet handed to the sink: the first outSize_ bytes of out_.
   std::string out_;
+  std::size_t outSize_ = 0;
   ByteSink* sink_ = nullptr;
   bool failed_ = false;
 };
