@@ -100,10 +100,10 @@ bool IsLetterOrDigit(char32_t c) {
 }
 
 // Words that a full stop shortens without ending the sentence: "т. д.", "см.", "г.".
+constexpr std::array<std::string_view, 26> kAbbreviations = {
+    "т",   "д",   "п",   "е",   "н",    "см",  "ср",  "г",  "гг",  "др",  "пр",   "напр", "им",
+    "стр", "рис", "тыс", "млн", "млрд", "руб", "коп", "ул", "мин", "сек", "англ", "лат",  "гл"};
 bool IsAbbreviation(std::string_view small) {
-  static constexpr std::array<std::string_view, 26> kAbbreviations = {
-      "т",   "д",   "п",   "е",   "н",    "см",  "ср",  "г",  "гг",  "др",  "пр",   "напр", "им",
-      "стр", "рис", "тыс", "млн", "млрд", "руб", "коп", "ул", "мин", "сек", "англ", "лат",  "гл"};
   return std::find(kAbbreviations.begin(), kAbbreviations.end(), small) != kAbbreviations.end();
 }
 
@@ -234,6 +234,21 @@ Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIn
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
+void Utf8StreamDecoder::KeepLastWord(std::string_view letters) {
+  static_assert(std::all_of(kAbbreviations.begin(), kAbbreviations.end(),
+                            [](std::string_view word) { return word.size() <= kLastWordKept; }),
+                "an abbreviation is longer than the last word is kept");
+  lastWordSize_ = letters.size();
+  if (letters.size() <= kLastWordKept) {
+    CopyBytes(lastWord_.data(), letters);
+  }
+}
+
+std::string_view Utf8StreamDecoder::LastWord() const {
+  return lastWordSize_ <= kLastWordKept ? std::string_view(lastWord_.data(), lastWordSize_)
+                                        : std::string_view();
+}
+
 // Output waits in out_ until a flush's worth has gathered; out_ is kept longer than what it
 // holds, so that writing a piece costs one check of room.
 inline void Utf8StreamDecoder::Write(std::string_view bytes) {
@@ -341,7 +356,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
       chunkTail_.erase(0, chunkTail_.size() - 16);
     }
   } else {
-    lastWord_.clear();
+    lastWordSize_ = 0;
     chunkTail_.clear();
     chunkNumber_ = chunkNumber_ || kind == Kind::Number;
     chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
@@ -435,7 +450,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     FollowMenuPath(firstWord, titleWord);
     afterItemWord_ = afterControl_ = false;
     wroteCapitals_ = lastWordInCapitals_ = false;
-    lastWord_.clear();
+    lastWordSize_ = 0;
     lastWordName_ = false;
     chunkNumber_ = chunkNumber_ || word.kind == DecodedWord::Kind::Number;
     chunkForeign_ = chunkForeign_ || word.kind == DecodedWord::Kind::Foreign;
@@ -500,7 +515,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // A one-letter word in a run of capitals ("И") carries the run on.
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWordInCapitals_ = spelling == DecodedWord::kCapitals;
-  lastWord_ = word.letters;
+  KeepLastWord(word.letters);
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
   lastWordName_ = lastWordCapital_ && word.letters.size() > 2 &&
@@ -511,8 +526,12 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // a full stop after it.
   const std::uint8_t initial =
       word.letters.size() == 2 && (spellings & DecodedWord::kCapitals) ? kMayBeInitial : 0;
-  spelled_.clear();
-  AppendSpelled(word, spelling, spelled_);
+  std::string_view spelled = word.letters;
+  if (spelling != DecodedWord::kSmall && word.spellings != 0) {
+    spelled_.clear();
+    AppendSpelled(word, spelling, spelled_);
+    spelled = spelled_;
+  }
 
   if (!initial && IsPossessiveTwin(word.letters)) {
     possessiveHeld_ = true;
@@ -521,7 +540,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (!word.latin) {
     chunkRussian_ = true;
     Add(TextTokenizer::Kind::Word, initial ? Fate::Joined : Fate::Decode,
-        initial ? initial | kAlwaysRussian : 0, token, spelled_);
+        initial ? initial | kAlwaysRussian : 0, token, spelled);
     return;
   }
   // An English word with a capital inside a sentence ("He", "To") is seldom English there,
@@ -533,7 +552,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   Add(TextTokenizer::Kind::Word, Fate::Joined,
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
           (word.strayLetter ? kStrayLetter : 0) | initial,
-      token, spelled_);
+      token, spelled);
 }
 
 // Keeps a part with those that wait for a decision.
@@ -639,10 +658,10 @@ void Utf8StreamDecoder::EndChunk() {
   afterTerm_ = chunkTerm_ && lineChunks_ == 0 && chunkEnd_ == U'a';
   chunkTerm_ = false;
   ++lineChunks_;
-  previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
+  previousName_ = lastWordSize_ > 0 && lastWordName_ && chunkEnd_ == U'a';
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
-  afterRussianWord_ = !lastWord_.empty();
+  afterRussianWord_ = lastWordSize_ > 0;
   if (menuHeld_) {
     // The held word goes on waiting while its chunk is the word alone, and the next one a
     // dash alone; anything else lets it go as it is.
@@ -655,13 +674,14 @@ void Utf8StreamDecoder::EndChunk() {
     }
   }
   if (EndsSentence(chunkEnd_)) {
-    const bool shortened = chunkTail_ == "." && !lastWord_.empty();
-    const bool capitalLetter = shortened && lastWordCapital_ && CountUtf8Characters(lastWord_) == 1;
+    const bool shortened = chunkTail_ == "." && lastWordSize_ > 0;
+    const bool capitalLetter =
+        shortened && lastWordCapital_ && CountUtf8Characters(LastWord()) == 1;
     // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
     // that abbreviations end on; at a sentence's start it may be "Т. е.".
     if (capitalLetter && (chunkInitials_ || !lastWordStarts_)) {
       afterInitial_ = previousInitial_ = true;
-    } else if (shortened && IsAbbreviation(lastWord_)) {
+    } else if (shortened && IsAbbreviation(LastWord())) {
       afterAbbreviation_ = true;
     } else if (capitalLetter) {
       afterInitial_ = true;
@@ -673,7 +693,7 @@ void Utf8StreamDecoder::EndChunk() {
   chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = chunkInitials_ = false;
   chunkStartsWithName_ = chunkMayHoldInitial_ = false;
   chunkTail_.clear();
-  lastWord_.clear();
+  lastWordSize_ = 0;
 }
 
 // Decides the chunk's Latin words by what is joined to them: a foreign word, a number or an
@@ -795,7 +815,7 @@ bool Utf8StreamDecoder::DecideInitials() {
   }
   if (stop != kNoPart && initials) {
     PutBackInitial(stop);
-    lastWord_ = letters;
+    KeepLastWord(letters);
   } else if (stop != kNoPart) {
     pending_ = stop;
     pendingStop_ = true;

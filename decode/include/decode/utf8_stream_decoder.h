@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,6 +45,8 @@ class Utf8StreamDecoder {
   bool Finish(ByteSink& sink);
 
  private:
+  // The longest word, in bytes, that a full stop after it may shorten ("напр.").
+  static constexpr std::size_t kLastWordKept = 8;
   // What becomes of a piece: copied, written decoded, or either once the rest of its chunk
   // (joined) or its neighbours (open) are known.
   enum class Fate : std::uint8_t { Copy, Decode, Joined, Open };
@@ -98,6 +101,8 @@ class Utf8StreamDecoder {
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
+  void KeepLastWord(std::string_view letters);
+  std::string_view LastWord() const;
   void CountLine(std::string_view bytes);
   void Write(std::string_view bytes);
   bool Flush();
@@ -144,8 +149,11 @@ class Utf8StreamDecoder {
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
   std::string previousLetters_;
   bool previousGenitive_ = false;
-  bool afterTitleWord_ = false;   // the word just before was Latin with a capital, as "Intent"
-  std::string lastWord_;          // the chunk's last word, if Russian, in small letters
+  bool afterTitleWord_ = false;  // the word just before was Latin with a capital, as "Intent"
+  // The chunk's last word, if Russian, in small letters: its length in bytes, and its letters
+  // while it is no longer than an abbreviation may be, which is all that is asked of them.
+  std::array<char, kLastWordKept> lastWord_{};
+  std::size_t lastWordSize_ = 0;
   bool lastWordCapital_ = false;  // and whether it was written with a capital
   bool lastWordStarts_ = false;   // and whether it started a sentence
   bool lastWordName_ = false;     // and whether it was a name: a proper noun, or capitalised
