@@ -701,6 +701,15 @@ void Utf8StreamDecoder::EndChunk() {
 // before its full stop. Words that may still be English are left to their neighbours, and
 // a chunk that decided something settles the undecided run before it.
 void Utf8StreamDecoder::ResolveChunk() {
+  // Most chunks were written as they came, with nothing before them waiting: they have only
+  // their neighbour to tell.
+  if (parts_.empty()) {
+    chunkInitials_ = false;
+    if (chunkRussian_ || chunkForeign_) {
+      before_ = chunkRussian_ ? Neighbour::Russian : Neighbour::Foreign;
+    }
+    return;
+  }
   bool russian = chunkRussian_;
   // Most chunks hold no letter nor full stop that may be an initial, and nothing waits for
   // them: they need no look for initials.
