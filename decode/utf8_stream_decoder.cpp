@@ -418,10 +418,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (previousAsks_ == DecodedWord::Asks::IfAdjective) {
     previousLetters_ = decoded.letters;
   }
-  DecodedWord twin;
   if (flip) {
-    twin = decoded;
-    twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
+    twin_ = decoded;
+    twin_.letters.back() = static_cast<char>(twin_.letters.back() ^ 1);
   }
   // A word in capitals after a preposition or an adjective that takes the genitive gets
   // back the "А" of its genitive that vanished: "из ФАЙЛА", "этого СИГНАЛА".
@@ -429,10 +428,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       decoded.finalATwin && previousGenitive_ && decoded.spellings == DecodedWord::kCapitals;
   previousGenitive_ = decoded.asksGenitive;
   if (genitive) {
-    twin = decoded;
-    twin.letters += "\xD0\xB0";
+    twin_ = decoded;
+    twin_.letters += "\xD0\xB0";
   }
-  const DecodedWord& word = flip || genitive ? twin : decoded;
+  const DecodedWord& word = flip || genitive ? twin_ : decoded;
   if (possessiveHeld_) {
     AgreePossessive(word);
   }
@@ -583,6 +582,29 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   if (!inSpace_) {
     EndChunk();
   }
+  if (bytes.size() == 1 && bytes[0] == ' ') {
+    // Most spaces are one, inside a line.
+    ++(lineHasText_ ? lineLength_ : lineIndent_);
+    ++spaceRun_;
+  } else {
+    CountSpaces(bytes);
+  }
+  // A menu path stands on one line.
+  if (menuHeld_ && bytes.find('\n') != bytes.npos) {
+    ReleaseMenuItem();
+  }
+  // A blank line starts a paragraph, and with it a sentence.
+  if (blankLines_ > 0) {
+    EndSentence();
+  }
+  Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
+  // The space belongs to no chunk: the next one starts with whatever follows it, so that a
+  // dash there starts an option ("-o").
+  chunkHasPart_ = false;
+}
+
+// Counts the line's indent, or its length and gap, and where lines end, their layout.
+void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
   for (const char c : bytes) {
     if (c == '\n') {
       if (lineHasText_) {
@@ -601,18 +623,6 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
       spaceRun_ += c == '\t' ? 3 : 1;
     }
   }
-  // A menu path stands on one line.
-  if (menuHeld_ && bytes.find('\n') != bytes.npos) {
-    ReleaseMenuItem();
-  }
-  // A blank line starts a paragraph, and with it a sentence.
-  if (blankLines_ > 0) {
-    EndSentence();
-  }
-  Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
-  // The space belongs to no chunk: the next one starts with whatever follows it, so that a
-  // dash there starts an option ("-o").
-  chunkHasPart_ = false;
 }
 
 // What a token that is no space tells of its line; its length is counted by TakeWord and

@@ -103,6 +103,7 @@ class Utf8StreamDecoder {
   WordPlace PlaceOfWord() const;
   void KeepLastWord(std::string_view letters);
   std::string_view LastWord() const;
+  void CountSpaces(std::string_view bytes);
   void CountLine(std::string_view bytes);
   void Write(std::string_view bytes);
   bool Flush();
@@ -121,6 +122,7 @@ class Utf8StreamDecoder {
   std::size_t open_ = 0;        // parts whose fate is joined or open
   Neighbour before_ = Neighbour::None;
   std::string spelled_;
+  DecodedWord twin_;  // a word with another ending than the cache's, kept for its buffer
 
   // The chunk being gathered: text between two spaces.
   bool chunkHasPart_ = false;
