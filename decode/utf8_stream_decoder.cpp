@@ -25,20 +25,14 @@ bool IsContinuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// The code point of the character that ends `bytes`; U+FFFD for a malformed one.
-char32_t LastCharacter(std::string_view bytes) {
-  if (bytes.empty()) {
-    return 0;
-  }
+// The code point of the character beyond ASCII that ends `bytes`; U+FFFD for a malformed one.
+char32_t LastCharacterBeyondAscii(std::string_view bytes) {
   std::size_t at = bytes.size() - 1;
   while (at > 0 && bytes.size() - at < 4 && IsContinuation(bytes[at])) {
     --at;
   }
   const auto lead = static_cast<unsigned char>(bytes[at]);
   const std::size_t length = bytes.size() - at;
-  if (lead < 0x80 && length == 1) {
-    return lead;
-  }
   const int expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
   if (expected != static_cast<int>(length)) {
     return 0xFFFD;
@@ -48,6 +42,16 @@ char32_t LastCharacter(std::string_view bytes) {
     code = (code << 6) | (static_cast<unsigned char>(bytes[at + i]) & 0x3F);
   }
   return code;
+}
+
+// The code point of the character that ends `bytes`; U+FFFD for a malformed one. Most
+// tokens end on an ASCII character, which is its own code point.
+inline char32_t LastCharacter(std::string_view bytes) {
+  if (bytes.empty()) {
+    return 0;
+  }
+  const auto last = static_cast<unsigned char>(bytes.back());
+  return last < 0x80 ? last : LastCharacterBeyondAscii(bytes);
 }
 
 char32_t FirstCharacter(std::string_view bytes) {
@@ -638,9 +642,7 @@ void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   spaceRun_ = 0;
   lineHasText_ = true;
   blankLines_ = 0;
-  // Most tokens end on an ASCII character, which is its own code point.
-  const bool ascii = !bytes.empty() && static_cast<unsigned char>(bytes.back()) < 0x80;
-  lineEnd_ = ascii ? static_cast<unsigned char>(bytes.back()) : LastCharacter(bytes);
+  lineEnd_ = LastCharacter(bytes);
 }
 
 // The chunk of text between two spaces has ended: its open words are left to the sentence,
