@@ -712,7 +712,7 @@ void Utf8StreamDecoder::EndChunk() {
 // option's dash makes them code, a Russian word Russian; a stray letter is Russian only
 // before its full stop. Words that may still be English are left to their neighbours, and
 // a chunk that decided something settles the undecided run before it.
-void Utf8StreamDecoder::ResolveChunk() {
+inline void Utf8StreamDecoder::ResolveChunk() {
   // Most chunks were written as they came, with nothing before them waiting: they have only
   // their neighbour to tell.
   if (parts_.empty()) {
@@ -722,6 +722,10 @@ void Utf8StreamDecoder::ResolveChunk() {
     }
     return;
   }
+  ResolveParts();
+}
+
+void Utf8StreamDecoder::ResolveParts() {
   bool russian = chunkRussian_;
   // Most chunks hold no letter nor full stop that may be an initial, and nothing waits for
   // them: they need no look for initials.

@@ -88,6 +88,7 @@ class Utf8StreamDecoder {
             std::string_view decoded);
   void EndChunk();
   void ResolveChunk();
+  void ResolveParts();
   std::string ChunkInitialLetters() const;
   bool DecideInitials();
   void CapitaliseLetter(std::size_t part);
