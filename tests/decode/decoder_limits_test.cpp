@@ -42,5 +42,22 @@ TEST(DecoderLimits, UndecidedWordsHeldBack) {
   }
 }
 
+// What is copied comes out byte for byte, pieces of every length and an address far longer
+// than what the output gathers before it is handed on, whether written at once or after waiting
+// with a word that may be English ("no") for the English word after it.
+TEST(DecoderLimits, CopiedPiecesOfEveryLength) {
+  const ReplacementTable table;
+  std::string text;
+  for (std::size_t length = 1; length <= 40; ++length) {
+    text += "no" + std::string(length, '%') + " have " + std::string(length, '%') + " ";
+  }
+  text += "https://example.com/" + std::string(300000, 'a') + " ";
+  Utf8StreamDecoder decoder(table, nullptr);
+  StringSink sink;
+  ASSERT_TRUE(decoder.Decode(text, sink));
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, text);
+}
+
 }  // namespace
 }  // namespace lettermorph
