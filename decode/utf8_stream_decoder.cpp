@@ -566,8 +566,15 @@ void Utf8StreamDecoder::Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t w
   if (fate != Fate::Copy) {
     decoded_ += decoded;
   }
-  parts_.push_back({kind, fate, word, static_cast<std::uint32_t>(text_.size()),
-                    static_cast<std::uint32_t>(decoded_.size())});
+  // A space that comes in several pieces is one part, as it is when it comes whole: how the
+  // text is cut must not bring the bound on waiting parts nearer.
+  if (kind == TextTokenizer::Kind::Space && !parts_.empty() &&
+      parts_.back().kind == TextTokenizer::Kind::Space) {
+    parts_.back().textEnd = static_cast<std::uint32_t>(text_.size());
+  } else {
+    parts_.push_back({kind, fate, word, static_cast<std::uint32_t>(text_.size()),
+                      static_cast<std::uint32_t>(decoded_.size())});
+  }
   open_ += fate == Fate::Open || fate == Fate::Joined ? 1 : 0;
   // A run too long to wait for its neighbours is settled as if the text ended there.
   if (text_.size() + decoded_.size() > kMaxHeldBytes || parts_.size() > kMaxHeldPieces) {

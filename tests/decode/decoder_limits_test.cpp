@@ -59,5 +59,20 @@ TEST(DecoderLimits, CopiedPiecesOfEveryLength) {
   EXPECT_EQ(sink.text, text);
 }
 
+// Text cut into pieces of a byte decodes as it does whole: the spaces that a run of them comes
+// in are one part, and do not settle the word that waits before them ("no" after the English
+// "have") before the Russian word after them is known.
+TEST(DecoderLimits, PiecesOfOneByte) {
+  const ReplacementTable table;
+  const std::string text = "have no" + std::string(70, ' ') + "6ygeT";
+  Utf8StreamDecoder decoder(table, nullptr);
+  StringSink sink;
+  for (const char c : text) {
+    ASSERT_TRUE(decoder.Decode(std::string_view(&c, 1), sink));
+  }
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, "have по" + std::string(70, ' ') + "будет");
+}
+
 }  // namespace
 }  // namespace lettermorph
