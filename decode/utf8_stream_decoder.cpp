@@ -614,7 +614,8 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   chunkHasPart_ = false;
 }
 
-// Counts the line's indent, or its length and gap, and where lines end, their layout.
+// Counts spaces into the line's indent or length and its gap; a line end passes the line's
+// layout on as the one before.
 void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
   for (const char c : bytes) {
     if (c == '\n') {
