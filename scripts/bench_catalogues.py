@@ -5,9 +5,9 @@ The translations of /usr/share/locale/ru/LC_MESSAGES/*.mo are joined into one te
 distinct words, few repeated often, the text decoding has the most trouble being fast on. It is
 recoded with each built-in set and decoded once per run, in a fresh process, as a user would; the
 first run, which may build the look-alike index cache, is not counted. Speed is the recoded size
-over the median processor time of the whole process, index opened and checked; the start on
-empty input, which does not open the index, is given beside it. Peak memory comes from the same
-runs.
+over the median processor time of the whole process, index opened and checked; the time of a
+run on empty input, which opens and checks the index too, is given beside it. Peak memory is the
+largest of all the runs.
 """
 import glob
 import os
