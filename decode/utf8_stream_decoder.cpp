@@ -69,10 +69,18 @@ bool HasAsciiLetter(std::string_view bytes) {
 }
 
 bool IsOpening(std::string_view punctuation) {
-  return punctuation.find_first_of("\"'([{") != punctuation.npos ||
-         punctuation.find("\u00AB") != punctuation.npos ||
-         punctuation.find("\u201E") != punctuation.npos ||
-         punctuation.find("\u201C") != punctuation.npos;
+  // Punctuation is mostly a byte or two of ASCII: one pass over its bytes tells, and only
+  // punctuation beyond ASCII may hold the opening quotes that are.
+  bool beyondAscii = false;
+  for (const char c : punctuation) {
+    if (c == '"' || c == '\'' || c == '(' || c == '[' || c == '{') {
+      return true;
+    }
+    beyondAscii = beyondAscii || static_cast<unsigned char>(c) >= 0x80;
+  }
+  return beyondAscii && (punctuation.find("\u00AB") != punctuation.npos ||
+                         punctuation.find("\u201E") != punctuation.npos ||
+                         punctuation.find("\u201C") != punctuation.npos);
 }
 
 // An opening bracket rather than a quote: "(", "[", "{".
@@ -334,7 +342,9 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   previousGenitive_ = possessiveHeld_ = false;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
-  lineLength_ += static_cast<int>(CountUtf8Characters(bytes));
+  // Most such tokens are a byte of punctuation, which is a character unless it continues one.
+  lineLength_ += bytes.size() == 1 ? static_cast<int>(!IsContinuation(bytes[0]))
+                                   : static_cast<int>(CountUtf8Characters(bytes));
   if (kind == Kind::Punctuation || kind == Kind::Verbatim) {
     // A box-drawing character takes three bytes: shorter punctuation needs no decoding.
     lineRules_ += bytes.size() >= 3 && IsTableRule(LastCharacter(bytes)) ? 1 : 0;
@@ -599,10 +609,10 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     ++spaceRun_;
   } else {
     CountSpaces(bytes);
-  }
-  // A menu path stands on one line.
-  if (menuHeld_ && bytes.find('\n') != bytes.npos) {
-    ReleaseMenuItem();
+    // A menu path stands on one line.
+    if (menuHeld_ && bytes.find('\n') != bytes.npos) {
+      ReleaseMenuItem();
+    }
   }
   // A blank line starts a paragraph, and with it a sentence.
   if (blankLines_ > 0) {
