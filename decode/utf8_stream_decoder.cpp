@@ -206,6 +206,16 @@ bool IsPossessiveTwin(std::string_view small) {
          std::find(kWords.begin(), kWords.end(), small) != kWords.end();
 }
 
+// What Latin letters that read as a surname are where no name may stand.
+const DecodedWord& LatinForeignWord() {
+  static const DecodedWord foreign = [] {
+    DecodedWord word;
+    word.latin = true;
+    return word;
+  }();
+  return foreign;
+}
+
 // Copies `bytes` to `to`. Most pieces are a space or a word of a few bytes: they are copied
 // as two overlapping loads and stores rather than through a call to memcpy.
 inline void CopyBytes(char* to, std::string_view bytes) {
@@ -397,17 +407,14 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   }
   // Latin letters that read as a surname are one only right after initials, or a letter
   // that may be one, that no English word stands before ("H. C. Pepux", not "by A. Moore").
-  static const DecodedWord kForeign = [] {
-    DecodedWord foreign;
-    foreign.latin = true;
-    return foreign;
-  }();
   const DecodedWord& cached = cache_.Decode(token, words_);
   lineLength_ += cached.characters;
-  const bool nameAllowed =
-      (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
-      !chunkHasWord_ && before_ != Neighbour::Foreign;
-  const DecodedWord& decoded = cached.nameAfterInitials && !nameAllowed ? kForeign : cached;
+  const auto nameAllowed = [this] {
+    return (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
+           !chunkHasWord_ && before_ != Neighbour::Foreign;
+  };
+  const DecodedWord& decoded =
+      cached.nameAfterInitials && !nameAllowed() ? LatinForeignWord() : cached;
   WordPlace place = PlaceOfWord();
   // A control's name is no word of one letter, which is a preposition ("значок в углу").
   if (place.kind == WordPlace::kAfterControl && decoded.letters.size() <= 2) {
@@ -540,7 +547,13 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const std::uint8_t initial =
       word.letters.size() == 2 && (spellings & DecodedWord::kCapitals) ? kMayBeInitial : 0;
   std::string_view spelled = word.letters;
-  if (spelling != DecodedWord::kSmall && word.spellings != 0) {
+  if (spelling == DecodedWord::kTitle && word.spellings != 0 && word.letters.size() >= 2) {
+    // The commonest spelling but small letters: the letters, every one two bytes, with the
+    // first made a capital in place.
+    spelled_.assign(word.letters);
+    CapitaliseRussianLetter(spelled_.data());
+    spelled = spelled_;
+  } else if (spelling != DecodedWord::kSmall && word.spellings != 0) {
     spelled_.clear();
     AppendSpelled(word, spelling, spelled_);
     spelled = spelled_;
@@ -1097,8 +1110,8 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.detail = afterRussianWord_ ? 0 : 1;
   } else if (previousWasDash_) {
     place.kind = WordPlace::kAfterDash;
-  } else if (chunkEnd_ != 0 && !IsLetterOrDigit(chunkEnd_) && chunkEnd_ != ',' &&
-             chunkEnd_ != ';' && !IsClosing(chunkEnd_)) {
+  } else if (chunkEnd_ != U'a' && chunkEnd_ != 0 && !IsLetterOrDigit(chunkEnd_) &&
+             chunkEnd_ != ',' && chunkEnd_ != ';' && !IsClosing(chunkEnd_)) {
     place.kind = WordPlace::kAfterOther;
     // Each of a table's first columns keeps its own habit: a column of names beside one of
     // descriptions.
