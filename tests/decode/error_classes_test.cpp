@@ -71,6 +71,14 @@ INSTANTIATE_TEST_SUITE_P(
         // with a bracket, which goes on with the sentence.
         Case{"line_after_a_heading", u"nаpаmeTpbI\nu3 Bepcuu", u"Параметры\nИз версии"},
         Case{"line_opening_with_a_bracket", u"nаpаmeTpbI\n(u3 Bepcuu)", u"Параметры\n(из версии)"},
+        Case{"line_opening_with_a_square_bracket", u"nаpаmeTpbI\n[u3 Bepcuu]",
+             u"Параметры\n[из версии]"},
+        Case{"line_opening_with_a_brace", u"nаpаmeTpbI\n{u3 Bepcuu}", u"Параметры\n{из версии}"},
+        // Any opening quote after a colon opens quoted speech, which starts with a capital.
+        Case{"speech_in_double_quotes", u"u: \"6ygeT\"", u"И: \"Будет\""},
+        Case{"speech_in_single_quotes", u"u: '6ygeT'", u"И: 'Будет'"},
+        Case{"speech_in_low_quotes", u"u: \u201E6ygeT\u201C", u"И: \u201EБудет\u201C"},
+        Case{"speech_in_high_quotes", u"u: \u201C6ygeT\u201D", u"И: \u201CБудет\u201D"},
         // An opening bracket and an abbreviation's full stop start no sentence.
         Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
         Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},
