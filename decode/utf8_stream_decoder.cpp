@@ -759,8 +759,10 @@ inline void Utf8StreamDecoder::ResolveChunk() {
 void Utf8StreamDecoder::ResolveParts() {
   bool russian = chunkRussian_;
   // Most chunks hold no letter nor full stop that may be an initial, and nothing waits for
-  // them: they need no look for initials.
-  const bool initials = (chunkMayHoldInitial_ || pending_ != kNoPart) && DecideInitials();
+  // them: they need no look for initials. Nor does a chunk that ends on no punctuation, as a
+  // word of one letter alone does ("в"): initials end on their full stop.
+  const bool initials =
+      (pending_ != kNoPart || (chunkMayHoldInitial_ && !chunkTail_.empty())) && DecideInitials();
   chunkInitials_ = initials;
   lastWordCapital_ = lastWordCapital_ || initials;
   for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
