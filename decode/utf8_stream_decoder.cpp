@@ -85,7 +85,8 @@ bool IsOpening(std::string_view punctuation) {
 
 // An opening bracket rather than a quote: "(", "[", "{".
 bool IsOpeningBracket(std::string_view punctuation) {
-  return punctuation.find_first_of("([{") != punctuation.npos;
+  return std::any_of(punctuation.begin(), punctuation.end(),
+                     [](char c) { return c == '(' || c == '[' || c == '{'; });
 }
 
 bool IsClosing(char32_t c) {
