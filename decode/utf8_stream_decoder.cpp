@@ -225,6 +225,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
   lineRules_ = lineChunks_ = 0;
   afterTerm_ = chunkTerm_ = false;
+  lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -383,6 +384,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // word that can only be small or only capitalised about first letters, one that can only
   // be in capitals, or only not, about runs of capitals.
   const std::uint8_t spellings = word.spellings;
+  // A description whose first word leaves its case open may yet show it by how it ends.
+  if (place.kind == WordPlace::kDescription) {
+    descriptionOpen_ = (spellings & DecodedWord::kSmall) && (spellings & DecodedWord::kTitle);
+  }
   const bool afterCapitals = place.kind == WordPlace::kInSentence && place.detail == 1;
   if (!word.properNoun && !word.mayBeEnglish) {
     const bool oneLetter = word.letters.size() == 2;
@@ -436,6 +441,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // A one-letter word in a run of capitals ("И") carries the run on.
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWordInCapitals_ = spelling == DecodedWord::kCapitals;
+  lineHasProse_ = lineHasProse_ || (spelling != DecodedWord::kCapitals && !word.latin);
   lastWord_ = word.letters;
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
@@ -518,12 +524,14 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
         previousLength_ = lineLength_;
         previousIndent_ = lineIndent_;
         previousEnd_ = lineEnd_;
+        previousNamesOption_ = lineOpensWithOption_ && !lineHasProse_;
         recentLongest_ = std::max(recentLongest_ * 0.9f, static_cast<float>(lineLength_));
         blankLines_ = 0;
       } else {
         ++blankLines_;
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
+      lineOpensWithOption_ = lineHasProse_ = false;
       lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = lineChunks_ = 0;
     } else if (!IsContinuation(c)) {
       (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
@@ -585,6 +593,18 @@ void Utf8StreamDecoder::EndChunk() {
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
   // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description.
   afterTerm_ = chunkTerm_ && lineChunks_ == 0 && chunkEnd_ == U'a';
+  if (lineChunks_ == 0) {
+    lineOpensWithOption_ = (chunkOption_ || chunkOptionValue_) && chunkHasWord_;
+    // The description before ends where the next option starts: a full stop shows that this
+    // text describes its options in sentences, which start with a capital, a letter that it
+    // writes them small.
+    if (lineOpensWithOption_ && descriptionOpen_) {
+      descriptionOpen_ = false;
+      if (EndsSentence(previousEnd_) || IsLetterOrDigit(previousEnd_)) {
+        cases_->LearnFirst(WordPlace{WordPlace::kDescription}, EndsSentence(previousEnd_));
+      }
+    }
+  }
   chunkTerm_ = false;
   ++lineChunks_;
   previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
@@ -966,10 +986,17 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     const bool longBefore = recentLongest_ >= kWrappedText &&
                             static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
     place.detail = WordPlace::LineDetail(end, indent, longBefore, lineStartsWithDash_);
+    // Under an option alone on its line, the line indented further is its description.
+    if (indent == WordPlace::kMoreIndent && previousNamesOption_) {
+      place.kind = WordPlace::kDescription;
+      place.detail = 0;
+    }
   } else if ((chunkAfterGap_ || afterTerm_) && !(chunkOpening_ && !chunkQuote_)) {
     // A bracket there is an aside on the term or the option, which goes on as one inside a
     // sentence does: "ENOENT (начиная с Linux 4.11)".
-    place.kind = WordPlace::kColumnStart;
+    // A column after an option is its description, which starts as those under options do.
+    place.kind =
+        chunkAfterGap_ && lineOpensWithOption_ ? WordPlace::kDescription : WordPlace::kColumnStart;
   } else if (chunkOpening_) {
     place.kind = chunkEnd_ == ':' ? WordPlace::kAfterColonQuote : WordPlace::kAfterOpening;
     // A quote opens a title or the name of a menu item as often as a sentence; a bracket

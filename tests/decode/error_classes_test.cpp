@@ -187,6 +187,14 @@ INSTANTIATE_TEST_SUITE_P(
         // Descriptions after a wide gap follow the case the column's own words show.
         Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
              u"-o      Создать файл\n-v      Вывести версию"},
+        // An option's description on the lines under it follows the case of the text's other
+        // descriptions, not that of lines indented further, which mostly start items.
+        Case{"description_under_an_option", u"-o\n    co3gаTb FаuJI\n-n\n    BbIBecTu BepcuI0",
+             u"-o\n    создать файл\n-n\n    вывести версию"},
+        // One after a wide gap on the option's line follows them too, not the columns of
+        // tables.
+        Case{"description_beside_an_option", u"-o\n    Co3gаTb FаuJI\n-n      BbIBecTu BepcuI0",
+             u"-o\n    Создать файл\n-n      Вывести версию"},
         // After a label of code the case is learned apart from a Russian word's colon.
         Case{"colon_after_a_label",
              u"OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. %s: OIIIu6kа. "
@@ -247,6 +255,18 @@ TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
   }
   EXPECT_EQ(DecodeText(lookAlike + u"HeBepHbIu", design, kWords.For(design)),
             russian + u"неверный");
+}
+
+// Options described in sentences, which end in full stops, start with capitals: a description
+// whose own first word shows no case teaches so by its full stop, and outweighs one described
+// small among them.
+TEST(ErrorClassesLayout, DescriptionsEndingInFullStops) {
+  const ReplacementTable design;
+  EXPECT_EQ(DecodeText(u"-a\n    Co3gаTb FаuJI.\n-b\n    BbIBecTu BepcuI0.\n-c\n    co3gаTb FаuJI\n"
+                       u"-d\n    BbIBecTu BepcuI0.",
+                       design, kWords.For(design)),
+            u"-a\n    Создать файл.\n-b\n    Вывести версию.\n-c\n    создать файл\n"
+            u"-d\n    Вывести версию.");
 }
 
 // A menu path's first item takes its capital however the text comes in pieces: the word

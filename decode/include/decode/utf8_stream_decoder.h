@@ -200,6 +200,15 @@ class Utf8StreamDecoder {
   float recentLongest_ = 0;
   int blankLines_ = 0;
 
+  // Options' descriptions: the line opens with a command's option ("-a, --all") and holds
+  // no word of prose, small or capitalised, so far; so did the line before, whose
+  // description the lines indented under it are; a description has started since the last
+  // option.
+  bool lineOpensWithOption_ = false;
+  bool lineHasProse_ = false;
+  bool previousNamesOption_ = false;
+  bool descriptionOpen_ = false;
+
   std::string out_;
   ByteSink* sink_ = nullptr;
   bool failed_ = false;
