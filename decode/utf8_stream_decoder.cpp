@@ -252,6 +252,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   previousGenitive_ = possessiveHeld_ = false;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
+  afterPercent_ = kind == Kind::Punctuation && bytes.back() == '%';
   lineLength_ += static_cast<int>(CountUtf8Characters(bytes));
   if (kind == Kind::Punctuation || kind == Kind::Verbatim) {
     // A box-drawing character takes three bytes: shorter punctuation needs no decoding.
@@ -315,7 +316,18 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const bool nameAllowed =
       (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
       !chunkHasWord_ && before_ != Neighbour::Foreign;
-  const DecodedWord& decoded = cached.nameAfterInitials && !nameAllowed ? kForeign : cached;
+  // Latin letters right after "%" are a format's conversion ("%u", "%lu"): code that, as a
+  // number does, says nothing about the language of the words around it.
+  static const DecodedWord kConversion = [] {
+    DecodedWord conversion;
+    conversion.kind = DecodedWord::Kind::Number;
+    return conversion;
+  }();
+  const bool conversion = afterPercent_ && cached.latin;
+  afterPercent_ = false;
+  const DecodedWord& decoded = conversion                                 ? kConversion
+                               : cached.nameAfterInitials && !nameAllowed ? kForeign
+                                                                          : cached;
   WordPlace place = PlaceOfWord();
   // A control's name is no word of one letter, which is a preposition ("значок в углу").
   if (place.kind == WordPlace::kAfterControl && decoded.letters.size() <= 2) {
@@ -638,7 +650,8 @@ void Utf8StreamDecoder::EndChunk() {
     }
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
-  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = chunkInitials_ = false;
+  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = afterPercent_ = false;
+  chunkInitials_ = false;
   chunkStartsWithName_ = chunkMayHoldInitial_ = false;
   chunkTail_.clear();
   lastWord_.clear();

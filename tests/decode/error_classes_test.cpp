@@ -195,6 +195,9 @@ INSTANTIATE_TEST_SUITE_P(
         // tables.
         Case{"description_beside_an_option", u"-o\n    Co3gаTb FаuJI\n-n      BbIBecTu BepcuI0",
              u"-o\n    Создать файл\n-n      Вывести версию"},
+        // A format's conversions are code, whatever Russian letters their Latin ones look
+        // like.
+        Case{"format_conversions", u"Bepcuu %u u %c, %lu", u"Версии %u и %c, %lu"},
         // After a label of code the case is learned apart from a Russian word's colon.
         Case{"colon_after_a_label",
              u"OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. %s: OIIIu6kа. "

@@ -127,6 +127,7 @@ class Utf8StreamDecoder {
   bool chunkNumber_ = false;       // it holds a number
   bool chunkRussian_ = false;      // it holds a Russian word that is no Latin one
   bool afterNumber_ = false;       // the last part of the chunk is a number
+  bool afterPercent_ = false;      // the last part of the chunk is punctuation ending in "%"
   std::string chunkTail_;          // the punctuation after its last word
 
   // Where the next word stands.
