@@ -164,6 +164,15 @@ bool NamesControl(std::string_view small) {
   return std::find(kNouns.begin(), kNouns.end(), small) != kNouns.end();
 }
 
+// Prepositions, conjunctions and particles of more than one letter, which name no control:
+// "значок на панели", "флажок не установлен".
+bool IsFunctionWord(std::string_view small) {
+  static constexpr std::array<std::string_view, 17> kWords = {
+      "во", "на",  "по",  "из",  "со",  "ко",  "об",  "от", "до",
+      "за", "для", "при", "без", "под", "над", "или", "не"};
+  return small.size() <= 6 && std::find(kWords.begin(), kWords.end(), small) != kWords.end();
+}
+
 // Puts the small Russian letter in the two bytes at `letter` into its capital.
 void CapitaliseRussianLetter(char* letter) {
   const auto lead = static_cast<unsigned char>(letter[0]);
@@ -329,8 +338,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                                : cached.nameAfterInitials && !nameAllowed ? kForeign
                                                                           : cached;
   WordPlace place = PlaceOfWord();
-  // A control's name is no word of one letter, which is a preposition ("значок в углу").
-  if (place.kind == WordPlace::kAfterControl && decoded.letters.size() <= 2) {
+  // A control's name is no word of one letter, nor a preposition or a conjunction ("значок в
+  // углу", "значок на панели").
+  if (place.kind == WordPlace::kAfterControl &&
+      (decoded.letters.size() <= 2 || IsFunctionWord(decoded.letters))) {
     place = WordPlace{};
   }
   // "и" and "или" join what stands before them: after a term or in a table's cell they go on

@@ -173,8 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"control_inside_a_menu_path", u"FopmаT - CumBoJIbI - EFFekTbI - BkJIаgkа IIIpuFT",
              u"Формат - Символы - Эффекты - вкладка Шрифт"},
         Case{"name_after_a_control", u"Hа}|{muTe kHonky BcTаBuTb", u"Нажмите кнопку Вставить"},
-        Case{"no_preposition_as_a_control_name", u"Hа}|{muTe kHonky B yrJIy",
-             u"Нажмите кнопку в углу"},
+        Case{"no_preposition_as_a_control_name", u"Hа}|{muTe kHonky B yrJIy u kHonky Hа yrJIy",
+             u"Нажмите кнопку в углу и кнопку на углу"},
         // Lines at one indent without a dash share the case their first words show, however
         // the line before ends: one message a line, all small. An item indented under a
         // colon keeps its own.
