@@ -235,6 +235,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   lineRules_ = lineChunks_ = 0;
   afterTerm_ = chunkTerm_ = false;
   lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
+  lineColumn_ = previousColumn_ = -1;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -429,7 +430,13 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // path ("Формат - Символы - вкладка Шрифт").
   afterControl_ = NamesControl(word.letters);
   DecodedWord::Spelling spelling = DecodedWord::kSmall;
-  if (afterControl_ && (spellings & DecodedWord::kSmall) && place.kind == WordPlace::kAfterDash) {
+  // A line indented to the column of the line before goes on with the sentence there, as an
+  // option's description does, unless that line ended on punctuation; it still teaches what
+  // this text's line starts do.
+  const bool goesOn = place.kind == WordPlace::kLineStart && lineIndent_ == previousColumn_ &&
+                      (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',');
+  if ((spellings & DecodedWord::kSmall) &&
+      (goesOn || (afterControl_ && place.kind == WordPlace::kAfterDash))) {
     spelling = DecodedWord::kSmall;
   } else if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {
     // A run of capitals goes on ("ДВОЙНАЯ ЛИНИЯ ВНИЗ И ВПРАВО") where this text's runs do.
@@ -548,6 +555,9 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
         previousIndent_ = lineIndent_;
         previousEnd_ = lineEnd_;
         previousNamesOption_ = lineOpensWithOption_ && !lineHasProse_;
+        // A line at the column of the one before carries the column on to the next.
+        previousColumn_ =
+            lineColumn_ >= 0 || lineIndent_ != previousColumn_ ? lineColumn_ : previousColumn_;
         recentLongest_ = std::max(recentLongest_ * 0.9f, static_cast<float>(lineLength_));
         blankLines_ = 0;
       } else {
@@ -555,6 +565,7 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
       lineOpensWithOption_ = lineHasProse_ = false;
+      lineColumn_ = -1;
       lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = lineChunks_ = 0;
     } else if (!IsContinuation(c)) {
       (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
@@ -584,6 +595,9 @@ void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   // Text after a wide gap inside a line starts a column, as an option's description does.
   if (!chunkHasPart_) {
     chunkAfterGap_ = lineHasText_ && spaceRun_ >= 3;
+    if (chunkAfterGap_ && lineColumn_ < 0) {
+      lineColumn_ = lineIndent_ + lineLength_;
+    }
   }
   spaceRun_ = 0;
   lineHasText_ = true;

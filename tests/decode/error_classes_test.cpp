@@ -195,6 +195,13 @@ INSTANTIATE_TEST_SUITE_P(
         // tables.
         Case{"description_beside_an_option", u"-o\n    Co3gаTb FаuJI\n-n      BbIBecTu BepcuI0",
              u"-o\n    Создать файл\n-n      Вывести версию"},
+        // Lines indented to the column of the line before go on with its sentence, unless a
+        // colon ended it, before a list.
+        Case{"lines_under_a_column",
+             u"-o      co3gаTb FаuJI gJI9I\n        Bepcuu u\n        Bepcuu",
+             u"-o      создать файл для\n        версии и\n        версии"},
+        Case{"list_under_a_column", u"-o      Co3gаTb FаuJI:\n        Bepcuu",
+             u"-o      Создать файл:\n        Версии"},
         // A format's conversions are code, whatever Russian letters their Latin ones look
         // like.
         Case{"format_conversions", u"Bepcuu %u u %c, %lu", u"Версии %u и %c, %lu"},

@@ -209,6 +209,10 @@ class Utf8StreamDecoder {
   bool lineHasProse_ = false;
   bool previousNamesOption_ = false;
   bool descriptionOpen_ = false;
+  // Where the line's first text after a wide gap starts, and the column of the line before;
+  // -1 for none.
+  int lineColumn_ = -1;
+  int previousColumn_ = -1;
 
   std::string out_;
   ByteSink* sink_ = nullptr;
