@@ -236,6 +236,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   afterTerm_ = chunkTerm_ = false;
   lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
   lineColumn_ = previousColumn_ = -1;
+  termInSentence_ = false;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -431,10 +432,11 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   afterControl_ = NamesControl(word.letters);
   DecodedWord::Spelling spelling = DecodedWord::kSmall;
   // A line indented to the column of the line before goes on with the sentence there, as an
-  // option's description does, unless that line ended on punctuation; it still teaches what
-  // this text's line starts do.
-  const bool goesOn = place.kind == WordPlace::kLineStart && lineIndent_ == previousColumn_ &&
-                      (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',');
+  // option's description does, unless that line ended on punctuation; so does a term that
+  // starts a hard-wrapped line. Both still teach what the text does at their places.
+  const bool goesOn = (place.kind == WordPlace::kLineStart && lineIndent_ == previousColumn_ &&
+                       (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',')) ||
+                      (place.kind == WordPlace::kColumnStart && termInSentence_ && !chunkAfterGap_);
   if ((spellings & DecodedWord::kSmall) &&
       (goesOn || (afterControl_ && place.kind == WordPlace::kAfterDash))) {
     spelling = DecodedWord::kSmall;
@@ -628,8 +630,12 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
-  // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description.
+  // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description,
+  // or, after a long line at its indent that ends in a letter or a comma, with a hard-wrapped
+  // sentence: "то сигнал\nSIGHUP посылается каждому процессу".
   afterTerm_ = chunkTerm_ && lineChunks_ == 0 && chunkEnd_ == U'a';
+  termInSentence_ = afterTerm_ && lineIndent_ == previousIndent_ && LongLineBefore() &&
+                    (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',');
   if (lineChunks_ == 0) {
     lineOpensWithOption_ = (chunkOption_ || chunkOptionValue_) && chunkHasWord_;
     // The description before ends where the next option starts: a full stop shows that this
@@ -1021,9 +1027,7 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     const int indent = lineIndent_ == previousIndent_  ? WordPlace::kSameIndent
                        : lineIndent_ > previousIndent_ ? WordPlace::kMoreIndent
                                                        : WordPlace::kLessIndent;
-    const bool longBefore = recentLongest_ >= kWrappedText &&
-                            static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
-    place.detail = WordPlace::LineDetail(end, indent, longBefore, lineStartsWithDash_);
+    place.detail = WordPlace::LineDetail(end, indent, LongLineBefore(), lineStartsWithDash_);
     // Under an option alone on its line, the line indented further is its description.
     if (indent == WordPlace::kMoreIndent && previousNamesOption_) {
       place.kind = WordPlace::kDescription;
@@ -1060,6 +1064,12 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.detail = wroteCapitals_ ? 1 : 0;
   }
   return place;
+}
+
+// The line before is as long as the recent lines of wrapped text: a hard wrap ended it.
+bool Utf8StreamDecoder::LongLineBefore() const {
+  return recentLongest_ >= kWrappedText &&
+         static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
 }
 
 void Utf8StreamDecoder::Write(std::string_view bytes) {

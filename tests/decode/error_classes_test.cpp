@@ -228,6 +228,11 @@ INSTANTIATE_TEST_SUITE_P(
         // So does a description after a term in Latin capitals that starts its line.
         Case{"description_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL HeBepHbIu аprymeHT.",
              u"EFAULT Ошибка адреса.\nEINVAL Неверный аргумент."},
+        // A term that starts a hard-wrapped line goes on with the sentence of the line before.
+        Case{"term_inside_a_wrapped_sentence",
+             u"EFAULT OIIIu6kа аgpecа.\n6ygeT HeBepHbIu аprymeHT u Bepcuu gJI9I HoBbIx\n"
+             u"EINVAL Bepcuu",
+             u"EFAULT Ошибка адреса.\nБудет неверный аргумент и версии для новых\nEINVAL версии"},
         // A bracket after the term is an aside, and "и" or "или" joins the term to another:
         // both small, as inside a sentence.
         Case{"bracket_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL (u3 Bepcuu)",

@@ -96,6 +96,7 @@ class Utf8StreamDecoder {
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
+  bool LongLineBefore() const;
   void CountLine(std::string_view bytes);
   void Write(std::string_view bytes);
   bool Flush();
@@ -213,6 +214,9 @@ class Utf8StreamDecoder {
   // -1 for none.
   int lineColumn_ = -1;
   int previousColumn_ = -1;
+  // The line's first chunk is a term in Latin capitals that goes on with the sentence of the
+  // line before, not one that its description follows.
+  bool termInSentence_ = false;
 
   std::string out_;
   ByteSink* sink_ = nullptr;
