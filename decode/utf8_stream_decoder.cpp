@@ -173,6 +173,13 @@ bool IsFunctionWord(std::string_view small) {
   return small.size() <= 6 && std::find(kWords.begin(), kWords.end(), small) != kWords.end();
 }
 
+// A verb in the polite imperative, in small letters, as help tells the reader what to do:
+// "выберите", "откройте".
+bool IsPoliteCommand(std::string_view small) {
+  return small.size() >= 10 &&
+         (small.ends_with("\u0438\u0442\u0435") || small.ends_with("\u0439\u0442\u0435"));
+}
+
 // Puts the small Russian letter in the two bytes at `letter` into its capital.
 void CapitaliseRussianLetter(char* letter) {
   const auto lead = static_cast<unsigned char>(letter[0]);
@@ -236,7 +243,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   afterTerm_ = chunkTerm_ = false;
   lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
   lineColumn_ = previousColumn_ = -1;
-  termInSentence_ = false;
+  termInSentence_ = previousCommand_ = false;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -456,7 +463,20 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
                                                    : DecodedWord::kCapitals;
   }
-  FollowMenuPath(firstWord, spelling != DecodedWord::kSmall && word.letters.size() > 2);
+  // After a command to choose or open ("Выберите Лист - Удалить лист"), a menu path's second
+  // item takes its capital though it shows none, and with it the first; once a path has shown
+  // itself, each item after a dash takes one ("Лист - Заполнить - Заполнить вверх").
+  const bool nextItem =
+      menuHeld_ ? menuStep_ == MenuStep::NextItem && menuAfterCommand_
+                : menuPath_ && place.kind == WordPlace::kAfterDash && PartsMenuItems(chunkEnd_);
+  if (nextItem && firstWord && !afterControl_ && spelling == DecodedWord::kSmall &&
+      (spellings & DecodedWord::kTitle) && word.letters.size() > 2) {
+    spelling = DecodedWord::kTitle;
+  }
+  const bool capitalItem = spelling != DecodedWord::kSmall && word.letters.size() > 2;
+  menuPath_ =
+      menuPath_ || (menuHeld_ && menuStep_ == MenuStep::NextItem && firstWord && capitalItem);
+  FollowMenuPath(firstWord, capitalItem);
   chunkTerm_ = false;
   // A small word that could as well be capitalised may be the first item of a menu path,
   // which the dash and the item after it will show ("Выберите Формат - Ячейки"); after a
@@ -467,6 +487,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     menuHeld_ = true;
     menuStep_ = MenuStep::WordEnds;
     menuItem_ = parts_.size();
+    menuAfterCommand_ = previousCommand_;
   }
   afterItemWord_ = spelling != DecodedWord::kSmall && place.kind != WordPlace::kSentenceStart &&
                    place.kind != WordPlace::kLineStart;
@@ -575,8 +596,9 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     }
   }
   // A menu path stands on one line.
-  if (menuHeld_ && bytes.find('\n') != bytes.npos) {
+  if ((menuHeld_ || menuPath_) && bytes.find('\n') != bytes.npos) {
     ReleaseMenuItem();
+    menuPath_ = false;
   }
   // A blank line starts a paragraph, and with it a sentence.
   if (blankLines_ > 0) {
@@ -654,6 +676,7 @@ void Utf8StreamDecoder::EndChunk() {
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
   afterRussianWord_ = !lastWord_.empty();
+  previousCommand_ = chunkEnd_ == U'a' && IsPoliteCommand(lastWord_);
   if (menuHeld_) {
     // The held word goes on waiting while its chunk is the word alone, and the next one a
     // dash alone; anything else lets it go as it is.
@@ -863,6 +886,7 @@ void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {
 // settled by what came before, and the next sentence starts without neighbours.
 void Utf8StreamDecoder::EndSentence() {
   ReleaseMenuItem();
+  menuPath_ = false;
   possessiveHeld_ = false;
   chunkStart_ = parts_.size();
   Settle(Neighbour::None);

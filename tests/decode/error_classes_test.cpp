@@ -170,6 +170,12 @@ INSTANTIATE_TEST_SUITE_P(
              u"Выберите Формат - Символы"},
         Case{"no_menu_path_across_a_line", u"BbI6epuTe FopmаT\n- CumBoJIbI",
              u"Выберите формат\n- Символы"},
+        // After a command to choose, the items take capitals though they show none; after an
+        // item that shows one, the items after it take theirs.
+        Case{"menu_path_after_a_command", u"BbI6epuTe FopmаT - BcTаBuTb",
+             u"Выберите Формат - Вставить"},
+        Case{"menu_path_goes_on", u"BbI6epuTe FopmаT - CumBoJIbI - BcTаBuTb - BkJIаgkа IIIpuFT",
+             u"Выберите Формат - Символы - Вставить - вкладка Шрифт"},
         Case{"control_inside_a_menu_path", u"FopmаT - CumBoJIbI - EFFekTbI - BkJIаgkа IIIpuFT",
              u"Формат - Символы - Эффекты - вкладка Шрифт"},
         Case{"name_after_a_control", u"Hа}|{muTe kHonky BcTаBuTb", u"Нажмите кнопку Вставить"},

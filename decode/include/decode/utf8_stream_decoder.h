@@ -175,6 +175,9 @@ class Utf8StreamDecoder {
   MenuStep menuStep_ = MenuStep::WordEnds;
   std::size_t menuItem_ = kNoPart;
   std::size_t menuOut_ = 0;
+  bool menuAfterCommand_ = false;  // the held word follows a command ("Выберите")
+  bool previousCommand_ = false;   // the previous chunk ended on such a command
+  bool menuPath_ = false;          // the sentence holds a menu path, whose items go on
   // A possessive whose "й" and "и" look alike ("свой", "свои") waits for the word after it,
   // whose ending shows the number: its part while undecided, then its last byte in out_.
   bool possessiveHeld_ = false;
