@@ -176,7 +176,8 @@ bool IsFunctionWord(std::string_view small) {
 // A verb in the polite imperative, in small letters, as help tells the reader what to do:
 // "выберите", "откройте".
 bool IsPoliteCommand(std::string_view small) {
-  return small.size() >= 10 &&
+  // Most words fail on their last byte, the second of "е".
+  return small.size() >= 10 && small.back() == '\xB5' &&
          (small.ends_with("\u0438\u0442\u0435") || small.ends_with("\u0439\u0442\u0435"));
 }
 
@@ -466,16 +467,18 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // After a command to choose or open ("Выберите Лист - Удалить лист"), a menu path's second
   // item takes its capital though it shows none, and with it the first; once a path has shown
   // itself, each item after a dash takes one ("Лист - Заполнить - Заполнить вверх").
-  const bool nextItem =
-      menuHeld_ ? menuStep_ == MenuStep::NextItem && menuAfterCommand_
-                : menuPath_ && place.kind == WordPlace::kAfterDash && PartsMenuItems(chunkEnd_);
-  if (nextItem && firstWord && !afterControl_ && spelling == DecodedWord::kSmall &&
-      (spellings & DecodedWord::kTitle) && word.letters.size() > 2) {
-    spelling = DecodedWord::kTitle;
+  if (menuHeld_ || menuPath_) {
+    const bool nextItem = menuHeld_
+                              ? menuStep_ == MenuStep::NextItem && menuAfterCommand_
+                              : place.kind == WordPlace::kAfterDash && PartsMenuItems(chunkEnd_);
+    if (nextItem && firstWord && !afterControl_ && spelling == DecodedWord::kSmall &&
+        (spellings & DecodedWord::kTitle) && word.letters.size() > 2) {
+      spelling = DecodedWord::kTitle;
+    }
+    menuPath_ = menuPath_ || (menuStep_ == MenuStep::NextItem && firstWord &&
+                              spelling != DecodedWord::kSmall && word.letters.size() > 2);
   }
   const bool capitalItem = spelling != DecodedWord::kSmall && word.letters.size() > 2;
-  menuPath_ =
-      menuPath_ || (menuHeld_ && menuStep_ == MenuStep::NextItem && firstWord && capitalItem);
   FollowMenuPath(firstWord, capitalItem);
   chunkTerm_ = false;
   // A small word that could as well be capitalised may be the first item of a menu path,
