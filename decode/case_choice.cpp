@@ -9,13 +9,18 @@ namespace lettermorph {
 
 CaseChoice::CaseChoice(std::u16string_view small, std::span<const std::uint8_t> cases)
     : letters_(small), cases_(cases) {
-  for (std::size_t i = 0; i < cases.size(); ++i) {
-    const bool canBeSmall = cases[i] & kSmallCase;
-    const bool canBeCapital = cases[i] & kCapitalCase;
-    small_ = small_ && canBeSmall;
-    capitals_ = capitals_ && canBeCapital;
-    title_ = title_ && (i == 0 ? canBeCapital : canBeSmall);
+  if (cases.empty()) {
+    return;
   }
+  // The cases every letter after the first allows, in one pass that needs no branch.
+  std::uint8_t rest = kSmallCase | kCapitalCase;
+  for (std::size_t i = 1; i < cases.size(); ++i) {
+    rest &= cases[i];
+  }
+  const std::uint8_t all = cases[0] & rest;
+  small_ = all & kSmallCase;
+  capitals_ = all & kCapitalCase;
+  title_ = (cases[0] & kCapitalCase) && (rest & kSmallCase);
 }
 
 std::u16string CaseChoice::Spell(bool sentenceStart, bool properNoun) const {

@@ -7,11 +7,8 @@ namespace lettermorph {
 DecodedWordCache::DecodedWordCache(std::size_t generationSize)
     : current_(generationSize), previous_(generationSize) {}
 
-const DecodedWord& DecodedWordCache::Decode(std::string_view token, const WordDecoder& decoder) {
-  const std::uint64_t hash = DecodedWordTable::Hash(token);
-  if (const DecodedWord* found = current_.Find(token, hash)) {
-    return *found;
-  }
+const DecodedWord& DecodedWordCache::DecodeMissing(std::string_view token, std::uint64_t hash,
+                                                   const WordDecoder& decoder) {
   if (current_.Full()) {
     std::swap(current_, previous_);
     current_.Clear();
@@ -19,7 +16,8 @@ const DecodedWord& DecodedWordCache::Decode(std::string_view token, const WordDe
   if (const DecodedWord* old = previous_.Find(token, hash)) {
     return current_.Insert(token, hash, *old);
   }
-  return current_.Insert(token, hash, decoder.Decode(token));
+  decoder.Decode(token, decoded_);
+  return current_.Insert(token, hash, decoded_);
 }
 
 }  // namespace lettermorph

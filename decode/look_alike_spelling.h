@@ -33,6 +33,20 @@ inline char FoldAscii(char c) {
   return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
+// Whether two look-alikes are the same, by a loop: they are a byte or three, which a call to
+// memcmp would cost more than comparing them.
+inline bool SamePiece(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (a[i] != b[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The hash that places a folded look-alike in the index; stored files depend on it.
 inline std::uint64_t LookAlikeHash(std::string_view folded) {
   std::uint64_t hash = 0xCBF29CE484222325u;

@@ -51,10 +51,10 @@ void PreferredReader::Offer(std::vector<State>& states, const State& offered) {
   states.push_back(offered);
 }
 
-std::optional<LetterReading> PreferredReader::Read(const LookAlikeIndex& index,
-                                                   std::u16string_view token) {
+bool PreferredReader::Read(const LookAlikeIndex& index, std::u16string_view token,
+                           LetterReading& reading) {
   if (token.empty()) {
-    return std::nullopt;
+    return false;
   }
   constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
   if (ending_.size() < token.size() + 1) {
@@ -101,7 +101,7 @@ std::optional<LetterReading> PreferredReader::Read(const LookAlikeIndex& index,
   }
   const std::vector<State>& last = ending_[token.size()];
   if (last.empty()) {
-    return std::nullopt;
+    return false;
   }
   const auto total = [](const State& s) {
     return s.penalty + LetterPenalty(s.letter, s.first, s.afterVowel, false);
@@ -109,12 +109,13 @@ std::optional<LetterReading> PreferredReader::Read(const LookAlikeIndex& index,
   const State* state =
       &*std::min_element(last.begin(), last.end(),
                          [&](const State& a, const State& b) { return total(a) < total(b); });
-  LetterReading reading;
-  std::vector<std::u16string_view> pieces;
+  reading.small.clear();
+  reading.cases.clear();
+  pieces_.clear();
   for (std::size_t end = token.size();;) {
     reading.small.push_back(state->letter);
     reading.cases.push_back(state->cases);
-    pieces.push_back(token.substr(state->from, end - state->from));
+    pieces_.push_back(token.substr(state->from, end - state->from));
     if (state->parent == kNone) {
       break;
     }
@@ -123,14 +124,14 @@ std::optional<LetterReading> PreferredReader::Read(const LookAlikeIndex& index,
   }
   std::reverse(reading.small.begin(), reading.small.end());
   std::reverse(reading.cases.begin(), reading.cases.end());
-  std::reverse(pieces.begin(), pieces.end());
+  std::reverse(pieces_.begin(), pieces_.end());
   for (std::size_t i = 0; i < reading.small.size(); ++i) {
     if (reading.small[i] == u'ш' && ShchaEnding(reading.small, i) &&
-        MayBeShcha(index, pieces[i], reading.cases[i])) {
+        MayBeShcha(index, pieces_[i], reading.cases[i])) {
       reading.small[i] = u'щ';
     }
   }
-  return reading;
+  return true;
 }
 
 }  // namespace lettermorph

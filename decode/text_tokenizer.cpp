@@ -1,8 +1,10 @@
 #include "decode/text_tokenizer.h"
 
 #include <algorithm>
+#include <bit>
 #include <bitset>
 
+#include "byte_masks.h"
 #include "recode/slot_letters.h"
 
 namespace lettermorph {
@@ -285,8 +287,16 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
       receiver.Take(Kind::Space, piece.substr(spacesFrom, at - spacesFrom));
     }
     // Most chunks end in the piece they start in: they are cut into runs as they are read,
-    // and handed on unless they turn out to be an address.
+    // and handed on unless they turn out to be an address. Short ones are read from masks of
+    // 64 bytes at a time, the others byte by byte.
     if (!cut && chunk_.empty() && long_ == Long::No) {
+      if (piece.size() - at >= 64) {
+        bool stuck = false;
+        at += TakeShortChunks(piece.data() + at, receiver, stuck);
+        if (!stuck) {
+          continue;
+        }
+      }
       bool marked = false;
       const std::size_t length = ScanRuns(piece.substr(at), false, marked);
       if (length != std::string_view::npos) {
@@ -460,6 +470,93 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
   }
   marked = mark;
   return at;
+}
+
+// Chunks that end within 64 bytes, and hold no character beyond ASCII but Cyrillic letters,
+// are nearly all of look-alike text: they, and the spaces between them, are handed on straight
+// from the masks of the 64 bytes from `text`. Returns the length handed on. It stops at spaces
+// that may go on past those bytes, or at a chunk that ScanRuns must read, which `stuck` tells.
+std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver, bool& stuck) {
+  const ByteMasks masks = MasksOf64(text);
+  const std::uint64_t cyrillic = masks.Cyrillic();
+  // Characters of one byte, and Cyrillic letters, which are all word characters.
+  const std::uint64_t simple = ~masks.beyond | cyrillic;
+  const std::uint64_t letters = masks.letters | cyrillic;
+  int from = 0;
+  for (;;) {
+    const std::uint64_t spaces = masks.spaces >> from;
+    // A chunk that goes on past the 64 bytes is read from the next 64, unless it started them.
+    if (spaces == 0) {
+      stuck = from == 0;
+      return static_cast<std::size_t>(from);
+    }
+    const int end = from + std::countr_zero(spaces);
+    const std::uint64_t inChunk = (std::uint64_t{1} << end) - (std::uint64_t{1} << from);
+    if ((inChunk & ~simple) != 0) {
+      stuck = true;
+      return static_cast<std::size_t>(from);
+    }
+    const std::string_view chunk(text + from, static_cast<std::size_t>(end - from));
+    // The bytes other than letters and digits are punctuation, or characters of replacements
+    // that join words.
+    std::uint64_t joining = 0;
+    bool marked = false;
+    for (std::uint64_t others = inChunk & ~(letters | masks.digits); others != 0;
+         others &= others - 1) {
+      const int at = std::countr_zero(others);
+      const auto byte = static_cast<unsigned char>(text[at]);
+      joining |= ascii_[byte] & kWord ? std::uint64_t{1} << at : 0;
+      marked = marked || byte == '.' || byte == ':';
+    }
+    if (marked && LooksVerbatim(chunk)) {
+      receiver.Take(Kind::Verbatim, chunk);
+    } else {
+      const std::uint64_t words = letters | masks.digits | joining;
+      // A run of letters alone, as most words are, is a plain word.
+      const std::uint64_t notPlain = masks.digits | joining;
+      for (int at = from; at < end;) {
+        const bool word = (words >> at & 1) != 0;
+        const std::uint64_t goesOn = (word ? words : ~words) >> at;
+        const int length = std::countr_zero(~goesOn | std::uint64_t{1} << (end - at));
+        const std::string_view run(text + at, static_cast<std::size_t>(length));
+        if (!word) {
+          receiver.Take(Kind::Punctuation, run);
+        } else if ((notPlain >> at & ((std::uint64_t{1} << length) - 1)) == 0) {
+          receiver.Take(Kind::Word, run);
+        } else {
+          // Most runs with digits or characters of replacements are plain words still, told
+          // here without the cost of a call to TakeRun.
+          const bool plain = DigitsLeavePlain(run, masks.digits >> at);
+          if (IsPlainWord(run, plain)) {
+            receiver.Take(Kind::Word, run);
+          } else {
+            TakeRun(run, receiver, plain);
+          }
+        }
+        at += length;
+      }
+    }
+    // Spaces before a character beyond ASCII may go on with one such as U+00A0.
+    const int next = end + std::countr_zero(~(masks.spaces >> end));
+    if (next == 64 || (simple >> next & 1) == 0) {
+      return static_cast<std::size_t>(end);
+    }
+    receiver.Take(Kind::Space, std::string_view(text + end, static_cast<std::size_t>(next - end)));
+    from = next;
+  }
+}
+
+// Whether the digits of `run`, a run of word characters shorter than 64 bytes whose ASCII
+// digits `digits` marks, leave it plain as TakeRun's `plain` says: none stands apart, and they
+// are not all of it.
+bool TextTokenizer::DigitsLeavePlain(std::string_view run, std::uint64_t digits) const {
+  const std::uint64_t all = (std::uint64_t{1} << run.size()) - 1;
+  for (std::uint64_t each = digits & all; each != 0; each &= each - 1) {
+    if (ascii_[static_cast<unsigned char>(run[std::countr_zero(each)])] == kDigit) {
+      return false;
+    }
+  }
+  return (digits & all) != all;
 }
 
 // Hands on the run of `text` that runs_[index] holds.

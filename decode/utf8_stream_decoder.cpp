@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "case_model.h"
 #include "text/utf8.h"
@@ -24,20 +25,14 @@ bool IsContinuation(char c) {
   return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
 
-// The code point of the character that ends `bytes`; U+FFFD for a malformed one.
-char32_t LastCharacter(std::string_view bytes) {
-  if (bytes.empty()) {
-    return 0;
-  }
+// The code point of the character beyond ASCII that ends `bytes`; U+FFFD for a malformed one.
+char32_t LastCharacterBeyondAscii(std::string_view bytes) {
   std::size_t at = bytes.size() - 1;
   while (at > 0 && bytes.size() - at < 4 && IsContinuation(bytes[at])) {
     --at;
   }
   const auto lead = static_cast<unsigned char>(bytes[at]);
   const std::size_t length = bytes.size() - at;
-  if (lead < 0x80 && length == 1) {
-    return lead;
-  }
   const int expected = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 0;
   if (expected != static_cast<int>(length)) {
     return 0xFFFD;
@@ -47,6 +42,16 @@ char32_t LastCharacter(std::string_view bytes) {
     code = (code << 6) | (static_cast<unsigned char>(bytes[at + i]) & 0x3F);
   }
   return code;
+}
+
+// The code point of the character that ends `bytes`; U+FFFD for a malformed one. Most
+// tokens end on an ASCII character, which is its own code point.
+inline char32_t LastCharacter(std::string_view bytes) {
+  if (bytes.empty()) {
+    return 0;
+  }
+  const auto last = static_cast<unsigned char>(bytes.back());
+  return last < 0x80 ? last : LastCharacterBeyondAscii(bytes);
 }
 
 char32_t FirstCharacter(std::string_view bytes) {
@@ -99,10 +104,10 @@ bool IsLetterOrDigit(char32_t c) {
 }
 
 // Words that a full stop shortens without ending the sentence: "т. д.", "см.", "г.".
+constexpr std::array<std::string_view, 26> kAbbreviations = {
+    "т",   "д",   "п",   "е",   "н",    "см",  "ср",  "г",  "гг",  "др",  "пр",   "напр", "им",
+    "стр", "рис", "тыс", "млн", "млрд", "руб", "коп", "ул", "мин", "сек", "англ", "лат",  "гл"};
 bool IsAbbreviation(std::string_view small) {
-  static constexpr std::array<std::string_view, 26> kAbbreviations = {
-      "т",   "д",   "п",   "е",   "н",    "см",  "ср",  "г",  "гг",  "др",  "пр",   "напр", "им",
-      "стр", "рис", "тыс", "млн", "млрд", "руб", "коп", "ул", "мин", "сек", "англ", "лат",  "гл"};
   return std::find(kAbbreviations.begin(), kAbbreviations.end(), small) != kAbbreviations.end();
 }
 
@@ -210,14 +215,93 @@ bool IsPossessiveTwin(std::string_view small) {
          std::find(kWords.begin(), kWords.end(), small) != kWords.end();
 }
 
+// Copies `bytes` to `to`. Most pieces are a space or a word of a few bytes: they are copied
+// as two overlapping loads and stores rather than through a call to memcpy.
+inline void CopyBytes(char* to, std::string_view bytes) {
+  const char* from = bytes.data();
+  const std::size_t size = bytes.size();
+  if (size < 4) {
+    if (size > 0) {
+      to[0] = from[0];
+      to[size / 2] = from[size / 2];
+      to[size - 1] = from[size - 1];
+    }
+  } else if (size < 8) {
+    std::uint32_t head;
+    std::uint32_t tail;
+    std::memcpy(&head, from, 4);
+    std::memcpy(&tail, from + size - 4, 4);
+    std::memcpy(to, &head, 4);
+    std::memcpy(to + size - 4, &tail, 4);
+  } else if (size <= 16) {
+    std::uint64_t head;
+    std::uint64_t tail;
+    std::memcpy(&head, from, 8);
+    std::memcpy(&tail, from + size - 8, 8);
+    std::memcpy(to, &head, 8);
+    std::memcpy(to + size - 8, &tail, 8);
+  } else {
+    std::memcpy(to, from, size);
+  }
+}
+
 }  // namespace
 
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
     : words_(table, index),
       tokenizer_(words_.Replacements()),
-      cases_(std::make_unique<CaseModel>()) {}
+      cases_(std::make_unique<CaseModel>()),
+      out_(2 * kFlushSize, '\0') {}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
+
+void Utf8StreamDecoder::KeepLastWord(std::string_view letters) {
+  static_assert(std::all_of(kAbbreviations.begin(), kAbbreviations.end(),
+                            [](std::string_view word) { return word.size() <= kLastWordKept; }),
+                "an abbreviation is longer than the last word is kept");
+  lastWordSize_ = letters.size();
+  lastWordCommand_ = IsPoliteCommand(letters);
+  if (letters.size() <= kLastWordKept) {
+    CopyBytes(lastWord_.data(), letters);
+  }
+}
+
+std::string_view Utf8StreamDecoder::LastWord() const {
+  return lastWordSize_ <= kLastWordKept ? std::string_view(lastWord_.data(), lastWordSize_)
+                                        : std::string_view();
+}
+
+// Output waits in out_ until a flush's worth has gathered; out_ is kept longer than what it
+// holds, so that writing a piece costs one check of room.
+inline void Utf8StreamDecoder::Write(std::string_view bytes) {
+  if (bytes.size() > out_.size() - outSize_) [[unlikely]] {
+    out_.resize(std::max(2 * out_.size(), outSize_ + bytes.size()));
+  }
+  CopyBytes(out_.data() + outSize_, bytes);
+  outSize_ += bytes.size();
+  if (outSize_ >= kFlushSize) [[unlikely]] {
+    Flush();
+  }
+}
+
+// Most parts need no later decision and follow none that waits: they are written at once.
+inline void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
+                                   std::string_view text, std::string_view decoded) {
+  chunkHasPart_ = true;
+  if (!parts_.empty() || fate == Fate::Joined || fate == Fate::Open) {
+    Hold(kind, fate, word, text, decoded);
+    return;
+  }
+  if (menuHeld_ && menuItem_ == 0) [[unlikely]] {
+    menuItem_ = kNoPart;
+    menuOut_ = outSize_;
+  }
+  if (possessiveHeld_ && possessiveItem_ == 0) [[unlikely]] {
+    possessiveItem_ = kNoPart;
+    possessiveOut_ = outSize_ + decoded.size() - 1;
+  }
+  Write(fate == Fate::Decode ? decoded : text);
+}
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
@@ -298,7 +382,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
       chunkTail_.erase(0, chunkTail_.size() - 16);
     }
   } else {
-    lastWord_.clear();
+    lastWordSize_ = 0;
     chunkTail_.clear();
     chunkNumber_ = chunkNumber_ || kind == Kind::Number;
     chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
@@ -373,10 +457,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (previousAsks_ == DecodedWord::Asks::IfAdjective) {
     previousLetters_ = decoded.letters;
   }
-  DecodedWord twin;
   if (flip) {
-    twin = decoded;
-    twin.letters.back() = static_cast<char>(twin.letters.back() ^ 1);
+    twin_ = decoded;
+    twin_.letters.back() = static_cast<char>(twin_.letters.back() ^ 1);
   }
   // A word in capitals after a preposition or an adjective that takes the genitive gets
   // back the "А" of its genitive that vanished: "из ФАЙЛА", "этого СИГНАЛА".
@@ -384,10 +467,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       decoded.finalATwin && previousGenitive_ && decoded.spellings == DecodedWord::kCapitals;
   previousGenitive_ = decoded.asksGenitive;
   if (genitive) {
-    twin = decoded;
-    twin.letters += "\xD0\xB0";
+    twin_ = decoded;
+    twin_.letters += "\xD0\xB0";
   }
-  const DecodedWord& word = flip || genitive ? twin : decoded;
+  const DecodedWord& word = flip || genitive ? twin_ : decoded;
   if (possessiveHeld_) {
     AgreePossessive(word);
   }
@@ -405,7 +488,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     FollowMenuPath(firstWord, titleWord);
     afterItemWord_ = afterControl_ = false;
     wroteCapitals_ = lastWordInCapitals_ = false;
-    lastWord_.clear();
+    lastWordSize_ = 0;
     lastWordName_ = false;
     chunkNumber_ = chunkNumber_ || word.kind == DecodedWord::Kind::Number;
     chunkForeign_ = chunkForeign_ || word.kind == DecodedWord::Kind::Foreign;
@@ -498,7 +581,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWordInCapitals_ = spelling == DecodedWord::kCapitals;
   lineHasProse_ = lineHasProse_ || (spelling != DecodedWord::kCapitals && !word.latin);
-  lastWord_ = word.letters;
+  KeepLastWord(word.letters);
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
   lastWordName_ = lastWordCapital_ && word.letters.size() > 2 &&
@@ -509,8 +592,12 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // a full stop after it.
   const std::uint8_t initial =
       word.letters.size() == 2 && (spellings & DecodedWord::kCapitals) ? kMayBeInitial : 0;
-  spelled_.clear();
-  AppendSpelled(word, spelling, spelled_);
+  std::string_view spelled = word.letters;
+  if (spelling != DecodedWord::kSmall && word.spellings != 0) {
+    spelled_.clear();
+    AppendSpelled(word, spelling, spelled_);
+    spelled = spelled_;
+  }
 
   if (!initial && IsPossessiveTwin(word.letters)) {
     possessiveHeld_ = true;
@@ -519,7 +606,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (!word.latin) {
     chunkRussian_ = true;
     Add(TextTokenizer::Kind::Word, initial ? Fate::Joined : Fate::Decode,
-        initial ? initial | kAlwaysRussian : 0, token, spelled_);
+        initial ? initial | kAlwaysRussian : 0, token, spelled);
     return;
   }
   // An English word with a capital inside a sentence ("He", "To") is seldom English there,
@@ -531,31 +618,26 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   Add(TextTokenizer::Kind::Word, Fate::Joined,
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
           (word.strayLetter ? kStrayLetter : 0) | initial,
-      token, spelled_);
+      token, spelled);
 }
 
-void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
-                            std::string_view text, std::string_view decoded) {
-  chunkHasPart_ = true;
+// Keeps a part with those that wait for a decision.
+void Utf8StreamDecoder::Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t word,
+                             std::string_view text, std::string_view decoded) {
   chunkMayHoldInitial_ = chunkMayHoldInitial_ || (word & (kMayBeInitial | kLoneStop)) != 0;
-  if (parts_.empty() && (fate == Fate::Copy || fate == Fate::Decode)) {
-    if (menuHeld_ && menuItem_ == 0) {
-      menuItem_ = kNoPart;
-      menuOut_ = out_.size();
-    }
-    if (possessiveHeld_ && possessiveItem_ == 0) {
-      possessiveItem_ = kNoPart;
-      possessiveOut_ = out_.size() + decoded.size() - 1;
-    }
-    Write(fate == Fate::Decode ? decoded : text);
-    return;
-  }
   text_ += text;
   if (fate != Fate::Copy) {
     decoded_ += decoded;
   }
-  parts_.push_back({kind, fate, word, static_cast<std::uint32_t>(text_.size()),
-                    static_cast<std::uint32_t>(decoded_.size())});
+  // A space that comes in several pieces is one part, as it is when it comes whole: how the
+  // text is cut must not bring the bound on waiting parts nearer.
+  if (kind == TextTokenizer::Kind::Space && !parts_.empty() &&
+      parts_.back().kind == TextTokenizer::Kind::Space) {
+    parts_.back().textEnd = static_cast<std::uint32_t>(text_.size());
+  } else {
+    parts_.push_back({kind, fate, word, static_cast<std::uint32_t>(text_.size()),
+                      static_cast<std::uint32_t>(decoded_.size())});
+  }
   open_ += fate == Fate::Open || fate == Fate::Joined ? 1 : 0;
   // A run too long to wait for its neighbours is settled as if the text ended there.
   if (text_.size() + decoded_.size() > kMaxHeldBytes || parts_.size() > kMaxHeldPieces) {
@@ -574,6 +656,31 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   if (!inSpace_) {
     EndChunk();
   }
+  if (bytes.size() == 1 && bytes[0] == ' ') {
+    // Most spaces are one, inside a line.
+    ++(lineHasText_ ? lineLength_ : lineIndent_);
+    ++spaceRun_;
+  } else {
+    CountSpaces(bytes);
+  }
+  // A menu path stands on one line.
+  if ((menuHeld_ || menuPath_) && bytes.find('\n') != bytes.npos) {
+    ReleaseMenuItem();
+    menuPath_ = false;
+  }
+  // A blank line starts a paragraph, and with it a sentence.
+  if (blankLines_ > 0) {
+    EndSentence();
+  }
+  Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
+  // The space belongs to no chunk: the next one starts with whatever follows it, so that a
+  // dash there starts an option ("-o").
+  chunkHasPart_ = false;
+}
+
+// Counts spaces into the line's indent or length and its gap; a line end passes the line's
+// layout on as the one before.
+void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
   for (const char c : bytes) {
     if (c == '\n') {
       if (lineHasText_) {
@@ -598,19 +705,6 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
       spaceRun_ += c == '\t' ? 3 : 1;
     }
   }
-  // A menu path stands on one line.
-  if ((menuHeld_ || menuPath_) && bytes.find('\n') != bytes.npos) {
-    ReleaseMenuItem();
-    menuPath_ = false;
-  }
-  // A blank line starts a paragraph, and with it a sentence.
-  if (blankLines_ > 0) {
-    EndSentence();
-  }
-  Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
-  // The space belongs to no chunk: the next one starts with whatever follows it, so that a
-  // dash there starts an option ("-o").
-  chunkHasPart_ = false;
 }
 
 // What a token that is no space tells of its line; its length is counted by TakeWord and
@@ -629,9 +723,7 @@ void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   spaceRun_ = 0;
   lineHasText_ = true;
   blankLines_ = 0;
-  // Most tokens end on an ASCII character, which is its own code point.
-  const bool ascii = !bytes.empty() && static_cast<unsigned char>(bytes.back()) < 0x80;
-  lineEnd_ = ascii ? static_cast<unsigned char>(bytes.back()) : LastCharacter(bytes);
+  lineEnd_ = LastCharacter(bytes);
 }
 
 // The chunk of text between two spaces has ended: its open words are left to the sentence,
@@ -675,11 +767,11 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkTerm_ = false;
   ++lineChunks_;
-  previousName_ = !lastWord_.empty() && lastWordName_ && chunkEnd_ == U'a';
+  previousName_ = lastWordSize_ > 0 && lastWordName_ && chunkEnd_ == U'a';
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
-  afterRussianWord_ = !lastWord_.empty();
-  previousCommand_ = chunkEnd_ == U'a' && IsPoliteCommand(lastWord_);
+  afterRussianWord_ = lastWordSize_ > 0;
+  previousCommand_ = chunkEnd_ == U'a' && lastWordSize_ > 0 && lastWordCommand_;
   if (menuHeld_) {
     // The held word goes on waiting while its chunk is the word alone, and the next one a
     // dash alone; anything else lets it go as it is.
@@ -692,13 +784,14 @@ void Utf8StreamDecoder::EndChunk() {
     }
   }
   if (EndsSentence(chunkEnd_)) {
-    const bool shortened = chunkTail_ == "." && !lastWord_.empty();
-    const bool capitalLetter = shortened && lastWordCapital_ && CountUtf8Characters(lastWord_) == 1;
+    const bool shortened = chunkTail_ == "." && lastWordSize_ > 0;
+    const bool capitalLetter =
+        shortened && lastWordCapital_ && CountUtf8Characters(LastWord()) == 1;
     // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
     // that abbreviations end on; at a sentence's start it may be "Т. е.".
     if (capitalLetter && (chunkInitials_ || !lastWordStarts_)) {
       afterInitial_ = previousInitial_ = true;
-    } else if (shortened && IsAbbreviation(lastWord_)) {
+    } else if (shortened && IsAbbreviation(LastWord())) {
       afterAbbreviation_ = true;
     } else if (capitalLetter) {
       afterInitial_ = true;
@@ -711,14 +804,27 @@ void Utf8StreamDecoder::EndChunk() {
   chunkInitials_ = false;
   chunkStartsWithName_ = chunkMayHoldInitial_ = false;
   chunkTail_.clear();
-  lastWord_.clear();
+  lastWordSize_ = 0;
 }
 
 // Decides the chunk's Latin words by what is joined to them: a foreign word, a number or an
 // option's dash makes them code, a Russian word Russian; a stray letter is Russian only
 // before its full stop. Words that may still be English are left to their neighbours, and
 // a chunk that decided something settles the undecided run before it.
-void Utf8StreamDecoder::ResolveChunk() {
+inline void Utf8StreamDecoder::ResolveChunk() {
+  // Most chunks were written as they came, with nothing before them waiting: they have only
+  // their neighbour to tell.
+  if (parts_.empty()) {
+    chunkInitials_ = false;
+    if (chunkRussian_ || chunkForeign_) {
+      before_ = chunkRussian_ ? Neighbour::Russian : Neighbour::Foreign;
+    }
+    return;
+  }
+  ResolveParts();
+}
+
+void Utf8StreamDecoder::ResolveParts() {
   bool russian = chunkRussian_;
   // Most chunks hold no letter nor full stop that may be an initial, and nothing waits for
   // them: they need no look for initials.
@@ -833,7 +939,7 @@ bool Utf8StreamDecoder::DecideInitials() {
   }
   if (stop != kNoPart && initials) {
     PutBackInitial(stop);
-    lastWord_ = letters;
+    KeepLastWord(letters);
   } else if (stop != kNoPart) {
     pending_ = stop;
     pendingStop_ = true;
@@ -925,12 +1031,12 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
       // The held word goes to the output, where it may still take its capital.
       menuItem_ = kNoPart;
       menuHeld_ = part.fate == Fate::Decode;
-      menuOut_ = out_.size();
+      menuOut_ = outSize_;
     }
     if (i == possessiveItem_) {
       possessiveItem_ = kNoPart;
       possessiveHeld_ = possessiveHeld_ && part.fate == Fate::Decode;
-      possessiveOut_ = out_.size() + (part.decodedEnd - decodedAt) - 1;
+      possessiveOut_ = outSize_ + (part.decodedEnd - decodedAt) - 1;
     }
     if (part.fate == Fate::Decode) {
       Write(std::string_view(decoded_).substr(decodedAt, part.decodedEnd - decodedAt));
@@ -1099,35 +1205,29 @@ bool Utf8StreamDecoder::LongLineBefore() const {
          static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
 }
 
-void Utf8StreamDecoder::Write(std::string_view bytes) {
-  out_ += bytes;
-  if (out_.size() >= kFlushSize) {
-    Flush();
-  }
-}
-
 bool Utf8StreamDecoder::Flush() {
   // A word written that may yet take a capital stays, with what follows it, unless that has
   // grown past a flush's size.
-  std::size_t end = out_.size();
+  std::size_t end = outSize_;
   if (menuHeld_ && menuItem_ == kNoPart) {
-    if (out_.size() - menuOut_ < kFlushSize) {
+    if (outSize_ - menuOut_ < kFlushSize) {
       end = menuOut_;
     } else {
       ReleaseMenuItem();
     }
   }
   if (possessiveHeld_ && possessiveItem_ == kNoPart) {
-    if (out_.size() - possessiveOut_ < kFlushSize) {
+    if (outSize_ - possessiveOut_ < kFlushSize) {
       end = std::min(end, possessiveOut_);
     } else {
       possessiveHeld_ = false;
     }
   }
-  if (end > 0 && !failed_ && !sink_->Write(std::string_view(out_).substr(0, end))) {
+  if (end > 0 && !failed_ && !sink_->Write(std::string_view(out_.data(), end))) {
     failed_ = true;
   }
-  out_.erase(0, end);
+  std::memmove(out_.data(), out_.data() + end, outSize_ - end);
+  outSize_ -= end;
   menuOut_ -= std::min(menuOut_, end);
   possessiveOut_ -= std::min(possessiveOut_, end);
   return !failed_;

@@ -9,6 +9,7 @@
 #include "look_alike_spelling.h"
 #include "russian_letters.h"
 #include "text/utf8.h"
+#include "word_index_format.h"
 
 namespace lettermorph {
 namespace {
@@ -134,6 +135,23 @@ std::string Utf8(std::u16string_view text) {
   return bytes;
 }
 
+// Appends `letters` to `out` as UTF-8. Russian letters are two bytes each, written in place:
+// the general encoder adds them a byte at a time.
+void AppendLetters(std::u16string_view letters, std::string& out) {
+  const std::size_t start = out.size();
+  out.resize(start + 2 * letters.size());
+  char* at = out.data() + start;
+  for (const char16_t letter : letters) {
+    if (letter < 0x80 || letter >= 0x800) {
+      out.resize(start);
+      AppendUtf8(letters, out);
+      return;
+    }
+    *at++ = static_cast<char>(0xC0 | (letter >> 6));
+    *at++ = static_cast<char>(0x80 | (letter & 0x3F));
+  }
+}
+
 // One known form that the token may be, and what it says for choosing it.
 struct Candidate {
   std::u16string small;
@@ -145,7 +163,8 @@ struct Candidate {
   std::uint32_t count = 0;
   bool properNoun = false;
   bool capitals = false;  // stored in capitals, as an abbreviation is
-  int penalty = 0;
+  // The letters' preference penalty, worked out only when it breaks a tie; -1 until then.
+  mutable int penalty = -1;
 
   // Better first: a form whose case fits, the more frequent, one with no letter put back, a
   // common word before a name with its letters, and the likelier letters. A letter put back is
@@ -153,8 +172,20 @@ struct Candidate {
   // slip "фйл" that the frequencies met twice.
   auto Rank() const {
     const std::uint32_t weight = putBack ? count / kPutBackOdds : count;
-    return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun,
-                           penalty);
+    return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun);
+  }
+
+  int Penalty() const {
+    if (penalty < 0) {
+      penalty = PreferencePenalty(small);
+    }
+    return penalty;
+  }
+
+  bool Before(const Candidate& other) const {
+    const auto rank = Rank();
+    const auto otherRank = other.Rank();
+    return rank != otherRank ? rank < otherRank : Penalty() < other.Penalty();
   }
 };
 
@@ -163,8 +194,9 @@ struct Candidate {
 // vanished letter cannot stand where the match puts it.
 bool Align(const WordIndex::Match& match, std::string_view token, const LookAlikeSpelling& spelling,
            Candidate& candidate) {
-  candidate.small.clear();
-  candidate.cases.clear();
+  // Sized once and written letter by letter: appending checks the room at every letter.
+  candidate.small.resize(match.slots.size());
+  candidate.cases.resize(match.slots.size());
   candidate.fits = true;
   candidate.putBack = false;
   candidate.count = match.count;
@@ -177,15 +209,16 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   bool showsCapital = false;
   bool capitalVanishedFirst = false;
   bool capitalVanishedInside = false;
+  const std::size_t capitals = word_index_format::CapitalLetters(match.variant, match.slots.size());
   for (std::size_t i = 0; i < match.slots.size(); ++i) {
-    const std::uint8_t written = VariantSlot(match.slots, i, match.variant);
+    const std::uint8_t written = word_index_format::WrittenSlot(match.slots[i], i < capitals);
     const int small = SmallSlot(written);
     const std::size_t length = spelling.Folded(written).size();
     const std::string_view piece = token.substr(at, length);
     at += length;
     std::uint8_t cases = 0;
-    cases |= spelling.Exact(small) == piece ? kSmallCase : 0;
-    cases |= spelling.Exact(small - kHalf) == piece ? kCapitalCase : 0;
+    cases |= SamePiece(spelling.Exact(small), piece) ? kSmallCase : 0;
+    cases |= SamePiece(spelling.Exact(small - kHalf), piece) ? kCapitalCase : 0;
     // The token's letters in a case no look-alike of the letter has ("d" for "D"): another word.
     if (cases == 0) {
       return false;
@@ -198,8 +231,8 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
       ++shown;
       showsCapital = showsCapital || cases == kCapitalCase;
     }
-    candidate.small.push_back(kSlotLetters[small]);
-    candidate.cases.push_back(cases);
+    candidate.small[i] = kSlotLetters[small];
+    candidate.cases[i] = cases;
   }
   // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
   // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
@@ -213,7 +246,7 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   }
   candidate.fits = allowed.AllowsAny();
   candidate.putBack = candidate.putBack || (capitalVanishedInside && !showsCapital);
-  candidate.penalty = PreferencePenalty(candidate.small);
+  candidate.penalty = -1;
   return true;
 }
 
@@ -328,48 +361,50 @@ bool WordDecoder::InCapitals(std::string_view token) const {
   return capitals >= 2 && sharedSmall;
 }
 
-DecodedWord WordDecoder::Decode(std::string_view token) const {
-  DecodedWord word;
+void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
+  // Afresh, but with the letters' buffer kept for this word's letters.
+  std::string letters = std::move(word.letters);
+  letters.clear();
+  word = DecodedWord{};
+  word.letters = std::move(letters);
   word.characters = static_cast<std::uint16_t>(CountUtf8Characters(token));
   if (!token.empty() && std::all_of(token.begin(), token.end(), IsAsciiDigit)) {
     word.kind = DecodedWord::Kind::Number;
-    return word;
+    return;
   }
   word.latin = IsEnglishShaped(token);
-  folded_.clear();
-  for (const char c : token) {
-    folded_ += FoldAscii(c);
-  }
+  folded_.resize(token.size());
+  std::transform(token.begin(), token.end(), folded_.begin(), FoldAscii);
   const bool english = word.latin && index_ && index_->IsEnglish(folded_);
-  Choice choice;
-  if (ChooseKnown(token, choice)) {
+  Choice& choice = choice_;
+  choice.Clear();
+  if (ChooseKnown(token, folded_, choice)) {
     // An English word whose Russian reading the frequency list never met is English.
     if (english && choice.count == 0) {
-      return word;
+      return;
     }
     word.mayBeEnglish = english;
     word.listedEnglish = english;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else if (english || (index_ && ((!word.latin && !LooksRussian(token)) ||
                                     IsEnglishCompound(token, *index_)))) {
-    return word;
-  } else if (!word.latin && ChooseCompound(token, choice)) {
+    return;
+  } else if (!word.latin && ChooseCompound(token, folded_, choice)) {
     // A prefix before a known word ("фото" and "идентификатор") reads as the two do.
-  } else if (std::optional<LetterReading> reading =
-                 preferred_.Read(letters_, Utf16FromUtf8(token))) {
+  } else if (preferred_.Read(letters_, Utf16FromUtf8(token), reading_)) {
     // Latin letters in one case are English or code, unless their ending is Russian.
-    if (index_ && word.latin && !HasRussianEnding(reading->small)) {
+    if (index_ && word.latin && !HasRussianEnding(reading_.small)) {
       if (!IsTitleCase(token)) {
-        return word;
+        return;
       }
       word.nameAfterInitials = true;
     }
-    choice.small = std::move(reading->small);
-    choice.cases = std::move(reading->cases);
+    choice.small = reading_.small;
+    choice.cases = reading_.cases;
     word.mayBeEnglish = word.latin;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else {
-    return word;
+    return;
   }
   // A short word of several letters and no vowel is an abbreviation ("ЦП", "ГБ"): in capitals
   // where its look-alikes show no case at all; one that shows a capital first may be "Кб".
@@ -402,18 +437,21 @@ DecodedWord WordDecoder::Decode(std::string_view token) const {
   if (choice.properNoun && (word.spellings & ~DecodedWord::kSmall) != 0) {
     word.spellings &= ~DecodedWord::kSmall;
   }
-  word.letters =
-      Utf8(word.spellings != 0 ? std::u16string(choice.small) : cases.Spell(false, false));
-  return word;
+  if (word.spellings != 0) {
+    AppendLetters(choice.small, word.letters);
+  } else {
+    AppendLetters(cases.Spell(false, false), word.letters);
+  }
 }
 
-// The likeliest known form the token spells, if any; folded_ holds its folded look-alike.
-bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
+// The likeliest known form the token spells, if any; `folded` is its folded look-alike.
+bool WordDecoder::ChooseKnown(std::string_view token, std::string_view folded,
+                              Choice& choice) const {
   if (!index_) {
     return false;
   }
   matches_.clear();
-  index_->FindRussian(folded_, matches_);
+  index_->FindRussian(folded, matches_);
   if (matches_.empty()) {
     return false;
   }
@@ -422,8 +460,7 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
   Candidate& candidate = ranking_->candidate;
   bool found = false;
   for (const WordIndex::Match& match : matches_) {
-    if (Align(match, token, index_->Spelling(), candidate) &&
-        (!found || candidate.Rank() < best.Rank())) {
+    if (Align(match, token, index_->Spelling(), candidate) && (!found || candidate.Before(best))) {
       std::swap(best, candidate);
       found = true;
     }
@@ -477,14 +514,16 @@ bool WordDecoder::ChooseKnown(std::string_view token, Choice& choice) const {
 // A word none knows that is a prefix ending in a vowel and a known word of four letters or
 // more: "фотоидентификатор", "неизменённых". Letter by letter it would read "й" after the
 // prefix's vowel ("фотойдентификатор"), as inside a word.
-bool WordDecoder::ChooseCompound(std::string_view token, Choice& choice) const {
+bool WordDecoder::ChooseCompound(std::string_view token, std::string_view folded,
+                                 Choice& choice) const {
   if (!index_) {
     return false;
   }
-  const std::string folded = folded_;
-  bool found = false;
   for (const Prefix& prefix : prefixes_) {
-    if (folded.size() < prefix.folded.size() + 4 || !folded.starts_with(prefix.folded)) {
+    // Most prefixes differ in their first byte, which is tested before calling compare.
+    if (folded.size() < prefix.folded.size() + 4 ||
+        (!prefix.folded.empty() && folded[0] != prefix.folded[0]) ||
+        !folded.starts_with(prefix.folded)) {
       continue;
     }
     Candidate head;
@@ -492,20 +531,19 @@ bool WordDecoder::ChooseCompound(std::string_view token, Choice& choice) const {
     if (!Align(match, token, index_->Spelling(), head) || head.putBack) {
       continue;
     }
-    folded_.assign(folded, prefix.folded.size());
     Choice rest;
-    if (ChooseKnown(token.substr(prefix.folded.size()), rest) && rest.small.size() >= 4) {
+    if (ChooseKnown(token.substr(prefix.folded.size()), folded.substr(prefix.folded.size()),
+                    rest) &&
+        rest.small.size() >= 4) {
       choice.small = head.small + rest.small;
       choice.endingTwin = rest.endingTwin;
       choice.shortICount = rest.shortICount;
       choice.cases = head.cases;
       choice.cases.insert(choice.cases.end(), rest.cases.begin(), rest.cases.end());
-      found = true;
-      break;
+      return true;
     }
   }
-  folded_ = folded;
-  return found;
+  return false;
 }
 
 bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
@@ -593,16 +631,22 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
       }
     }
   }
+  // The last two letters as one number, compared at once rather than a letter at a time.
+  const auto pair = [](char16_t first, char16_t second) {
+    return std::uint32_t{first} << 16 | second;
+  };
+  const std::uint32_t end = small.size() >= 2 ? pair(small[small.size() - 2], small.back()) : 0;
   if (small.size() >= 4 &&
-      (small.ends_with(u"ых") || small.ends_with(u"их") || small.ends_with(u"ый"))) {
+      (end == pair(u'ы', u'х') || end == pair(u'и', u'х') || end == pair(u'ы', u'й'))) {
     word.asks = Asks::EndingShortI;
-  } else if (small.size() >= 5 && (small.ends_with(u"ом") || small.ends_with(u"ем") ||
-                                   small.ends_with(u"ые") || small.ends_with(u"ие"))) {
+  } else if (small.size() >= 5 && (end == pair(u'о', u'м') || end == pair(u'е', u'м') ||
+                                   end == pair(u'ы', u'е') || end == pair(u'и', u'е'))) {
     // An adjective's ending is checked only when a twin follows, which is seldom.
     word.asks = Asks::IfAdjective;
   } else {
     word.asks = Asks::Unmarked;
-    word.asksGenitive = small.size() >= 5 && (small.ends_with(u"ого") || small.ends_with(u"его"));
+    word.asksGenitive = small.size() >= 5 && end == pair(u'г', u'о') &&
+                        (small[small.size() - 3] == u'о' || small[small.size() - 3] == u'е');
   }
 }
 

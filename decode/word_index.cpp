@@ -80,14 +80,6 @@ bool StartsWith(std::string_view text, std::string_view start) {
 
 }  // namespace
 
-std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
-                         std::uint8_t variant) {
-  const std::uint8_t slot = slots[at];
-  const bool capital = variant == format::kCapitals || (variant == format::kCapitalised && at == 0);
-  return capital && slot >= kSlotCount / 2 ? static_cast<std::uint8_t>(slot - kSlotCount / 2)
-                                           : slot;
-}
-
 std::optional<WordIndex> WordIndex::Open(std::span<const std::byte> image,
                                          const ReplacementTable& table, std::string_view source) {
   format::Header header;
@@ -159,8 +151,9 @@ void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) co
     // The form's look-alike, compared piece by piece, is the token's.
     std::string_view rest = folded;
     bool same = true;
+    const std::size_t capitals = format::CapitalLetters(variant, slots.size());
     for (std::size_t i = 0; i < slots.size() && same; ++i) {
-      const std::uint8_t slot = VariantSlot(slots, i, variant);
+      const std::uint8_t slot = format::WrittenSlot(slots[i], i < capitals);
       if (slot >= kSlotCount) {
         same = false;
         break;

@@ -345,7 +345,7 @@ std::string WordIndexBuilder::Image(const ReplacementTable& table, std::string_v
       std::string& key = keys[variant];
       key.clear();
       for (std::size_t i = 0; i < slots.size(); ++i) {
-        key += spelling.Folded(VariantSlot(slots, i, variant));
+        key += spelling.Folded(format::VariantSlot(slots, i, variant));
       }
       if (key.empty() || std::find(keys, keys + variant, key) != keys + variant) {
         continue;

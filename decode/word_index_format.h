@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <vector>
+
+#include "recode/slot_letters.h"
 
 namespace lettermorph::word_index_format {
 
@@ -32,6 +35,26 @@ inline constexpr std::uint32_t kEmptySlot = 0xFFFFFFFF;  // no way of writing is
 
 // The ways a form is written.
 enum Variant : std::uint8_t { kAsStored = 0, kCapitalised = 1, kCapitals = 2 };
+
+// How many letters of a form, from its first, a way of writing makes capitals: none, the
+// first, or all.
+inline std::size_t CapitalLetters(std::uint8_t variant, std::size_t letters) {
+  return variant == kCapitals ? letters : variant == kCapitalised && letters > 0 ? 1 : 0;
+}
+
+// The slot of a stored letter as written: its capital's where `capital`. Inline, as it is
+// asked of every letter of every form a lookup meets.
+inline std::uint8_t WrittenSlot(std::uint8_t slot, bool capital) {
+  return capital && slot >= kSlotCount / 2 ? static_cast<std::uint8_t>(slot - kSlotCount / 2)
+                                           : slot;
+}
+
+// The slot numbers of a variant of a stored form: its first letter, or every letter, made a
+// capital.
+inline std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at,
+                                std::uint8_t variant) {
+  return WrittenSlot(slots[at], at < CapitalLetters(variant, slots.size()));
+}
 
 // Flags of a form.
 enum FormFlag : std::uint8_t { kInDictionary = 1 };
@@ -66,7 +89,17 @@ struct Layout {
 // Nothing when the sizes are out of range.
 std::optional<Layout> LayoutOf(const Header& header);
 
+// The ways of adding up the checksum, narrowest first. Each gives the same checksum, so an
+// index checks on any processor whichever one wrote it.
+enum class ChecksumPath { kPortable, kSse2, kAvx2, kAvx512 };
+
+// Those this processor can run, kPortable first.
+std::vector<ChecksumPath> SupportedChecksumPaths();
+
+// By the widest supported path.
 std::uint64_t Checksum(std::span<const std::byte> bytes);
+// By `path`, which must be supported.
+std::uint64_t Checksum(std::span<const std::byte> bytes, ChecksumPath path);
 
 // What the checksum covers: every byte after it, so the header's sizes and counts as well as
 // the sections.

@@ -57,6 +57,29 @@ TEST(DecodedWordCache, GivesEachTokensLengthInCharacters) {
   }
 }
 
+// The cache decodes each new token into one word that it keeps for its letters' buffer: a
+// number or a token with no reading, which sets little, keeps nothing of the word before it.
+TEST(DecodedWordCache, DecodesEachNewTokenAfresh) {
+  const ReplacementTable table;
+  const WordList dictionary = {u"мои", u"при"};
+  const WordDecoder decoder(table, dictionary.For(table));
+  DecodedWordCache cache;
+  for (const std::string_view token : {"mou", "42", "npu", "#"}) {
+    const DecodedWord& word = cache.Decode(token, decoder);
+    if (token == "mou" || token == "npu") {
+      EXPECT_EQ(word.kind, DecodedWord::Kind::Russian);
+      EXPECT_EQ(word.letters, token == "mou" ? "мои" : "при");
+      continue;
+    }
+    EXPECT_EQ(word.kind, token == "42" ? DecodedWord::Kind::Number : DecodedWord::Kind::Foreign)
+        << token;
+    EXPECT_EQ(word.letters, "") << token;
+    EXPECT_EQ(word.spellings, 0) << token;
+    EXPECT_EQ(word.asks, DecodedWord::Asks::Nothing) << token;
+    EXPECT_FALSE(word.endingTwin || word.properNoun || word.mayBeEnglish) << token;
+  }
+}
+
 // The table under the cache starts with few slots and doubles them as words come: every word
 // stays findable through each doubling and none is found after Clear(), when the same slots
 // take new words.

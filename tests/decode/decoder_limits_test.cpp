@@ -42,5 +42,37 @@ TEST(DecoderLimits, UndecidedWordsHeldBack) {
   }
 }
 
+// What is copied comes out byte for byte, pieces of every length and an address far longer
+// than what the output gathers before it is handed on, whether written at once or after waiting
+// with a word that may be English ("no") for the English word after it.
+TEST(DecoderLimits, CopiedPiecesOfEveryLength) {
+  const ReplacementTable table;
+  std::string text;
+  for (std::size_t length = 1; length <= 40; ++length) {
+    text += "no" + std::string(length, '%') + " have " + std::string(length, '%') + " ";
+  }
+  text += "https://example.com/" + std::string(300000, 'a') + " ";
+  Utf8StreamDecoder decoder(table, nullptr);
+  StringSink sink;
+  ASSERT_TRUE(decoder.Decode(text, sink));
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, text);
+}
+
+// Text cut into pieces of a byte decodes as it does whole: the spaces that a run of them comes
+// in are one part, and do not settle the word that waits before them ("no" after the English
+// "have") before the Russian word after them is known.
+TEST(DecoderLimits, PiecesOfOneByte) {
+  const ReplacementTable table;
+  const std::string text = "have no" + std::string(70, ' ') + "6ygeT";
+  Utf8StreamDecoder decoder(table, nullptr);
+  StringSink sink;
+  for (const char c : text) {
+    ASSERT_TRUE(decoder.Decode(std::string_view(&c, 1), sink));
+  }
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, "have по" + std::string(70, ' ') + "будет");
+}
+
 }  // namespace
 }  // namespace lettermorph

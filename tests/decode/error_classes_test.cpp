@@ -29,7 +29,8 @@ const WordList kWords = {
      u"комментарии",   u"много",       u"функции",     u"функций",
      u"информации",    u"информаций",  u"новом",       u"модули",
      u"идентификатор", u"на",          u"случай",      u"случаи",
-     u"одна",          u"для"},
+     u"одна",          u"для",         u"нового",      u"последнего",
+     u"направление"},
     {{u"версии", 50},      {u"версий", 10},      {u"изменении", 57}, {u"изменений", 295},
      {u"т", 440},          {u"д", 149},          {u"п", 120},        {u"л", 40},
      {u"н", 90},           {u"г", 60},           {u"с", 70},         {u"м", 30},
@@ -73,6 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         // An opening bracket and an abbreviation's full stop start no sentence.
         Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
         Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},
+        // A longer word that starts with an abbreviation's letters ends its sentence.
+        Case{"word_longer_than_an_abbreviation", u"u HаnpаBJIeHue. 6ygeT", u"И направление. Будет"},
         // Nor is the ending after a number's hyphen capitalised where the number starts one.
         Case{"ending_after_a_number", u"16-6uTHbIe gаHHbIe. 2-9I konu9I",
              u"16-битные данные. 2-я копия"},
@@ -132,6 +135,9 @@ INSTANTIATE_TEST_SUITE_P(
         // A word in capitals after a preposition that takes the genitive gets its final "А"
         // back; elsewhere it stays in the commoner nominative.
         Case{"genitive_in_capitals", u"6ygeT u3 FuJI, FuJI", u"Будет из ФАЙЛА, ФАЙЛ"},
+        // So does one after an adjective in the genitive, whether it ends "-ого" or "-его".
+        Case{"genitive_after_an_adjective", u"HoBoro FuJI. nocJIegHero FuJI",
+             u"Нового ФАЙЛА. Последнего ФАЙЛА"},
         // A common word with its "А" put back beats a slip the frequencies met twice.
         Case{"vanished_a_over_a_rare_slip", u"FuJI", u"ФАЙЛ"},
         // Initials: a letter with a full stop inside a sentence that no abbreviation ends
@@ -313,6 +319,19 @@ TEST(ErrorClassesPieces, PossessiveAcrossPieces) {
   }
   ASSERT_TRUE(decoder.Finish(sink));
   EXPECT_EQ(sink.text, "И свои модули");
+}
+
+// A wide gap that a piece boundary cuts is as wide as its spaces together: the description
+// after it still starts a column.
+TEST(ErrorClassesPieces, GapAcrossPieces) {
+  const ReplacementTable design;
+  Utf8StreamDecoder decoder(design, kWords.For(design));
+  StringSink sink;
+  for (const std::string_view piece : {"-o ", "  Co3gаTb FаuJI\n-v ", "  BbIBecTu BepcuI0"}) {
+    ASSERT_TRUE(decoder.Decode(piece, sink));
+  }
+  ASSERT_TRUE(decoder.Finish(sink));
+  EXPECT_EQ(sink.text, "-o   Создать файл\n-v   Вывести версию");
 }
 
 // Under the reset set "ш" and "щ" look alike: an unknown word's ending settles which.

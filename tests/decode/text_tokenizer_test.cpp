@@ -49,6 +49,24 @@ TEST_P(TextTokenizerCases, CutsTheTextIntoTokens) {
   EXPECT_EQ(rendering.text, GetParam().tokens);
 }
 
+// A text read to its end and the same text with more after it are cut alike, whether its last
+// chunk is read from a few bytes or from the 64 after its start.
+TEST_P(TextTokenizerCases, CutsTheTextAlikeWithSpacesAfterIt) {
+  const std::string spaces(64, ' ');
+  TextTokenizer tokenizer(GetParam().replacements);
+  Rendering rendering;
+  tokenizer.Feed(GetParam().input + spaces, rendering);
+  tokenizer.Finish(rendering);
+  // The spaces join a space that ends the text.
+  std::string tokens = GetParam().tokens;
+  if (tokens[tokens.rfind('[') - 1] == 'S') {
+    tokens.insert(tokens.size() - 1, spaces);
+  } else {
+    tokens += "S[" + spaces + "]";
+  }
+  EXPECT_EQ(rendering.text, tokens);
+}
+
 const std::string kLongest(256, 'u');
 // A row of a table with no space in it, longer than the tokenizer ever holds back.
 std::string Row() {
@@ -123,6 +141,10 @@ INSTANTIATE_TEST_SUITE_P(
              "naKeT1 2-x 9I",
              "W[naKeT]N[1]S[ ]N[2]P[-]W[x]S[ ]W[9I]"},
         Case{"digits_that_replacements_use_alone", {u"3", u"6"}, "36 3a", "N[36]S[ ]W[3a]"},
+        Case{"digits_in_a_long_chunk",
+             {u"9I", u"3", u"6"},
+             "naKeT1/x/36363636363636363636/9I2",
+             "W[naKeT]N[1]P[/]W[x]P[/]N[36363636363636363636]P[/]W[9I]N[2]"},
         Case{"abbreviation_and_version", {}, "т.е. 3.14", "W[т]P[.]W[е]P[.]S[ ]N[3]P[.]N[14]"},
         Case{"function_names_with_a_dot", kDesign, "=MHuM.ABS(z) nPEDCK3.ETS",
              "P[=]W[MHuM]P[.]W[ABS]P[(]W[z]P[)]S[ ]W[nPEDCK3]P[.]W[ETS]"},
@@ -153,6 +175,14 @@ INSTANTIATE_TEST_SUITE_P(
              Row() + "example.com x",
              "V[" + Row() + "example.com]S[ ]W[x]"},
         Case{"malformed_bytes", {}, "ab\xD0\xF0\x9Fx \x80", "W[ab]P[\xD0\xF0\x9F]W[x]S[ ]P[\x80]"},
+        // A lead byte of Cyrillic before another, and letters of two bytes beyond Cyrillic.
+        Case{"lead_byte_before_a_letter",
+             {},
+             "ab\xD0\xD0\xB0"
+             "b",
+             "W[ab]P[\xD0]W[\xD0\xB0"
+             "b]"},
+        Case{"letters_of_scripts_without_look_alikes", {}, "abאbԱb", "W[ab]P[א]W[b]P[Ա]W[b]"},
         Case{"character_cut_off_at_the_end", {}, "ab\xE2\x82", "W[ab]P[\xE2\x82]"},
         Case{"four_byte_character", {}, "a\U0001F600b", "W[a]P[\U0001F600]W[b]"}),
     RowName);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "decode/decoded_word_table.h"
@@ -16,11 +17,22 @@ class DecodedWordCache {
   explicit DecodedWordCache(std::size_t generationSize = 1 << 15);
 
   // The decoding of `token`, from the cache or from `decoder`. Valid until the next call.
-  const DecodedWord& Decode(std::string_view token, const WordDecoder& decoder);
+  // Most tokens are met again: the lookup that finds them is inline.
+  const DecodedWord& Decode(std::string_view token, const WordDecoder& decoder) {
+    const std::uint64_t hash = DecodedWordTable::Hash(token);
+    if (const DecodedWord* found = current_.Find(token, hash)) {
+      return *found;
+    }
+    return DecodeMissing(token, hash, decoder);
+  }
 
  private:
+  const DecodedWord& DecodeMissing(std::string_view token, std::uint64_t hash,
+                                   const WordDecoder& decoder);
+
   DecodedWordTable current_;
   DecodedWordTable previous_;
+  DecodedWord decoded_;  // a new word, kept so that its letters' buffer serves every word
 };
 
 }  // namespace lettermorph

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -31,7 +32,8 @@ class DecodedWordTable {
   void Clear();
 
  private:
-  struct Entry {
+  // A cache line each: the word read after a lookup lies on the line the lookup loaded.
+  struct alignas(64) Entry {
     std::uint64_t hash;
     std::uint32_t tokenAt;  // in tokens_
     std::uint32_t tokenLength;
@@ -50,5 +52,96 @@ class DecodedWordTable {
   std::size_t count_ = 0;
   std::string tokens_;
 };
+
+// Every token of a text is hashed and looked up, so these two are inline in the caller.
+
+namespace decoded_word_table {
+
+inline constexpr std::uint64_t kTagBits = ~std::uint64_t{0xFFFFFFFF};
+
+template <typename Word>
+inline Word Load(const char* at) {
+  Word word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// Whether `size` bytes at `a` and `b` are the same, by loads of a fixed size as Hash() reads
+// them: tokens are short, and a call to memcmp costs more than the comparison.
+inline bool SameBytes(const char* a, const char* b, std::size_t size) {
+  if (size >= 8) {
+    std::uint64_t differ = 0;
+    for (std::size_t at = 0; at + 8 < size; at += 8) {
+      differ |= Load<std::uint64_t>(a + at) ^ Load<std::uint64_t>(b + at);
+    }
+    return (differ | (Load<std::uint64_t>(a + size - 8) ^ Load<std::uint64_t>(b + size - 8))) == 0;
+  }
+  if (size >= 4) {
+    return ((Load<std::uint32_t>(a) ^ Load<std::uint32_t>(b)) |
+            (Load<std::uint32_t>(a + size - 4) ^ Load<std::uint32_t>(b + size - 4))) == 0;
+  }
+  for (std::size_t at = 0; at < size; ++at) {
+    if (a[at] != b[at]) {
+      return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace decoded_word_table
+
+// Eight bytes at a time, mixed by multiplication; tokens are short, and the low bits, which
+// choose the slot, depend on every byte. The bytes past the last eight are read by loads of a
+// fixed size that overlap those before them: a copy of a varying length through memory would
+// hold up the load that reads it back.
+inline std::uint64_t DecodedWordTable::Hash(std::string_view token) {
+  constexpr std::uint64_t kMultiplier = 0x9E3779B97F4A7C15u;
+  const char* bytes = token.data();
+  const std::size_t size = token.size();
+  std::uint64_t hash = size * kMultiplier;
+  const auto mix = [&hash](std::uint64_t block) {
+    hash = (hash ^ block) * kMultiplier;
+    hash ^= hash >> 29;
+  };
+  std::size_t at = 0;
+  for (; at + 8 <= size; at += 8) {
+    mix(decoded_word_table::Load<std::uint64_t>(bytes + at));
+  }
+  if (at < size) {
+    if (size >= 8) {
+      mix(decoded_word_table::Load<std::uint64_t>(bytes + size - 8));
+    } else if (size >= 4) {
+      mix(decoded_word_table::Load<std::uint32_t>(bytes) |
+          std::uint64_t{decoded_word_table::Load<std::uint32_t>(bytes + size - 4)} << 32);
+    } else {
+      mix(static_cast<unsigned char>(bytes[0]) |
+          std::uint64_t{static_cast<unsigned char>(bytes[size / 2])} << 8 |
+          std::uint64_t{static_cast<unsigned char>(bytes[size - 1])} << 16);
+    }
+  }
+  hash *= 0xFF51AFD7ED558CCDu;
+  return hash ^ (hash >> 32);
+}
+
+inline const DecodedWord* DecodedWordTable::Find(std::string_view token, std::uint64_t hash) const {
+  if (slots_.empty()) {
+    return nullptr;
+  }
+  const std::size_t mask = slots_.size() - 1;
+  for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
+    const std::uint64_t held = slots_[slot];
+    if (held == 0) {
+      return nullptr;
+    }
+    if ((held & decoded_word_table::kTagBits) != (hash & decoded_word_table::kTagBits)) {
+      continue;
+    }
+    const Entry& entry = entries_[(held & 0xFFFFFFFF) - 1];
+    if (entry.hash == hash && entry.tokenLength == token.size() &&
+        decoded_word_table::SameBytes(tokens_.data() + entry.tokenAt, token.data(), token.size())) {
+      return &entry.word;
+    }
+  }
+}
 
 }  // namespace lettermorph

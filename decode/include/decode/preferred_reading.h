@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,10 +22,10 @@ struct LetterReading {
 // letter of every token; each thread reads with a reader of its own.
 class PreferredReader {
  public:
-  // The likeliest way to cut `token` into replacements and read each as one of its letters;
-  // nothing when it cannot be cut so. Letters that vanished are not guessed. Linear in the
-  // token's length, however many readings it has.
-  std::optional<LetterReading> Read(const LookAlikeIndex& index, std::u16string_view token);
+  // The likeliest way to cut `token` into replacements and read each as one of its letters,
+  // in `reading`, whose buffers are reused; false when it cannot be cut so. Letters that
+  // vanished are not guessed. Linear in the token's length, however many readings it has.
+  bool Read(const LookAlikeIndex& index, std::u16string_view token, LetterReading& reading);
 
  private:
   // A best path that ends at some position with `letter`; its own penalty waits for the
@@ -53,6 +52,7 @@ class PreferredReader {
   std::vector<std::vector<State>> ending_;  // the states of each position
   std::vector<const LookAlikeIndex::Entry*> matches_;
   std::vector<std::array<int, 3>> costs_;
+  std::vector<std::u16string_view> pieces_;  // of the token, one a letter of the reading
 };
 
 }  // namespace lettermorph

@@ -77,6 +77,8 @@ class TextTokenizer {
     bool word;
     bool plain;
   };
+  std::size_t TakeShortChunks(const char* text, Receiver& receiver, bool& stuck);
+  bool DigitsLeavePlain(std::string_view run, std::uint64_t digits) const;
   std::size_t ScanRuns(std::string_view text, bool whole, bool& marked);
   void TakeScanned(std::string_view text, std::size_t index, Receiver& receiver);
   void Split(std::string_view chunk, Receiver& receiver, bool last);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -44,6 +45,8 @@ class Utf8StreamDecoder {
   bool Finish(ByteSink& sink);
 
  private:
+  // The longest word, in bytes, that a full stop after it may shorten ("напр.").
+  static constexpr std::size_t kLastWordKept = 8;
   // What becomes of a piece: copied, written decoded, or either once the rest of its chunk
   // (joined) or its neighbours (open) are known.
   enum class Fate : std::uint8_t { Copy, Decode, Joined, Open };
@@ -81,8 +84,11 @@ class Utf8StreamDecoder {
   void TakeSpace(std::string_view bytes);
   void Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
            std::string_view decoded);
+  void Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
+            std::string_view decoded);
   void EndChunk();
   void ResolveChunk();
+  void ResolveParts();
   std::string ChunkInitialLetters() const;
   bool DecideInitials();
   void CapitaliseLetter(std::size_t part);
@@ -97,6 +103,9 @@ class Utf8StreamDecoder {
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
   bool LongLineBefore() const;
+  void KeepLastWord(std::string_view letters);
+  std::string_view LastWord() const;
+  void CountSpaces(std::string_view bytes);
   void CountLine(std::string_view bytes);
   void Write(std::string_view bytes);
   bool Flush();
@@ -115,6 +124,7 @@ class Utf8StreamDecoder {
   std::size_t open_ = 0;        // parts whose fate is joined or open
   Neighbour before_ = Neighbour::None;
   std::string spelled_;
+  DecodedWord twin_;  // a word with another ending than the cache's, kept for its buffer
 
   // The chunk being gathered: text between two spaces.
   bool chunkHasPart_ = false;
@@ -144,8 +154,11 @@ class Utf8StreamDecoder {
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
   std::string previousLetters_;
   bool previousGenitive_ = false;
-  bool afterTitleWord_ = false;   // the word just before was Latin with a capital, as "Intent"
-  std::string lastWord_;          // the chunk's last word, if Russian, in small letters
+  bool afterTitleWord_ = false;  // the word just before was Latin with a capital, as "Intent"
+  // The chunk's last word, if Russian, in small letters: its length in bytes, and its letters
+  // while it is no longer than an abbreviation may be, which is all that is asked of them.
+  std::array<char, kLastWordKept> lastWord_{};
+  std::size_t lastWordSize_ = 0;
   bool lastWordCapital_ = false;  // and whether it was written with a capital
   bool lastWordStarts_ = false;   // and whether it started a sentence
   bool lastWordName_ = false;     // and whether it was a name: a proper noun, or capitalised
@@ -177,6 +190,7 @@ class Utf8StreamDecoder {
   std::size_t menuOut_ = 0;
   bool menuAfterCommand_ = false;  // the held word follows a command ("Выберите")
   bool previousCommand_ = false;   // the previous chunk ended on such a command
+  bool lastWordCommand_ = false;   // the last word kept is one
   bool menuPath_ = false;          // the sentence holds a menu path, whose items go on
   // A possessive whose "й" and "и" look alike ("свой", "свои") waits for the word after it,
   // whose ending shows the number: its part while undecided, then its last byte in out_.
@@ -221,7 +235,9 @@ class Utf8StreamDecoder {
   // line before, not one that its description follows.
   bool termInSentence_ = false;
 
+  // Output not yet handed to the sink: the first outSize_ bytes of out_.
   std::string out_;
+  std::size_t outSize_ = 0;
   ByteSink* sink_ = nullptr;
   bool failed_ = false;
 };

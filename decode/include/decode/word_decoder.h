@@ -98,7 +98,13 @@ class WordDecoder {
   WordDecoder(const ReplacementTable& table, const WordIndex* index);
   ~WordDecoder();
 
-  DecodedWord Decode(std::string_view token) const;
+  // Decodes into `word`, whose letters' buffer it reuses.
+  void Decode(std::string_view token, DecodedWord& word) const;
+  DecodedWord Decode(std::string_view token) const {
+    DecodedWord word;
+    Decode(token, word);
+    return word;
+  }
 
   // Whether `letters`, a word in small letters in UTF-8 that asks IfAdjective, is an adjective.
   bool IsAdjective(std::string_view letters) const;
@@ -119,10 +125,18 @@ class WordDecoder {
     bool finalATwin = false;
     std::uint32_t shortICount = 0;  // the frequency list's count of the twin in "-ий"
     std::uint32_t count = 0;
+
+    // Empties it for the next token, with its buffers kept.
+    void Clear() {
+      small.clear();
+      cases.clear();
+      properNoun = endingTwin = finalATwin = false;
+      shortICount = count = 0;
+    }
   };
 
-  bool ChooseKnown(std::string_view token, Choice& choice) const;
-  bool ChooseCompound(std::string_view token, Choice& choice) const;
+  bool ChooseKnown(std::string_view token, std::string_view folded, Choice& choice) const;
+  bool ChooseCompound(std::string_view token, std::string_view folded, Choice& choice) const;
   // Whether the index holds `small`, a form in small letters, and how often it was counted.
   bool Knows(std::u16string_view small, std::uint32_t* count = nullptr) const;
   void SetAsks(std::u16string_view small, DecodedWord& word) const;
@@ -144,11 +158,13 @@ class WordDecoder {
   std::vector<Prefix> prefixes_;
   std::string vanishedInitial_;
   mutable std::string folded_;
+  mutable Choice choice_;  // the token's reading, kept so that its buffers serve every token
   mutable std::vector<WordIndex::Match> matches_;
   mutable std::vector<WordIndex::Match> knownMatches_;
   mutable std::vector<std::uint8_t> knownSlots_;
   mutable std::string knownFolded_;
   mutable PreferredReader preferred_;
+  mutable LetterReading reading_;  // kept, as choice_ is, for its buffers
   // The two candidates that ranking a token's matches trades between, kept from word to word
   // so that ranking allocates only while their buffers grow to the longest form met.
   struct Ranking;

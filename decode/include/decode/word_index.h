@@ -66,8 +66,4 @@ class WordIndex {
   std::size_t formCount_ = 0;
 };
 
-// The slot numbers of a variant of a stored form: its first letter, or every letter, made a
-// capital.
-std::uint8_t VariantSlot(std::span<const std::uint8_t> slots, std::size_t at, std::uint8_t variant);
-
 }  // namespace lettermorph
