@@ -186,6 +186,17 @@ bool IsPoliteCommand(std::string_view small) {
          (small.ends_with("\u0438\u0442\u0435") || small.ends_with("\u0439\u0442\u0435"));
 }
 
+// What Latin letters right after "%" read as: a format's conversion ("%u", "%lu"), code that,
+// as a number does, says nothing about the language of the words around it.
+const DecodedWord& Conversion() {
+  static const DecodedWord conversion = [] {
+    DecodedWord word;
+    word.kind = DecodedWord::Kind::Number;
+    return word;
+  }();
+  return conversion;
+}
+
 // Puts the small Russian letter in the two bytes at `letter` into its capital.
 void CapitaliseRussianLetter(char* letter) {
   const auto lead = static_cast<unsigned char>(letter[0]);
@@ -328,7 +339,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   afterTerm_ = chunkTerm_ = false;
   lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
   lineColumn_ = previousColumn_ = -1;
-  termInSentence_ = previousCommand_ = false;
+  termInSentence_ = false;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -419,18 +430,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const bool nameAllowed =
       (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
       !chunkHasWord_ && before_ != Neighbour::Foreign;
-  // Latin letters right after "%" are a format's conversion ("%u", "%lu"): code that, as a
-  // number does, says nothing about the language of the words around it.
-  static const DecodedWord kConversion = [] {
-    DecodedWord conversion;
-    conversion.kind = DecodedWord::Kind::Number;
-    return conversion;
-  }();
-  const bool conversion = afterPercent_ && cached.latin;
-  afterPercent_ = false;
-  const DecodedWord& decoded = conversion                                 ? kConversion
+  const DecodedWord& decoded = afterPercent_ && cached.latin              ? Conversion()
                                : cached.nameAfterInitials && !nameAllowed ? kForeign
                                                                           : cached;
+  afterPercent_ = false;
   WordPlace place = PlaceOfWord();
   // A control's name is no word of one letter, nor a preposition or a conjunction ("значок в
   // углу", "значок на панели").
@@ -528,8 +531,8 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const bool goesOn = (place.kind == WordPlace::kLineStart && lineIndent_ == previousColumn_ &&
                        (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',')) ||
                       (place.kind == WordPlace::kColumnStart && termInSentence_ && !chunkAfterGap_);
-  if ((spellings & DecodedWord::kSmall) &&
-      (goesOn || (afterControl_ && place.kind == WordPlace::kAfterDash))) {
+  if ((goesOn || (afterControl_ && place.kind == WordPlace::kAfterDash)) &&
+      (spellings & DecodedWord::kSmall)) {
     spelling = DecodedWord::kSmall;
   } else if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {
     // A run of capitals goes on ("ДВОЙНАЯ ЛИНИЯ ВНИЗ И ВПРАВО") where this text's runs do.
@@ -573,7 +576,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     menuHeld_ = true;
     menuStep_ = MenuStep::WordEnds;
     menuItem_ = parts_.size();
-    menuAfterCommand_ = previousCommand_;
+    menuAfterCommand_ = afterRussianWord_ && chunkEnd_ == U'a' && lastWordCommand_;
   }
   afterItemWord_ = spelling != DecodedWord::kSmall && place.kind != WordPlace::kSentenceStart &&
                    place.kind != WordPlace::kLineStart;
@@ -664,9 +667,8 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     CountSpaces(bytes);
   }
   // A menu path stands on one line.
-  if ((menuHeld_ || menuPath_) && bytes.find('\n') != bytes.npos) {
+  if (menuHeld_ && bytes.find('\n') != bytes.npos) {
     ReleaseMenuItem();
-    menuPath_ = false;
   }
   // A blank line starts a paragraph, and with it a sentence.
   if (blankLines_ > 0) {
@@ -697,7 +699,7 @@ void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
         ++blankLines_;
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
-      lineOpensWithOption_ = lineHasProse_ = false;
+      lineOpensWithOption_ = lineHasProse_ = menuPath_ = false;
       lineColumn_ = -1;
       lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = lineChunks_ = 0;
     } else if (!IsContinuation(c)) {
@@ -771,7 +773,6 @@ void Utf8StreamDecoder::EndChunk() {
   previousInitial_ = false;
   previousOther_ = chunkNumber_ || chunkForeign_;
   afterRussianWord_ = lastWordSize_ > 0;
-  previousCommand_ = chunkEnd_ == U'a' && lastWordSize_ > 0 && lastWordCommand_;
   if (menuHeld_) {
     // The held word goes on waiting while its chunk is the word alone, and the next one a
     // dash alone; anything else lets it go as it is.

@@ -189,7 +189,6 @@ class Utf8StreamDecoder {
   std::size_t menuItem_ = kNoPart;
   std::size_t menuOut_ = 0;
   bool menuAfterCommand_ = false;  // the held word follows a command ("Выберите")
-  bool previousCommand_ = false;   // the previous chunk ended on such a command
   bool lastWordCommand_ = false;   // the last word kept is one
   bool menuPath_ = false;          // the sentence holds a menu path, whose items go on
   // A possessive whose "й" and "и" look alike ("свой", "свои") waits for the word after it,
