@@ -34,9 +34,10 @@ std::u16string CaseChoice::Spell(bool sentenceStart, bool properNoun) const {
     capitalise(0, word.size());
   } else if (!small_) {
     // The look-alikes disagree with every whole-word form: each letter takes the case its
-    // look-alike tells, and small where it tells none.
+    // look-alike tells, and small where it tells none, but for the first, which takes a
+    // capital as words run together do ("ПараметрыСервис", "ЧаВО").
     for (std::size_t i = 0; i < word.size(); ++i) {
-      if (cases_[i] == kCapitalCase) {
+      if (cases_[i] == kCapitalCase || (i == 0 && (cases_[0] & kCapitalCase))) {
         capitalise(i, i + 1);
       }
     }

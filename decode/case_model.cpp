@@ -5,8 +5,9 @@ namespace {
 
 // Each new observation at a place weighs as much as the last fourteen or so together.
 constexpr float kKeep = 0.95f;
-// Line starts follow the layout of the text at hand, which changes from one part to the next
-// (one program's messages to another's): there the last few words weigh more.
+// Line starts and options' descriptions follow the layout of the text at hand, which changes
+// from one part to the next (one program's messages or options to another's): there the last
+// few words weigh more.
 constexpr float kKeepAtLineStart = 0.9f;
 // How much the habit of plain line starts together adds to that of one kind of them: each
 // kind alone sees too few words whose look-alikes show their case.
@@ -95,7 +96,9 @@ void CaseModel::LearnFirst(WordPlace place, bool capital) {
   // Inside a sentence a word is small unless it is a name, whatever others did before it.
   if (place.kind != WordPlace::kInSentence) {
     Add(first_[place.kind][place.detail], capital,
-        place.kind == WordPlace::kLineStart ? kKeepAtLineStart : kKeep);
+        place.kind == WordPlace::kLineStart || place.kind == WordPlace::kDescription
+            ? kKeepAtLineStart
+            : kKeep);
   }
   if (PlainLine(place)) {
     Add(plainLines_, capital, kKeepAtLineStart);

@@ -23,6 +23,7 @@ struct WordPlace {
     kAfterOther,    // after other punctuation; after a table's "│", the detail is its column
     kAfterControl,  // after a control's noun, before its name: "кнопку Отмена"
     kInSentence,
+    kDescription,  // an option's description, after a wide gap or on the lines under it
     kKinds
   };
   // How the line before a line start ends, and how the new line is indented beside it.

@@ -178,6 +178,34 @@ bool NamesControl(std::string_view small) {
   return std::find(kNouns.begin(), kNouns.end(), small) != kNouns.end();
 }
 
+// Prepositions, conjunctions and particles of more than one letter, which name no control:
+// "значок на панели", "флажок не установлен".
+bool IsFunctionWord(std::string_view small) {
+  static constexpr std::array<std::string_view, 17> kWords = {
+      "во", "на",  "по",  "из",  "со",  "ко",  "об",  "от", "до",
+      "за", "для", "при", "без", "под", "над", "или", "не"};
+  return small.size() <= 6 && std::find(kWords.begin(), kWords.end(), small) != kWords.end();
+}
+
+// A verb in the polite imperative, in small letters, as help tells the reader what to do:
+// "выберите", "откройте".
+bool IsPoliteCommand(std::string_view small) {
+  // Most words fail on their last byte, the second of "е".
+  return small.size() >= 10 && small.back() == '\xB5' &&
+         (small.ends_with("\u0438\u0442\u0435") || small.ends_with("\u0439\u0442\u0435"));
+}
+
+// What Latin letters right after "%" read as: a format's conversion ("%u", "%lu"), code that,
+// as a number does, says nothing about the language of the words around it.
+const DecodedWord& Conversion() {
+  static const DecodedWord conversion = [] {
+    DecodedWord word;
+    word.kind = DecodedWord::Kind::Number;
+    return word;
+  }();
+  return conversion;
+}
+
 // Puts the small Russian letter in the two bytes at `letter` into its capital.
 void CapitaliseRussianLetter(char* letter) {
   const auto lead = static_cast<unsigned char>(letter[0]);
@@ -262,6 +290,7 @@ void Utf8StreamDecoder::KeepLastWord(std::string_view letters) {
                             [](std::string_view word) { return word.size() <= kLastWordKept; }),
                 "an abbreviation is longer than the last word is kept");
   lastWordSize_ = letters.size();
+  lastWordCommand_ = IsPoliteCommand(letters);
   if (letters.size() <= kLastWordKept) {
     CopyBytes(lastWord_.data(), letters);
   }
@@ -327,6 +356,9 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
   lineRules_ = lineChunks_ = 0;
   afterTerm_ = chunkTerm_ = false;
+  lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
+  lineColumn_ = previousColumn_ = -1;
+  termInSentence_ = false;
   lineEnd_ = previousEnd_ = 0;
   recentLongest_ = 0;
   return Flush();
@@ -353,6 +385,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
   previousGenitive_ = possessiveHeld_ = false;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
+  afterPercent_ = kind == Kind::Punctuation && bytes.back() == '%';
   // Most such tokens are a byte of punctuation, which is a character unless it continues one.
   lineLength_ += bytes.size() == 1 ? static_cast<int>(!IsContinuation(bytes[0]))
                                    : static_cast<int>(CountUtf8Characters(bytes));
@@ -414,11 +447,15 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     return (previousInitial_ || (pending_ != kNoPart && !ShortensWordBeforeName(pendingLetter_))) &&
            !chunkHasWord_ && before_ != Neighbour::Foreign;
   };
-  const DecodedWord& decoded =
-      cached.nameAfterInitials && !nameAllowed() ? LatinForeignWord() : cached;
+  const DecodedWord& decoded = afterPercent_ && cached.latin                ? Conversion()
+                               : cached.nameAfterInitials && !nameAllowed() ? LatinForeignWord()
+                                                                            : cached;
+  afterPercent_ = false;
   WordPlace place = PlaceOfWord();
-  // A control's name is no word of one letter, which is a preposition ("значок в углу").
-  if (place.kind == WordPlace::kAfterControl && decoded.letters.size() <= 2) {
+  // A control's name is no word of one letter, nor a preposition or a conjunction ("значок в
+  // углу", "значок на панели").
+  if (place.kind == WordPlace::kAfterControl &&
+      (decoded.letters.size() <= 2 || IsFunctionWord(decoded.letters))) {
     place = WordPlace{};
   }
   // "и" and "или" join what stands before them: after a term or in a table's cell they go on
@@ -483,6 +520,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // word that can only be small or only capitalised about first letters, one that can only
   // be in capitals, or only not, about runs of capitals.
   const std::uint8_t spellings = word.spellings;
+  // A description whose first word leaves its case open may yet show it by how it ends.
+  if (place.kind == WordPlace::kDescription) {
+    descriptionOpen_ = (spellings & DecodedWord::kSmall) && (spellings & DecodedWord::kTitle);
+  }
   const bool afterCapitals = place.kind == WordPlace::kInSentence && place.detail == 1;
   if (!word.properNoun && !word.mayBeEnglish) {
     const bool oneLetter = word.letters.size() == 2;
@@ -501,7 +542,14 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // path ("Формат - Символы - вкладка Шрифт").
   afterControl_ = NamesControl(word.letters);
   DecodedWord::Spelling spelling = DecodedWord::kSmall;
-  if (afterControl_ && (spellings & DecodedWord::kSmall) && place.kind == WordPlace::kAfterDash) {
+  // A line indented to the column of the line before goes on with the sentence there, as an
+  // option's description does, unless that line ended on punctuation; so does a term that
+  // starts a hard-wrapped line. Both still teach what the text does at their places.
+  const bool goesOn = (place.kind == WordPlace::kLineStart && lineIndent_ == previousColumn_ &&
+                       (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',')) ||
+                      (place.kind == WordPlace::kColumnStart && termInSentence_ && !chunkAfterGap_);
+  if ((goesOn || (afterControl_ && place.kind == WordPlace::kAfterDash)) &&
+      (spellings & DecodedWord::kSmall)) {
     spelling = DecodedWord::kSmall;
   } else if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {
     // A run of capitals goes on ("ДВОЙНАЯ ЛИНИЯ ВНИЗ И ВПРАВО") where this text's runs do.
@@ -519,7 +567,22 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                : (spellings & DecodedWord::kTitle) ? DecodedWord::kTitle
                                                    : DecodedWord::kCapitals;
   }
-  FollowMenuPath(firstWord, spelling != DecodedWord::kSmall && word.letters.size() > 2);
+  // After a command to choose or open ("Выберите Лист - Удалить лист"), a menu path's second
+  // item takes its capital though it shows none, and with it the first; once a path has shown
+  // itself, each item after a dash takes one ("Лист - Заполнить - Заполнить вверх").
+  if (menuHeld_ || menuPath_) {
+    const bool nextItem = menuHeld_
+                              ? menuStep_ == MenuStep::NextItem && menuAfterCommand_
+                              : place.kind == WordPlace::kAfterDash && PartsMenuItems(chunkEnd_);
+    if (nextItem && firstWord && !afterControl_ && spelling == DecodedWord::kSmall &&
+        (spellings & DecodedWord::kTitle) && word.letters.size() > 2) {
+      spelling = DecodedWord::kTitle;
+    }
+    menuPath_ = menuPath_ || (menuStep_ == MenuStep::NextItem && firstWord &&
+                              spelling != DecodedWord::kSmall && word.letters.size() > 2);
+  }
+  const bool capitalItem = spelling != DecodedWord::kSmall && word.letters.size() > 2;
+  FollowMenuPath(firstWord, capitalItem);
   chunkTerm_ = false;
   // A small word that could as well be capitalised may be the first item of a menu path,
   // which the dash and the item after it will show ("Выберите Формат - Ячейки"); after a
@@ -530,12 +593,14 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     menuHeld_ = true;
     menuStep_ = MenuStep::WordEnds;
     menuItem_ = parts_.size();
+    menuAfterCommand_ = afterRussianWord_ && chunkEnd_ == U'a' && lastWordCommand_;
   }
   afterItemWord_ = spelling != DecodedWord::kSmall && place.kind != WordPlace::kSentenceStart &&
                    place.kind != WordPlace::kLineStart;
   // A one-letter word in a run of capitals ("И") carries the run on.
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWordInCapitals_ = spelling == DecodedWord::kCapitals;
+  lineHasProse_ = lineHasProse_ || (spelling != DecodedWord::kCapitals && !word.latin);
   KeepLastWord(word.letters);
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
@@ -647,12 +712,18 @@ void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
         previousLength_ = lineLength_;
         previousIndent_ = lineIndent_;
         previousEnd_ = lineEnd_;
+        previousNamesOption_ = lineOpensWithOption_ && !lineHasProse_;
+        // A line at the column of the one before carries the column on to the next.
+        previousColumn_ =
+            lineColumn_ >= 0 || lineIndent_ != previousColumn_ ? lineColumn_ : previousColumn_;
         recentLongest_ = std::max(recentLongest_ * 0.9f, static_cast<float>(lineLength_));
         blankLines_ = 0;
       } else {
         ++blankLines_;
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
+      lineOpensWithOption_ = lineHasProse_ = menuPath_ = false;
+      lineColumn_ = -1;
       lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = lineChunks_ = 0;
     } else if (!IsContinuation(c)) {
       (lineHasText_ ? lineLength_ : lineIndent_) += c == '\t' ? 8 : 1;
@@ -670,6 +741,9 @@ void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   // Text after a wide gap inside a line starts a column, as an option's description does.
   if (!chunkHasPart_) {
     chunkAfterGap_ = lineHasText_ && spaceRun_ >= 3;
+    if (chunkAfterGap_ && lineColumn_ < 0) {
+      lineColumn_ = lineIndent_ + lineLength_;
+    }
   }
   spaceRun_ = 0;
   lineHasText_ = true;
@@ -698,8 +772,24 @@ void Utf8StreamDecoder::EndChunk() {
   }
   chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
-  // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description.
+  // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description,
+  // or, after a long line at its indent that ends in a letter or a comma, with a hard-wrapped
+  // sentence: "то сигнал\nSIGHUP посылается каждому процессу".
   afterTerm_ = chunkTerm_ && lineChunks_ == 0 && chunkEnd_ == U'a';
+  termInSentence_ = afterTerm_ && lineIndent_ == previousIndent_ && LongLineBefore() &&
+                    (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',');
+  if (lineChunks_ == 0) {
+    lineOpensWithOption_ = (chunkOption_ || chunkOptionValue_) && chunkHasWord_;
+    // The description before ends where the next option starts: a full stop shows that this
+    // text describes its options in sentences, which start with a capital, a letter that it
+    // writes them small.
+    if (lineOpensWithOption_ && descriptionOpen_) {
+      descriptionOpen_ = false;
+      if (EndsSentence(previousEnd_) || IsLetterOrDigit(previousEnd_)) {
+        cases_->LearnFirst(WordPlace{WordPlace::kDescription}, EndsSentence(previousEnd_));
+      }
+    }
+  }
   chunkTerm_ = false;
   ++lineChunks_;
   previousName_ = lastWordSize_ > 0 && lastWordName_ && chunkEnd_ == U'a';
@@ -734,7 +824,8 @@ void Utf8StreamDecoder::EndChunk() {
     }
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
-  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = chunkInitials_ = false;
+  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = afterPercent_ = false;
+  chunkInitials_ = false;
   chunkStartsWithName_ = chunkMayHoldInitial_ = false;
   chunkTail_.clear();
   lastWordSize_ = 0;
@@ -930,6 +1021,7 @@ void Utf8StreamDecoder::CapitaliseLetter(std::size_t part) {
 // settled by what came before, and the next sentence starts without neighbours.
 void Utf8StreamDecoder::EndSentence() {
   ReleaseMenuItem();
+  menuPath_ = false;
   possessiveHeld_ = false;
   chunkStart_ = parts_.size();
   Settle(Neighbour::None);
@@ -1094,13 +1186,18 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     const int indent = lineIndent_ == previousIndent_  ? WordPlace::kSameIndent
                        : lineIndent_ > previousIndent_ ? WordPlace::kMoreIndent
                                                        : WordPlace::kLessIndent;
-    const bool longBefore = recentLongest_ >= kWrappedText &&
-                            static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
-    place.detail = WordPlace::LineDetail(end, indent, longBefore, lineStartsWithDash_);
+    place.detail = WordPlace::LineDetail(end, indent, LongLineBefore(), lineStartsWithDash_);
+    // Under an option alone on its line, the line indented further is its description.
+    if (indent == WordPlace::kMoreIndent && previousNamesOption_) {
+      place.kind = WordPlace::kDescription;
+      place.detail = 0;
+    }
   } else if ((chunkAfterGap_ || afterTerm_) && !(chunkOpening_ && !chunkQuote_)) {
     // A bracket there is an aside on the term or the option, which goes on as one inside a
     // sentence does: "ENOENT (начиная с Linux 4.11)".
-    place.kind = WordPlace::kColumnStart;
+    // A column after an option is its description, which starts as those under options do.
+    place.kind =
+        chunkAfterGap_ && lineOpensWithOption_ ? WordPlace::kDescription : WordPlace::kColumnStart;
   } else if (chunkOpening_) {
     place.kind = chunkEnd_ == ':' ? WordPlace::kAfterColonQuote : WordPlace::kAfterOpening;
     // A quote opens a title or the name of a menu item as often as a sentence; a bracket
@@ -1126,6 +1223,12 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.detail = wroteCapitals_ ? 1 : 0;
   }
   return place;
+}
+
+// The line before is as long as the recent lines of wrapped text: a hard wrap ended it.
+bool Utf8StreamDecoder::LongLineBefore() const {
+  return recentLongest_ >= kWrappedText &&
+         static_cast<float>(previousLength_) >= kLongLine * recentLongest_;
 }
 
 bool Utf8StreamDecoder::Flush() {

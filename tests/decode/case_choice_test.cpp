@@ -42,7 +42,16 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"capital_later_all_capitals", u"ух", {kEither, kCapital}, false, false, u"УХ"},
         Case{"capitals_with_yo", u"ёж", {kEither, kCapital}, false, false, u"ЁЖ"},
         Case{"forms_disagree", u"ау", {kSmall, kCapital}, true, false, u"аУ"},
-        Case{"forms_disagree_later", u"жук", {kEither, kSmall, kCapital}, true, false, u"жуК"}),
+        Case{"forms_disagree_later", u"жук", {kSmall, kSmall, kCapital}, true, false, u"жуК"},
+        // Words run together, as in a menu's name, start with a capital where their first
+        // look-alike allows it.
+        Case{"words_run_together",
+             u"параметрысервис",
+             {kEither, kSmall, kSmall, kSmall, kSmall, kSmall, kEither, kSmall, kEither, kCapital,
+              kSmall, kSmall, kEither, kEither, kSmall},
+             false,
+             false,
+             u"ПараметрыСервис"}),
     RowName);
 
 }  // namespace

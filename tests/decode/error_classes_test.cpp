@@ -184,11 +184,17 @@ INSTANTIATE_TEST_SUITE_P(
              u"Выберите Формат - Символы"},
         Case{"no_menu_path_across_a_line", u"BbI6epuTe FopmаT\n- CumBoJIbI",
              u"Выберите формат\n- Символы"},
+        // After a command to choose, the items take capitals though they show none; after an
+        // item that shows one, the items after it take theirs.
+        Case{"menu_path_after_a_command", u"BbI6epuTe FopmаT - BcTаBuTb",
+             u"Выберите Формат - Вставить"},
+        Case{"menu_path_goes_on", u"BbI6epuTe FopmаT - CumBoJIbI - BcTаBuTb - BkJIаgkа IIIpuFT",
+             u"Выберите Формат - Символы - Вставить - вкладка Шрифт"},
         Case{"control_inside_a_menu_path", u"FopmаT - CumBoJIbI - EFFekTbI - BkJIаgkа IIIpuFT",
              u"Формат - Символы - Эффекты - вкладка Шрифт"},
         Case{"name_after_a_control", u"Hа}|{muTe kHonky BcTаBuTb", u"Нажмите кнопку Вставить"},
-        Case{"no_preposition_as_a_control_name", u"Hа}|{muTe kHonky B yrJIy",
-             u"Нажмите кнопку в углу"},
+        Case{"no_preposition_as_a_control_name", u"Hа}|{muTe kHonky B yrJIy u kHonky Hа yrJIy",
+             u"Нажмите кнопку в углу и кнопку на углу"},
         // Lines at one indent without a dash share the case their first words show, however
         // the line before ends: one message a line, all small. An item indented under a
         // colon keeps its own.
@@ -201,6 +207,24 @@ INSTANTIATE_TEST_SUITE_P(
         // Descriptions after a wide gap follow the case the column's own words show.
         Case{"column_after_a_wide_gap", u"-o      Co3gаTb FаuJI\n-v      BbIBecTu BepcuI0",
              u"-o      Создать файл\n-v      Вывести версию"},
+        // An option's description on the lines under it follows the case of the text's other
+        // descriptions, not that of lines indented further, which mostly start items.
+        Case{"description_under_an_option", u"-o\n    co3gаTb FаuJI\n-n\n    BbIBecTu BepcuI0",
+             u"-o\n    создать файл\n-n\n    вывести версию"},
+        // One after a wide gap on the option's line follows them too, not the columns of
+        // tables.
+        Case{"description_beside_an_option", u"-o\n    Co3gаTb FаuJI\n-n      BbIBecTu BepcuI0",
+             u"-o\n    Создать файл\n-n      Вывести версию"},
+        // Lines indented to the column of the line before go on with its sentence, unless a
+        // colon ended it, before a list.
+        Case{"lines_under_a_column",
+             u"-o      co3gаTb FаuJI gJI9I\n        Bepcuu u\n        Bepcuu",
+             u"-o      создать файл для\n        версии и\n        версии"},
+        Case{"list_under_a_column", u"-o      Co3gаTb FаuJI:\n        Bepcuu",
+             u"-o      Создать файл:\n        Версии"},
+        // A format's conversions are code, whatever Russian letters their Latin ones look
+        // like.
+        Case{"format_conversions", u"Bepcuu %u u %c, %lu", u"Версии %u и %c, %lu"},
         // After a label of code the case is learned apart from a Russian word's colon.
         Case{"colon_after_a_label",
              u"OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. OIIIu6kа: oIIIu6kа. %s: OIIIu6kа. "
@@ -224,6 +248,11 @@ INSTANTIATE_TEST_SUITE_P(
         // So does a description after a term in Latin capitals that starts its line.
         Case{"description_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL HeBepHbIu аprymeHT.",
              u"EFAULT Ошибка адреса.\nEINVAL Неверный аргумент."},
+        // A term that starts a hard-wrapped line goes on with the sentence of the line before.
+        Case{"term_inside_a_wrapped_sentence",
+             u"EFAULT OIIIu6kа аgpecа.\n6ygeT HeBepHbIu аprymeHT u Bepcuu gJI9I HoBbIx\n"
+             u"EINVAL Bepcuu",
+             u"EFAULT Ошибка адреса.\nБудет неверный аргумент и версии для новых\nEINVAL версии"},
         // A bracket after the term is an aside, and "и" or "или" joins the term to another:
         // both small, as inside a sentence.
         Case{"bracket_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL (u3 Bepcuu)",
@@ -261,6 +290,18 @@ TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
   }
   EXPECT_EQ(DecodeText(lookAlike + u"HeBepHbIu", design, kWords.For(design)),
             russian + u"неверный");
+}
+
+// Options described in sentences, which end in full stops, start with capitals: a description
+// whose own first word shows no case teaches so by its full stop, and outweighs one described
+// small among them.
+TEST(ErrorClassesLayout, DescriptionsEndingInFullStops) {
+  const ReplacementTable design;
+  EXPECT_EQ(DecodeText(u"-a\n    Co3gаTb FаuJI.\n-b\n    BbIBecTu BepcuI0.\n-c\n    co3gаTb FаuJI\n"
+                       u"-d\n    BbIBecTu BepcuI0.",
+                       design, kWords.For(design)),
+            u"-a\n    Создать файл.\n-b\n    Вывести версию.\n-c\n    создать файл\n"
+            u"-d\n    Вывести версию.");
 }
 
 // A menu path's first item takes its capital however the text comes in pieces: the word

@@ -102,6 +102,7 @@ class Utf8StreamDecoder {
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
+  bool LongLineBefore() const;
   void KeepLastWord(std::string_view letters);
   std::string_view LastWord() const;
   void CountSpaces(std::string_view bytes);
@@ -137,6 +138,7 @@ class Utf8StreamDecoder {
   bool chunkNumber_ = false;       // it holds a number
   bool chunkRussian_ = false;      // it holds a Russian word that is no Latin one
   bool afterNumber_ = false;       // the last part of the chunk is a number
+  bool afterPercent_ = false;      // the last part of the chunk is punctuation ending in "%"
   std::string chunkTail_;          // the punctuation after its last word
 
   // Where the next word stands.
@@ -186,6 +188,9 @@ class Utf8StreamDecoder {
   MenuStep menuStep_ = MenuStep::WordEnds;
   std::size_t menuItem_ = kNoPart;
   std::size_t menuOut_ = 0;
+  bool menuAfterCommand_ = false;  // the held word follows a command ("Выберите")
+  bool lastWordCommand_ = false;   // the last word kept is one
+  bool menuPath_ = false;          // the sentence holds a menu path, whose items go on
   // A possessive whose "й" and "и" look alike ("свой", "свои") waits for the word after it,
   // whose ending shows the number: its part while undecided, then its last byte in out_.
   bool possessiveHeld_ = false;
@@ -212,6 +217,22 @@ class Utf8StreamDecoder {
   char32_t previousEnd_ = 0;
   float recentLongest_ = 0;
   int blankLines_ = 0;
+
+  // Options' descriptions: the line opens with a command's option ("-a, --all") and holds
+  // no word of prose, small or capitalised, so far; so did the line before, whose
+  // description the lines indented under it are; a description has started since the last
+  // option.
+  bool lineOpensWithOption_ = false;
+  bool lineHasProse_ = false;
+  bool previousNamesOption_ = false;
+  bool descriptionOpen_ = false;
+  // Where the line's first text after a wide gap starts, and the column of the line before;
+  // -1 for none.
+  int lineColumn_ = -1;
+  int previousColumn_ = -1;
+  // The line's first chunk is a term in Latin capitals that goes on with the sentence of the
+  // line before, not one that its description follows.
+  bool termInSentence_ = false;
 
   // Output not yet handed to the sink: the first outSize_ bytes of out_.
   std::string out_;
