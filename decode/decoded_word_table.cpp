@@ -18,6 +18,9 @@ const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_
     Grow();
   }
   if (count_ == entries_.size()) {
+    // Room for every word at once: growing by doubling would move the entries and write to
+    // fresh pages at every step, while pages set aside and not yet written cost no memory.
+    entries_.reserve(capacity_);
     entries_.emplace_back();
   }
   Place(hash, count_);

@@ -76,7 +76,7 @@ bool IsEnglishCompound(std::string_view token, const WordIndex& index) {
     for (std::size_t i = start; i < end; ++i) {
       part += FoldAscii(token[i]);
     }
-    if (part.size() > 1 && !index.IsEnglish(part)) {
+    if (part.size() > 1 && !index.IsEnglish(WordIndex::Key(part))) {
       return false;
     }
     words += prefix ? 0 : 1;
@@ -362,6 +362,15 @@ bool WordDecoder::InCapitals(std::string_view token) const {
 }
 
 void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
+  folded_.resize(token.size());
+  std::transform(token.begin(), token.end(), folded_.begin(), FoldAscii);
+  const WordIndex::Key key(folded_);
+  const bool latin = IsEnglishShaped(token);
+  // The lookups below wait on memory far off in a large index: their first loads go out now,
+  // so that the wait overlaps the work before them.
+  if (index_) {
+    index_->Prefetch(key, latin);
+  }
   // Afresh, but with the letters' buffer kept for this word's letters.
   std::string letters = std::move(word.letters);
   letters.clear();
@@ -372,13 +381,11 @@ void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
     word.kind = DecodedWord::Kind::Number;
     return;
   }
-  word.latin = IsEnglishShaped(token);
-  folded_.resize(token.size());
-  std::transform(token.begin(), token.end(), folded_.begin(), FoldAscii);
-  const bool english = word.latin && index_ && index_->IsEnglish(folded_);
+  word.latin = latin;
+  const bool english = word.latin && index_ && index_->IsEnglish(key);
   Choice& choice = choice_;
   choice.Clear();
-  if (ChooseKnown(token, folded_, choice)) {
+  if (ChooseKnown(token, key, choice)) {
     // An English word whose Russian reading the frequency list never met is English.
     if (english && choice.count == 0) {
       return;
@@ -445,7 +452,7 @@ void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
 }
 
 // The likeliest known form the token spells, if any; `folded` is its folded look-alike.
-bool WordDecoder::ChooseKnown(std::string_view token, std::string_view folded,
+bool WordDecoder::ChooseKnown(std::string_view token, const WordIndex::Key& folded,
                               Choice& choice) const {
   if (!index_) {
     return false;
@@ -532,8 +539,8 @@ bool WordDecoder::ChooseCompound(std::string_view token, std::string_view folded
       continue;
     }
     Choice rest;
-    if (ChooseKnown(token.substr(prefix.folded.size()), folded.substr(prefix.folded.size()),
-                    rest) &&
+    if (ChooseKnown(token.substr(prefix.folded.size()),
+                    WordIndex::Key(folded.substr(prefix.folded.size())), rest) &&
         rest.small.size() >= 4) {
       choice.small = head.small + rest.small;
       choice.endingTwin = rest.endingTwin;
@@ -558,7 +565,7 @@ bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
   knownFolded_.clear();
   index_->Spelling().AppendFolded(knownSlots_, knownFolded_);
   knownMatches_.clear();
-  index_->FindRussian(knownFolded_, knownMatches_);
+  index_->FindRussian(WordIndex::Key(knownFolded_), knownMatches_);
   for (const WordIndex::Match& match : knownMatches_) {
     if (std::equal(
             match.slots.begin(), match.slots.end(), knownSlots_.begin(), knownSlots_.end(),

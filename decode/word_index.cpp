@@ -64,6 +64,15 @@ std::span<const std::uint8_t> RecordAt(std::span<const std::uint8_t> section, st
   return section.subspan(offset, headerBytes + section[offset]);
 }
 
+// Asks for the cache line at `at` ahead of its use, where the compiler has a way to.
+void PrefetchLine(const void* at) {
+#if defined(__GNUC__)
+  __builtin_prefetch(at);
+#else
+  static_cast<void>(at);
+#endif
+}
+
 // As string_view::starts_with, in a loop: a look-alike is a byte or three, which a call to
 // memcmp would cost more than comparing them.
 bool StartsWith(std::string_view text, std::string_view start) {
@@ -128,8 +137,11 @@ WordIndex::WordIndex(WordIndex&&) noexcept = default;
 WordIndex& WordIndex::operator=(WordIndex&&) noexcept = default;
 WordIndex::~WordIndex() = default;
 
-void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) const {
-  const std::uint64_t hash = LookAlikeHash(folded);
+WordIndex::Key::Key(std::string_view folded) : folded(folded), hash(LookAlikeHash(folded)) {}
+
+void WordIndex::FindRussian(const Key& key, std::vector<Match>& out) const {
+  const std::string_view folded = key.folded;
+  const std::uint64_t hash = key.hash;
   const std::uint32_t tag = format::SlotTag(hash, offsetBits_);
   const std::uint32_t offsetMask = (std::uint32_t{1} << offsetBits_) - 1;
   std::uint32_t at = format::HomeSlot(hash, slotCount_);
@@ -170,12 +182,15 @@ void WordIndex::FindRussian(std::string_view folded, std::vector<Match>& out) co
   }
 }
 
-bool WordIndex::IsEnglish(std::string_view folded) const {
-  const std::uint64_t hash = LookAlikeHash(folded);
-  const std::uint64_t bucket = englishBits_ == 0 ? 0 : hash >> (64 - englishBits_);
-  const std::uint8_t fingerprint = format::Fingerprint(hash, englishBits_);
+bool WordIndex::IsEnglish(const Key& key) const {
+  const std::string_view folded = key.folded;
+  const std::uint64_t bucket = EnglishBucket(key.hash);
+  const std::uint8_t fingerprint = format::Fingerprint(key.hash, englishBits_);
+  const std::uint32_t start = ReadU32(englishBuckets_ + 4 * bucket);
   const std::uint32_t end = ReadU32(englishBuckets_ + 4 * (bucket + 1));
-  for (std::uint32_t entry = ReadU32(englishBuckets_ + 4 * bucket); entry < end; ++entry) {
+  // The tags and the entries they stand for lie apart: both loads go out at once.
+  PrefetchLine(englishEntries_ + 4 * std::size_t{start});
+  for (std::uint32_t entry = start; entry < end; ++entry) {
     if (englishTags_[entry] != fingerprint) {
       continue;
     }
@@ -187,6 +202,17 @@ bool WordIndex::IsEnglish(std::string_view folded) const {
     }
   }
   return false;
+}
+
+void WordIndex::Prefetch(const Key& key, bool english) const {
+  PrefetchLine(russianSlots_ + 4 * std::size_t{format::HomeSlot(key.hash, slotCount_)});
+  if (english) {
+    PrefetchLine(englishBuckets_ + 4 * EnglishBucket(key.hash));
+  }
+}
+
+std::uint64_t WordIndex::EnglishBucket(std::uint64_t hash) const {
+  return englishBits_ == 0 ? 0 : hash >> (64 - englishBits_);
 }
 
 }  // namespace lettermorph

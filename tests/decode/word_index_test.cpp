@@ -46,7 +46,7 @@ TEST(WordIndex, FindsEveryFormOnceAndNothingElse) {
   std::vector<WordIndex::Match> matches;
   for (const auto& [word, look] : words) {
     matches.clear();
-    index->FindRussian(look, matches);
+    index->FindRussian(WordIndex::Key(look), matches);
     ASSERT_EQ(matches.size(), 1u) << look;
     std::u16string found;
     for (const std::uint8_t slot : matches[0].slots) {
@@ -54,7 +54,7 @@ TEST(WordIndex, FindsEveryFormOnceAndNothingElse) {
     }
     EXPECT_EQ(found, word) << look;
     matches.clear();
-    index->FindRussian(look + "kkkkkk", matches);
+    index->FindRussian(WordIndex::Key(look + "kkkkkk"), matches);
     EXPECT_TRUE(matches.empty()) << look;
   }
 }

@@ -30,7 +30,7 @@ constexpr const char* kZhmykhDesign = "}|{mbix";        // жмых
 
 bool Knows(const Lexicon& lexicon, const char* folded) {
   std::vector<WordIndex::Match> matches;
-  lexicon.Index().FindRussian(folded, matches);
+  lexicon.Index().FindRussian(WordIndex::Key(folded), matches);
   return !matches.empty();
 }
 

@@ -135,7 +135,7 @@ class WordDecoder {
     }
   };
 
-  bool ChooseKnown(std::string_view token, std::string_view folded, Choice& choice) const;
+  bool ChooseKnown(std::string_view token, const WordIndex::Key& folded, Choice& choice) const;
   bool ChooseCompound(std::string_view token, std::string_view folded, Choice& choice) const;
   // Whether the index holds `small`, a form in small letters, and how often it was counted.
   bool Knows(std::u16string_view small, std::uint32_t* count = nullptr) const;

@@ -38,11 +38,22 @@ class WordIndex {
   WordIndex& operator=(WordIndex&&) noexcept;
   ~WordIndex();
 
-  // Appends to `out` every Russian form written one of its ways whose look-alike, with ASCII
-  // letters in small form, is `folded`.
-  void FindRussian(std::string_view folded, std::vector<Match>& out) const;
-  // Whether `folded` is an English word in small letters.
-  bool IsEnglish(std::string_view folded) const;
+  // A look-alike with ASCII letters in small form, and the hash that places it: worked out
+  // once for the several lookups of a token.
+  struct Key {
+    explicit Key(std::string_view folded);
+    std::string_view folded;
+    std::uint64_t hash;
+  };
+
+  // Appends to `out` every Russian form written one of its ways whose look-alike is `key`'s.
+  void FindRussian(const Key& key, std::vector<Match>& out) const;
+  // Whether `key` is an English word in small letters.
+  bool IsEnglish(const Key& key) const;
+  // Starts loading where FindRussian, and IsEnglish if `english`, will look first for `key`:
+  // each lookup waits on memory far off in a large image, and asked for early, the wait
+  // overlaps the work done before the lookup.
+  void Prefetch(const Key& key, bool english) const;
 
   // The replacements of the table, with and without their case.
   const LookAlikeSpelling& Spelling() const { return *spelling_; }
@@ -51,6 +62,8 @@ class WordIndex {
 
  private:
   WordIndex() = default;
+
+  std::uint64_t EnglishBucket(std::uint64_t hash) const;
 
   std::span<const std::byte> image_;
   std::unique_ptr<LookAlikeSpelling> spelling_;
