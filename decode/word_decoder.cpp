@@ -21,6 +21,7 @@ int SmallSlot(int slot) {
   return slot < kHalf ? slot + kHalf : slot;
 }
 constexpr std::uint32_t kPutBackOdds = 64;
+constexpr std::uint32_t kYoBonus = 2;
 // Letters of the longest abbreviation without a vowel ("ПСТРБ").
 constexpr std::size_t kLongestAbbreviation = 5;
 
@@ -171,8 +172,15 @@ struct Candidate {
   // a guess, so that form needs to be far more frequent to win: "FuJI" is "ФАЙЛ", not the
   // slip "фйл" that the frequencies met twice.
   auto Rank() const {
-    const std::uint32_t weight = putBack ? count / kPutBackOdds : count;
+    const std::uint32_t weight = putBack ? count / kPutBackOdds : count + YoBonus();
     return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun);
+  }
+
+  // The sources write about two in three of the words that have "ё" with it, so a form with
+  // "ё" that they met is worth a little more than its count: it wins a tie, or a count short
+  // by one, against its twin with "е", where a rare word's counts tell the two apart by chance.
+  std::uint32_t YoBonus() const {
+    return count > 0 && small.find(u'ё') != small.npos ? kYoBonus : 0;
   }
 
   int Penalty() const {
