@@ -647,6 +647,9 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
   if (small.size() >= 4 &&
       (end == pair(u'ы', u'х') || end == pair(u'и', u'х') || end == pair(u'ы', u'й'))) {
     word.asks = Asks::EndingShortI;
+  } else if (small.size() >= 4 && (end == pair(u'о', u'в') || small.back() == u'ы')) {
+    // So is a noun's.
+    word.asks = Asks::IfNoun;
   } else if (small.size() >= 5 && (end == pair(u'о', u'м') || end == pair(u'е', u'м') ||
                                    end == pair(u'ы', u'е') || end == pair(u'и', u'е'))) {
     // An adjective's ending is checked only when a twin follows, which is seldom.
@@ -676,6 +679,19 @@ bool WordDecoder::IsAdjective(std::string_view letters) const {
       std::u16string_view(u"гкхжшщч").find(small[small.size() - 3]) != std::u16string_view::npos;
   form.resize(form.size() - 2);
   form += soft ? u"их" : u"ых";
+  return Knows(form);
+}
+
+// A noun in "-ы" or "-ов" shows itself by its instrumental plural ("коды", "кодов": "кодами";
+// "группы": "группами"), which a short adjective or participle lacks ("доступны",
+// "установлены").
+bool WordDecoder::IsNoun(std::string_view letters) const {
+  if (!index_) {
+    return false;
+  }
+  std::u16string form = Utf16FromUtf8(letters);
+  form.resize(form.size() - (form.ends_with(u"ов") ? 2 : 1));
+  form += u"ами";
   return Knows(form);
 }
 

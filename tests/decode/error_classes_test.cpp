@@ -30,7 +30,8 @@ const WordList kWords = {
      u"информации",    u"информаций",  u"новом",       u"модули",
      u"идентификатор", u"на",          u"случай",      u"случаи",
      u"одна",          u"для",         u"нового",      u"последнего",
-     u"направление"},
+     u"направление",   u"коды",        u"кодов",       u"кодами",
+     u"доступны"},
     {{u"версии", 50},      {u"версий", 10},      {u"изменении", 57}, {u"изменений", 295},
      {u"т", 440},          {u"д", 149},          {u"п", 120},        {u"л", 40},
      {u"н", 90},           {u"г", 60},           {u"с", 70},         {u"м", 30},
@@ -130,6 +131,11 @@ INSTANTIATE_TEST_SUITE_P(
         // leaves a mass noun singular.
         Case{"quantity_of_counted_nouns", u"MHoro FyHkILuu u mHoro uHFopmаILuu",
              u"Много функций и много информации"},
+        // So does a plural noun, which its instrumental shows ("коды": "кодами"), but not a
+        // short adjective.
+        Case{"plural_noun_before_counted_nouns",
+             u"6ygeT kogbI FyHkILuu, kogoB FyHkILuu, gocTynHbI FyHkILuu, kogbI uHFopmаILuu",
+             u"Будет коды функций, кодов функций, доступны функции, коды информации"},
         // A possessive agrees in number with the word after it.
         Case{"possessive_agrees", u"CBou mogyJIu u mou FаuJI", u"Свои модули и мой файл"},
         // A word none knows that is a prefix and a known word reads as the two do, with no
