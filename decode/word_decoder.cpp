@@ -176,9 +176,9 @@ struct Candidate {
     return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun);
   }
 
-  // The sources write about two in three of the words that have "ё" with it, so a form with
-  // "ё" that they met is worth a little more than its count: it wins a tie, or a count short
-  // by one, against its twin with "е", where a rare word's counts tell the two apart by chance.
+  // The sources write "ё" in about two of three words that may have it, so a form with "ё"
+  // that they met is worth a little more than its count: it wins a tie, or a count short by
+  // one, against its twin with "е", where a rare word's counts tell the two apart by chance.
   std::uint32_t YoBonus() const {
     return count > 0 && small.find(u'ё') != small.npos ? kYoBonus : 0;
   }
@@ -585,8 +585,9 @@ bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
 // вспомогательном сообщении") or in the plural ("эти случаи", "другие функции"). A count, an
 // adjective in the genitive plural ("несколько версий", "новых функций") or one in the
 // nominative singular ("неверный комментарий") takes "-ий". Words of quantity take it of
-// counted nouns only: "много информации" is singular. Prepositions that take the genitive and
-// adjectives in it ("этого") ask for the genitive.
+// counted nouns only: "много информации" is singular. So do plural nouns, whose genitive is
+// mostly of a plural ("коды операций", but "файлы документации"). Prepositions that take the
+// genitive and adjectives in it ("этого") ask for the genitive.
 void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
   using Asks = DecodedWord::Asks;
   struct Entry {
@@ -648,7 +649,7 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
       (end == pair(u'ы', u'х') || end == pair(u'и', u'х') || end == pair(u'ы', u'й'))) {
     word.asks = Asks::EndingShortI;
   } else if (small.size() >= 4 && (end == pair(u'о', u'в') || small.back() == u'ы')) {
-    // So is a noun's.
+    // A plural noun's ending, as an adjective's below, is checked only when a twin follows.
     word.asks = Asks::IfNoun;
   } else if (small.size() >= 5 && (end == pair(u'о', u'м') || end == pair(u'е', u'м') ||
                                    end == pair(u'ы', u'е') || end == pair(u'и', u'е'))) {
@@ -690,6 +691,9 @@ bool WordDecoder::IsNoun(std::string_view letters) const {
     return false;
   }
   std::u16string form = Utf16FromUtf8(letters);
+  if (form.size() < 4) {
+    return false;
+  }
   form.resize(form.size() - (form.ends_with(u"ов") ? 2 : 1));
   form += u"ами";
   return Knows(form);
