@@ -31,7 +31,7 @@ const WordList kWords = {
      u"идентификатор", u"на",          u"случай",      u"случаи",
      u"одна",          u"для",         u"нового",      u"последнего",
      u"направление",   u"коды",        u"кодов",       u"кодами",
-     u"доступны"},
+     u"доступны",      u"набора",      u"группе",      u"перечень"},
     {{u"версии", 50},      {u"версий", 10},      {u"изменении", 57}, {u"изменений", 295},
      {u"т", 440},          {u"д", 149},          {u"п", 120},        {u"л", 40},
      {u"н", 90},           {u"г", 60},           {u"с", 70},         {u"м", 30},
@@ -136,6 +136,10 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"plural_noun_before_counted_nouns",
              u"6ygeT kogbI FyHkILuu, kogoB FyHkILuu, gocTynHbI FyHkILuu, kogbI uHFopmаILuu",
              u"Будет коды функций, кодов функций, доступны функции, коды информации"},
+        // So does a noun that names a collection.
+        Case{"collection_of_counted_nouns",
+             u"6ygeT Hа6opа FyHkILuu, rpynne FyHkILuu, nepe4eHb uHFopmаILuu",
+             u"Будет набора функций, группе функций, перечень информации"},
         // A possessive agrees in number with the word after it.
         Case{"possessive_agrees", u"CBou mogyJIu u mou FаuJI", u"Свои модули и мой файл"},
         // A word none knows that is a prefix and a known word reads as the two do, with no
