@@ -474,7 +474,8 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   previousAsks_ = oneOf                                        ? DecodedWord::Asks::EndingShortI
                   : decoded.kind == DecodedWord::Kind::Russian ? decoded.asks
                                                                : DecodedWord::Asks::Nothing;
-  if (previousAsks_ == DecodedWord::Asks::IfAdjective) {
+  if (previousAsks_ == DecodedWord::Asks::IfAdjective ||
+      previousAsks_ == DecodedWord::Asks::IfNoun) {
     previousLetters_ = decoded.letters;
   }
   if (flip) {
@@ -1116,6 +1117,8 @@ bool Utf8StreamDecoder::FlipsEnding(const DecodedWord& decoded) const {
   Asks asked = previousAsks_;
   if (asked == Asks::IfAdjective) {
     asked = words_.IsAdjective(previousLetters_) ? Asks::EndingI : Asks::Unmarked;
+  } else if (asked == Asks::IfNoun) {
+    asked = words_.IsNoun(previousLetters_) ? Asks::CountedShortI : Asks::Unmarked;
   } else if (asked == Asks::OneOf) {
     asked = Asks::Unmarked;
   }

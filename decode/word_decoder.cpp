@@ -21,6 +21,7 @@ int SmallSlot(int slot) {
   return slot < kHalf ? slot + kHalf : slot;
 }
 constexpr std::uint32_t kPutBackOdds = 64;
+constexpr std::uint32_t kYoBonus = 2;
 // Letters of the longest abbreviation without a vowel ("ПСТРБ").
 constexpr std::size_t kLongestAbbreviation = 5;
 
@@ -171,8 +172,15 @@ struct Candidate {
   // a guess, so that form needs to be far more frequent to win: "FuJI" is "ФАЙЛ", not the
   // slip "фйл" that the frequencies met twice.
   auto Rank() const {
-    const std::uint32_t weight = putBack ? count / kPutBackOdds : count;
+    const std::uint32_t weight = putBack ? count / kPutBackOdds : count + YoBonus();
     return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun);
+  }
+
+  // The sources write "ё" in about two of three words that may have it, so a form with "ё"
+  // that they met is worth a little more than its count: it wins a tie, or a count short by
+  // one, against its twin with "е", where a rare word's counts tell the two apart by chance.
+  std::uint32_t YoBonus() const {
+    return count > 0 && small.find(u'ё') != small.npos ? kYoBonus : 0;
   }
 
   int Penalty() const {
@@ -584,8 +592,9 @@ bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
 // вспомогательном сообщении") or in the plural ("эти случаи", "другие функции"). A count, an
 // adjective in the genitive plural ("несколько версий", "новых функций") or one in the
 // nominative singular ("неверный комментарий") takes "-ий". Words of quantity take it of
-// counted nouns only: "много информации" is singular. Prepositions that take the genitive and
-// adjectives in it ("этого") ask for the genitive.
+// counted nouns only: "много информации" is singular. So do plural nouns, whose genitive is
+// mostly of a plural ("коды операций", but "файлы документации"). Prepositions that take the
+// genitive and adjectives in it ("этого") ask for the genitive.
 void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
   using Asks = DecodedWord::Asks;
   struct Entry {
@@ -619,6 +628,13 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
     add({u"много", u"мало", u"немного", u"немало", u"множество", u"количество", u"число",
          u"сколько", u"столько", u"большинство", u"большинстве"},
         Asks::CountedShortI, false);
+    // Nouns that name a collection ask as words of quantity do: "набора инструкций", "группа
+    // функций", "семейство функций".
+    add({u"набора",    u"набору",   u"набором",   u"наборе",    u"списка",    u"списку",
+         u"списком",   u"списке",   u"списки",    u"группа",    u"группы",    u"группе",
+         u"группу",    u"группой",  u"семейство", u"семейства", u"семейству", u"семейством",
+         u"семействе", u"перечень", u"перечня",   u"перечню",   u"перечнем",  u"перечне"},
+        Asks::CountedShortI, false);
     add({u"и", u"или", u"а", u"либо", u"но", u"её", u"ее", u"его", u"их"}, Asks::Nothing, false);
     add({u"один", u"одна", u"одно", u"одной", u"одним", u"одного", u"одну", u"одному"}, Asks::OneOf,
         false);
@@ -646,6 +662,9 @@ void WordDecoder::SetAsks(std::u16string_view small, DecodedWord& word) const {
   if (small.size() >= 4 &&
       (end == pair(u'ы', u'х') || end == pair(u'и', u'х') || end == pair(u'ы', u'й'))) {
     word.asks = Asks::EndingShortI;
+  } else if (small.size() >= 4 && (end == pair(u'о', u'в') || small.back() == u'ы')) {
+    // A plural noun's ending, as an adjective's below, is checked only when a twin follows.
+    word.asks = Asks::IfNoun;
   } else if (small.size() >= 5 && (end == pair(u'о', u'м') || end == pair(u'е', u'м') ||
                                    end == pair(u'ы', u'е') || end == pair(u'и', u'е'))) {
     // An adjective's ending is checked only when a twin follows, which is seldom.
@@ -675,6 +694,22 @@ bool WordDecoder::IsAdjective(std::string_view letters) const {
       std::u16string_view(u"гкхжшщч").find(small[small.size() - 3]) != std::u16string_view::npos;
   form.resize(form.size() - 2);
   form += soft ? u"их" : u"ых";
+  return Knows(form);
+}
+
+// A noun in "-ы" or "-ов" shows itself by its instrumental plural ("коды", "кодов": "кодами";
+// "группы": "группами"), which a short adjective or participle lacks ("доступны",
+// "установлены").
+bool WordDecoder::IsNoun(std::string_view letters) const {
+  if (!index_) {
+    return false;
+  }
+  std::u16string form = Utf16FromUtf8(letters);
+  if (form.size() < 4) {
+    return false;
+  }
+  form.resize(form.size() - (form.ends_with(u"ов") ? 2 : 1));
+  form += u"ами";
   return Knows(form);
 }
 

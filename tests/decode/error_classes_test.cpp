@@ -30,7 +30,8 @@ const WordList kWords = {
      u"информации",    u"информаций",  u"новом",       u"модули",
      u"идентификатор", u"на",          u"случай",      u"случаи",
      u"одна",          u"для",         u"нового",      u"последнего",
-     u"направление"},
+     u"направление",   u"коды",        u"кодов",       u"кодами",
+     u"доступны",      u"набора",      u"группе",      u"перечень"},
     {{u"версии", 50},      {u"версий", 10},      {u"изменении", 57}, {u"изменений", 295},
      {u"т", 440},          {u"д", 149},          {u"п", 120},        {u"л", 40},
      {u"н", 90},           {u"г", 60},           {u"с", 70},         {u"м", 30},
@@ -130,6 +131,15 @@ INSTANTIATE_TEST_SUITE_P(
         // leaves a mass noun singular.
         Case{"quantity_of_counted_nouns", u"MHoro FyHkILuu u mHoro uHFopmаILuu",
              u"Много функций и много информации"},
+        // So does a plural noun, which its instrumental shows ("коды": "кодами"), but not a
+        // short adjective.
+        Case{"plural_noun_before_counted_nouns",
+             u"6ygeT kogbI FyHkILuu, kogoB FyHkILuu, gocTynHbI FyHkILuu, kogbI uHFopmаILuu",
+             u"Будет коды функций, кодов функций, доступны функции, коды информации"},
+        // So does a noun that names a collection.
+        Case{"collection_of_counted_nouns",
+             u"6ygeT Hа6opа FyHkILuu, rpynne FyHkILuu, nepe4eHb uHFopmаILuu",
+             u"Будет набора функций, группе функций, перечень информации"},
         // A possessive agrees in number with the word after it.
         Case{"possessive_agrees", u"CBou mogyJIu u mou FаuJI", u"Свои модули и мой файл"},
         // A word none knows that is a prefix and a known word reads as the two do, with no
@@ -357,6 +367,25 @@ TEST(ErrorClassesReset, TseBeforeI) {
   reset.ApplyResetDefaults();
   EXPECT_EQ(DecodeText(u"u nceBgoonepauu9I nepcoHaJIu3auuoHHou", reset, kWords.For(reset)),
             u"И псевдооперация персонализационной");
+}
+
+// "ё" and "е" look alike under both sets. A form with "ё" that the frequency list met wins
+// a tie with its "е" twin, or a count short by one, but no more; a dictionary's form with "ё"
+// that the list never met gains nothing.
+TEST(ErrorClassesYo, YoFormsAgainstTheirTwins) {
+  const WordList words({u"сокращена", u"сокращёна"}, {{u"удалён", 3},
+                                                      {u"удален", 4},
+                                                      {u"ещё", 2},
+                                                      {u"еще", 2},
+                                                      {u"определён", 3},
+                                                      {u"определен", 5}});
+  const ReplacementTable design;
+  EXPECT_EQ(DecodeText(u"eIILe ygаJIeH, onpegeJIeH, cokpаIILeHа", design, words.For(design)),
+            u"ещё удалён, определен, сокращена");
+  ReplacementTable reset;
+  reset.ApplyResetDefaults();
+  EXPECT_EQ(DecodeText(u"ewe ygaJIeH, onpegeJIeH, coKpaweHa", reset, words.For(reset)),
+            u"ещё удалён, определен, сокращена");
 }
 
 }  // namespace

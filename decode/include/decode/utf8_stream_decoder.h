@@ -150,7 +150,7 @@ class Utf8StreamDecoder {
   bool wroteCapitals_ = false;       // the previous word was written in capitals
   bool lastWordInCapitals_ = false;  // so was the last word, across sentences too
   // What the word just before asks of a word whose last letter may be "и" or "й", the
-  // letters of one that asks IfAdjective, and whether it asks for the genitive.
+  // letters of one that asks IfAdjective or IfNoun, and whether it asks for the genitive.
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
   std::string previousLetters_;
   bool previousGenitive_ = false;

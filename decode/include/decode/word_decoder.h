@@ -59,7 +59,9 @@ struct DecodedWord {
   // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
   // after it stands in no prepositional phrase; after a conjunction or a possessive ("и",
   // "её"), as after punctuation, nothing is known. IfAdjective is a word with an adjective's
-  // ending ("-ом", "-ые"), which asks for "-ии" if it is one.
+  // ending ("-ом", "-ые"), which asks for "-ии" if it is one. IfNoun is a word with a plural
+  // noun's ending ("-ы", "-ов"), which asks as a word of quantity does if it is one: a plural
+  // names counted things of counted things ("коды операций", "группы инструкций").
   enum class Asks : std::uint8_t {
     Nothing,
     Unmarked,
@@ -68,6 +70,7 @@ struct DecodedWord {
     EndingShortI,
     CountedShortI,
     IfAdjective,
+    IfNoun,
     OneOf  // "одна", "одной": before "из" it makes "из" ask for "-ий" ("одна из функций")
   };
   Asks asks = Asks::Nothing;
@@ -108,6 +111,8 @@ class WordDecoder {
 
   // Whether `letters`, a word in small letters in UTF-8 that asks IfAdjective, is an adjective.
   bool IsAdjective(std::string_view letters) const;
+  // Whether `letters`, a word in small letters in UTF-8 that asks IfNoun, is a noun.
+  bool IsNoun(std::string_view letters) const;
 
   // The table's replacements, whose characters belong to words.
   std::span<const std::u16string> Replacements() const { return replacements_; }
