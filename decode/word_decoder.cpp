@@ -21,7 +21,6 @@ int SmallSlot(int slot) {
   return slot < kHalf ? slot + kHalf : slot;
 }
 constexpr std::uint32_t kPutBackOdds = 64;
-constexpr std::uint32_t kYoBonus = 2;
 // Letters of the longest abbreviation without a vowel ("ПСТРБ").
 constexpr std::size_t kLongestAbbreviation = 5;
 
@@ -172,15 +171,8 @@ struct Candidate {
   // a guess, so that form needs to be far more frequent to win: "FuJI" is "ФАЙЛ", not the
   // slip "фйл" that the frequencies met twice.
   auto Rank() const {
-    const std::uint32_t weight = putBack ? count / kPutBackOdds : count + YoBonus();
+    const std::uint32_t weight = putBack ? count / kPutBackOdds : count;
     return std::make_tuple(!fits, -std::int64_t{weight}, putBack, -std::int64_t{count}, properNoun);
-  }
-
-  // The sources write "ё" in about two of three words that may have it, so a form with "ё"
-  // that they met is worth a little more than its count: it wins a tie, or a count short by
-  // one, against its twin with "е", where a rare word's counts tell the two apart by chance.
-  std::uint32_t YoBonus() const {
-    return count > 0 && small.find(u'ё') != small.npos ? kYoBonus : 0;
   }
 
   int Penalty() const {

@@ -369,24 +369,5 @@ TEST(ErrorClassesReset, TseBeforeI) {
             u"И псевдооперация персонализационной");
 }
 
-// "ё" and "е" look alike under both sets. A form with "ё" that the frequency list met wins
-// a tie with its "е" twin, or a count short by one, but no more; a dictionary's form with "ё"
-// that the list never met gains nothing.
-TEST(ErrorClassesYo, YoFormsAgainstTheirTwins) {
-  const WordList words({u"сокращена", u"сокращёна"}, {{u"удалён", 3},
-                                                      {u"удален", 4},
-                                                      {u"ещё", 2},
-                                                      {u"еще", 2},
-                                                      {u"определён", 3},
-                                                      {u"определен", 5}});
-  const ReplacementTable design;
-  EXPECT_EQ(DecodeText(u"eIILe ygаJIeH, onpegeJIeH, cokpаIILeHа", design, words.For(design)),
-            u"ещё удалён, определен, сокращена");
-  ReplacementTable reset;
-  reset.ApplyResetDefaults();
-  EXPECT_EQ(DecodeText(u"ewe ygaJIeH, onpegeJIeH, coKpaweHa", reset, words.For(reset)),
-            u"ещё удалён, определен, сокращена");
-}
-
 }  // namespace
 }  // namespace lettermorph
