@@ -20,7 +20,7 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 find_program(LETTERMORPH_WINE NAMES wine64 wine PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH)
 if(LETTERMORPH_WINE)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${LETTERMORPH_WINE})
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run ${LETTERMORPH_WINE})
 endif()
 
 # Qt for Windows runs moc, rcc and uic from the build machine's own Qt, which must be the same
