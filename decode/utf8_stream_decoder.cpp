@@ -245,6 +245,18 @@ const DecodedWord& LatinForeignWord() {
   return foreign;
 }
 
+// Copies the first and the last sizeof(Word) bytes of `size`, which lies between one and two
+// words: the two stores overlap in the middle.
+template <typename Word>
+inline void CopyEnds(char* to, const char* from, std::size_t size) {
+  Word head;
+  Word tail;
+  std::memcpy(&head, from, sizeof(Word));
+  std::memcpy(&tail, from + size - sizeof(Word), sizeof(Word));
+  std::memcpy(to, &head, sizeof(Word));
+  std::memcpy(to + size - sizeof(Word), &tail, sizeof(Word));
+}
+
 // Copies `bytes` to `to`. Most pieces are a space or a word of a few bytes: they are copied
 // as two overlapping loads and stores rather than through a call to memcpy.
 inline void CopyBytes(char* to, std::string_view bytes) {
@@ -257,19 +269,9 @@ inline void CopyBytes(char* to, std::string_view bytes) {
       to[size - 1] = from[size - 1];
     }
   } else if (size < 8) {
-    std::uint32_t head;
-    std::uint32_t tail;
-    std::memcpy(&head, from, 4);
-    std::memcpy(&tail, from + size - 4, 4);
-    std::memcpy(to, &head, 4);
-    std::memcpy(to + size - 4, &tail, 4);
+    CopyEnds<std::uint32_t>(to, from, size);
   } else if (size <= 16) {
-    std::uint64_t head;
-    std::uint64_t tail;
-    std::memcpy(&head, from, 8);
-    std::memcpy(&tail, from + size - 8, 8);
-    std::memcpy(to, &head, 8);
-    std::memcpy(to + size - 8, &tail, 8);
+    CopyEnds<std::uint64_t>(to, from, size);
   } else {
     std::memcpy(to, from, size);
   }
