@@ -257,8 +257,15 @@ inline void CopyEnds(char* to, const char* from, std::size_t size) {
   std::memcpy(to + size - sizeof(Word), &tail, sizeof(Word));
 }
 
-// Copies `bytes` to `to`. Most pieces are a space or a word of a few bytes: they are copied
-// as two overlapping loads and stores rather than through a call to memcpy.
+// Sixteen bytes, which one load of SSE2 reads.
+struct Block16 {
+  std::uint64_t low;
+  std::uint64_t high;
+};
+
+// Copies `bytes` to `to`. Most pieces are a space or a word of a few bytes, two bytes a
+// Russian letter: they are copied as two overlapping loads and stores rather than through a
+// call to memcpy.
 inline void CopyBytes(char* to, std::string_view bytes) {
   const char* from = bytes.data();
   const std::size_t size = bytes.size();
@@ -272,6 +279,8 @@ inline void CopyBytes(char* to, std::string_view bytes) {
     CopyEnds<std::uint32_t>(to, from, size);
   } else if (size <= 16) {
     CopyEnds<std::uint64_t>(to, from, size);
+  } else if (size <= 32) {
+    CopyEnds<Block16>(to, from, size);
   } else {
     std::memcpy(to, from, size);
   }
@@ -1075,12 +1084,19 @@ void Utf8StreamDecoder::WriteThrough(std::size_t count) {
     textAt = part.textEnd;
     decodedAt = part.decodedEnd;
   }
-  parts_.erase(parts_.begin(), parts_.begin() + static_cast<std::ptrdiff_t>(count));
-  text_.erase(0, textAt);
-  decoded_.erase(0, decodedAt);
-  for (Part& part : parts_) {
-    part.textEnd -= textAt;
-    part.decodedEnd -= decodedAt;
+  if (count == parts_.size()) {
+    // Most often every part goes: nothing is left to move down.
+    parts_.clear();
+    text_.clear();
+    decoded_.clear();
+  } else {
+    parts_.erase(parts_.begin(), parts_.begin() + static_cast<std::ptrdiff_t>(count));
+    text_.erase(0, textAt);
+    decoded_.erase(0, decodedAt);
+    for (Part& part : parts_) {
+      part.textEnd -= textAt;
+      part.decodedEnd -= decodedAt;
+    }
   }
   chunkStart_ -= std::min(chunkStart_, count);
   if (pending_ != kNoPart) {
