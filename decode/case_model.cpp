@@ -92,14 +92,11 @@ bool CaseModel::InCapitals(WordPlace place) const {
   return Favours(capitals_[place.kind][place.detail], capitalsPrior_[place.kind][place.detail]);
 }
 
-void CaseModel::LearnFirst(WordPlace place, bool capital) {
-  // Inside a sentence a word is small unless it is a name, whatever others did before it.
-  if (place.kind != WordPlace::kInSentence) {
-    Add(first_[place.kind][place.detail], capital,
-        place.kind == WordPlace::kLineStart || place.kind == WordPlace::kDescription
-            ? kKeepAtLineStart
-            : kKeep);
-  }
+void CaseModel::LearnFirstOutside(WordPlace place, bool capital) {
+  Add(first_[place.kind][place.detail], capital,
+      place.kind == WordPlace::kLineStart || place.kind == WordPlace::kDescription
+          ? kKeepAtLineStart
+          : kKeep);
   if (PlainLine(place)) {
     Add(plainLines_, capital, kKeepAtLineStart);
   }

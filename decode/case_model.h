@@ -56,8 +56,13 @@ class CaseModel {
   bool Capitalised(WordPlace place) const;
   bool InCapitals(WordPlace place) const;
 
-  // A word whose look-alikes showed its case.
-  void LearnFirst(WordPlace place, bool capital);
+  // A word whose look-alikes showed its case. Inside a sentence a word is small unless it is
+  // a name, whatever others did before it: there, where most words stand, nothing is learned.
+  void LearnFirst(WordPlace place, bool capital) {
+    if (place.kind != WordPlace::kInSentence) {
+      LearnFirstOutside(place, capital);
+    }
+  }
   void LearnCapitals(WordPlace place, bool capitals);
 
   static constexpr int kDetails = 64;
@@ -69,6 +74,7 @@ class CaseModel {
   };
   using Counts = std::array<std::array<Count, kDetails>, WordPlace::kKinds>;
 
+  void LearnFirstOutside(WordPlace place, bool capital);
   static bool Favours(const Count& seen, const Count& prior);
   static bool PlainLine(WordPlace place);
   static void Add(Count& count, bool yes, float keep);

@@ -390,6 +390,27 @@ void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view b
   }
 }
 
+// Past twice the bytes kept, only the last ones are kept.
+inline void Utf8StreamDecoder::AddToChunkTail(std::string_view bytes) {
+  if (chunkTailSize_ + bytes.size() <= chunkTail_.size()) [[likely]] {
+    CopyBytes(chunkTail_.data() + chunkTailSize_, bytes);
+    chunkTailSize_ += bytes.size();
+  } else {
+    KeepChunkTailEnd(bytes);
+  }
+}
+
+void Utf8StreamDecoder::KeepChunkTailEnd(std::string_view bytes) {
+  if (bytes.size() < kChunkTailKept) {
+    const std::size_t before = kChunkTailKept - bytes.size();
+    std::memmove(chunkTail_.data(), chunkTail_.data() + chunkTailSize_ - before, before);
+    std::memcpy(chunkTail_.data() + before, bytes.data(), bytes.size());
+  } else {
+    std::memcpy(chunkTail_.data(), bytes.data() + bytes.size() - kChunkTailKept, kChunkTailKept);
+  }
+  chunkTailSize_ = kChunkTailKept;
+}
+
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
   previousAsks_ = DecodedWord::Asks::Nothing;
@@ -420,13 +441,10 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
       chunkOpening_ = true;
       chunkQuote_ = !IsOpeningBracket(bytes);
     }
-    chunkTail_ += bytes;
-    if (chunkTail_.size() > 32) {
-      chunkTail_.erase(0, chunkTail_.size() - 16);
-    }
+    AddToChunkTail(bytes);
   } else {
     lastWordSize_ = 0;
-    chunkTail_.clear();
+    chunkTailSize_ = 0;
     chunkNumber_ = chunkNumber_ || kind == Kind::Number;
     chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
   }
@@ -511,7 +529,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   lineHasWord_ = true;
   chunkHasWord_ = true;
   sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
-  chunkTail_.clear();
+  chunkTailSize_ = 0;
   if (word.kind != DecodedWord::Kind::Russian) {
     chunkTerm_ =
         firstWord && token.size() > 1 && std::all_of(token.begin(), token.end(), [](char c) {
@@ -773,7 +791,7 @@ void Utf8StreamDecoder::EndChunk() {
   chunkStart_ = parts_.size();
   // The punctuation that ends the chunk, closing quotes and brackets aside; a letter when
   // there is none.
-  std::string_view tail = chunkTail_;
+  std::string_view tail = ChunkTail();
   while (!tail.empty() && IsClosing(LastCharacter(tail))) {
     do {
       tail.remove_suffix(1);
@@ -820,7 +838,7 @@ void Utf8StreamDecoder::EndChunk() {
     }
   }
   if (EndsSentence(chunkEnd_)) {
-    const bool shortened = chunkTail_ == "." && lastWordSize_ > 0;
+    const bool shortened = ChunkTail() == "." && lastWordSize_ > 0;
     const bool capitalLetter =
         shortened && lastWordCapital_ && CountUtf8Characters(LastWord()) == 1;
     // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
@@ -839,7 +857,7 @@ void Utf8StreamDecoder::EndChunk() {
   chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = afterPercent_ = false;
   chunkInitials_ = false;
   chunkStartsWithName_ = chunkMayHoldInitial_ = false;
-  chunkTail_.clear();
+  chunkTailSize_ = 0;
   lastWordSize_ = 0;
 }
 
@@ -866,7 +884,7 @@ void Utf8StreamDecoder::ResolveParts() {
   // them: they need no look for initials. Nor does a chunk that ends on no punctuation, as a
   // word of one letter alone does ("в"): initials end on their full stop.
   const bool initials =
-      (pending_ != kNoPart || (chunkMayHoldInitial_ && !chunkTail_.empty())) && DecideInitials();
+      (pending_ != kNoPart || (chunkMayHoldInitial_ && chunkTailSize_ > 0)) && DecideInitials();
   chunkInitials_ = initials;
   lastWordCapital_ = lastWordCapital_ || initials;
   for (std::size_t i = chunkStart_; i < parts_.size(); ++i) {
@@ -1181,7 +1199,7 @@ void Utf8StreamDecoder::AgreePossessive(const DecodedWord& next) {
 
 WordPlace Utf8StreamDecoder::PlaceOfWord() const {
   WordPlace place;
-  if (chunkNumber_ && !chunkHasWord_ && chunkTail_ == "-") {
+  if (chunkNumber_ && !chunkHasWord_ && ChunkTail() == "-") {
     // A number's ending or the rest of a compound ("2-я", "16-битный") is never capitalised,
     // even where the number starts a sentence.
     place.kind = WordPlace::kInSentence;

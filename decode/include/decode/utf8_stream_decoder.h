@@ -105,6 +105,9 @@ class Utf8StreamDecoder {
   bool LongLineBefore() const;
   void KeepLastWord(std::string_view letters);
   std::string_view LastWord() const;
+  void AddToChunkTail(std::string_view bytes);
+  void KeepChunkTailEnd(std::string_view bytes);
+  std::string_view ChunkTail() const { return {chunkTail_.data(), chunkTailSize_}; }
   void CountSpaces(std::string_view bytes);
   void CountLine(std::string_view bytes);
   void Write(std::string_view bytes);
@@ -139,7 +142,11 @@ class Utf8StreamDecoder {
   bool chunkRussian_ = false;      // it holds a Russian word that is no Latin one
   bool afterNumber_ = false;       // the last part of the chunk is a number
   bool afterPercent_ = false;      // the last part of the chunk is punctuation ending in "%"
-  std::string chunkTail_;          // the punctuation after its last word
+  // The punctuation after its last word: its last kChunkTailKept bytes at least, as only its
+  // end is read. Held in place, as most words clear it and most punctuation adds to it.
+  static constexpr std::size_t kChunkTailKept = 16;
+  std::array<char, 2 * kChunkTailKept> chunkTail_{};
+  std::size_t chunkTailSize_ = 0;
 
   // Where the next word stands.
   bool sentenceStart_ = true;
