@@ -378,7 +378,6 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
 void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes) {
   if (kind == TextTokenizer::Kind::Space) {
     decoder_.TakeSpace(bytes);
-    decoder_.inSpace_ = true;
     return;
   }
   decoder_.inSpace_ = false;
@@ -731,6 +730,7 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   // The space belongs to no chunk: the next one starts with whatever follows it, so that a
   // dash there starts an option ("-o").
   chunkHasPart_ = false;
+  inSpace_ = true;
 }
 
 // Counts spaces into the line's indent or length and its gap; a line end passes the line's
