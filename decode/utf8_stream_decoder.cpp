@@ -399,14 +399,12 @@ inline void Utf8StreamDecoder::AddToChunkTail(std::string_view bytes) {
   }
 }
 
+// Keeps the last kChunkTailKept bytes of the tail followed by `bytes`.
 void Utf8StreamDecoder::KeepChunkTailEnd(std::string_view bytes) {
-  if (bytes.size() < kChunkTailKept) {
-    const std::size_t before = kChunkTailKept - bytes.size();
-    std::memmove(chunkTail_.data(), chunkTail_.data() + chunkTailSize_ - before, before);
-    std::memcpy(chunkTail_.data() + before, bytes.data(), bytes.size());
-  } else {
-    std::memcpy(chunkTail_.data(), bytes.data() + bytes.size() - kChunkTailKept, kChunkTailKept);
-  }
+  const std::size_t fromBytes = std::min(bytes.size(), kChunkTailKept);
+  const std::size_t fromTail = kChunkTailKept - fromBytes;
+  std::memmove(chunkTail_.data(), chunkTail_.data() + chunkTailSize_ - fromTail, fromTail);
+  std::memcpy(chunkTail_.data() + fromTail, bytes.data() + bytes.size() - fromBytes, fromBytes);
   chunkTailSize_ = kChunkTailKept;
 }
 

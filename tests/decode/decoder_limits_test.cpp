@@ -74,5 +74,25 @@ TEST(DecoderLimits, PiecesOfOneByte) {
   EXPECT_EQ(sink.text, "have по" + std::string(70, ' ') + "будет");
 }
 
+// Only the end of the punctuation after a word tells how the next word stands, however long
+// the punctuation is and however many pieces it comes in: here its full stop, before the
+// closing brackets, ends the sentence, and the next word takes a capital.
+TEST(DecoderLimits, EndOfLongPunctuation) {
+  const ReplacementTable table;
+  for (const std::size_t commas : {40, 5000}) {
+    const std::string punctuation = std::string(commas, ',') + ".))))";
+    const std::string text = "6ygeT" + punctuation + " 6ygeT";
+    for (std::size_t piece = 1; piece <= 40; ++piece) {
+      Utf8StreamDecoder decoder(table, nullptr);
+      StringSink sink;
+      for (std::size_t at = 0; at < text.size(); at += piece) {
+        ASSERT_TRUE(decoder.Decode(std::string_view(text).substr(at, piece), sink));
+      }
+      ASSERT_TRUE(decoder.Finish(sink));
+      EXPECT_EQ(sink.text, "Будет" + punctuation + " Будет") << commas << " " << piece;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace lettermorph
