@@ -787,18 +787,8 @@ void Utf8StreamDecoder::EndChunk() {
   }
   ResolveChunk();
   chunkStart_ = parts_.size();
-  // The punctuation that ends the chunk, closing quotes and brackets aside; a letter when
-  // there is none.
-  std::string_view tail = ChunkTail();
-  while (!tail.empty() && IsClosing(LastCharacter(tail))) {
-    do {
-      tail.remove_suffix(1);
-    } while (!tail.empty() && IsContinuation(tail.back()));
-    if (!tail.empty() && static_cast<unsigned char>(tail.back()) >= 0xC0) {
-      tail.remove_suffix(1);
-    }
-  }
-  chunkEnd_ = tail.empty() ? U'a' : LastCharacter(tail);
+  // Most chunks end on a word: a letter.
+  chunkEnd_ = chunkTailSize_ == 0 ? U'a' : EndOfTail();
   previousWasDash_ = IsDash(chunkEnd_) && !chunkHasWord_;
   // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description,
   // or, after a long line at its indent that ends in a letter or a comma, with a hard-wrapped
@@ -836,20 +826,7 @@ void Utf8StreamDecoder::EndChunk() {
     }
   }
   if (EndsSentence(chunkEnd_)) {
-    const bool shortened = ChunkTail() == "." && lastWordSize_ > 0;
-    const bool capitalLetter =
-        shortened && lastWordCapital_ && CountUtf8Characters(LastWord()) == 1;
-    // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
-    // that abbreviations end on; at a sentence's start it may be "Т. е.".
-    if (capitalLetter && (chunkInitials_ || !lastWordStarts_)) {
-      afterInitial_ = previousInitial_ = true;
-    } else if (shortened && IsAbbreviation(LastWord())) {
-      afterAbbreviation_ = true;
-    } else if (capitalLetter) {
-      afterInitial_ = true;
-    } else {
-      EndSentence();
-    }
+    EndChunkOnStop();
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
   chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = afterPercent_ = false;
@@ -857,6 +834,39 @@ void Utf8StreamDecoder::EndChunk() {
   chunkStartsWithName_ = chunkMayHoldInitial_ = false;
   chunkTailSize_ = 0;
   lastWordSize_ = 0;
+}
+
+// The punctuation that ends the chunk, closing quotes and brackets aside; a letter when
+// there is none.
+char32_t Utf8StreamDecoder::EndOfTail() const {
+  std::string_view tail = ChunkTail();
+  while (!tail.empty() && IsClosing(LastCharacter(tail))) {
+    do {
+      tail.remove_suffix(1);
+    } while (!tail.empty() && IsContinuation(tail.back()));
+    if (!tail.empty() && static_cast<unsigned char>(tail.back()) >= 0xC0) {
+      tail.remove_suffix(1);
+    }
+  }
+  return tail.empty() ? U'a' : LastCharacter(tail);
+}
+
+// The chunk ends on a full stop or the like, which ends its sentence unless it shortens the
+// word before it.
+void Utf8StreamDecoder::EndChunkOnStop() {
+  const bool shortened = ChunkTail() == "." && lastWordSize_ > 0;
+  const bool capitalLetter = shortened && lastWordCapital_ && CountUtf8Characters(LastWord()) == 1;
+  // A capital letter with a full stop inside a sentence is an initial ("Д. П."), even one
+  // that abbreviations end on; at a sentence's start it may be "Т. е.".
+  if (capitalLetter && (chunkInitials_ || !lastWordStarts_)) {
+    afterInitial_ = previousInitial_ = true;
+  } else if (shortened && IsAbbreviation(LastWord())) {
+    afterAbbreviation_ = true;
+  } else if (capitalLetter) {
+    afterInitial_ = true;
+  } else {
+    EndSentence();
+  }
 }
 
 // Decides the chunk's Latin words by what is joined to them: a foreign word, a number or an

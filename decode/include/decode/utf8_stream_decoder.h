@@ -87,6 +87,8 @@ class Utf8StreamDecoder {
   void Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
             std::string_view decoded);
   void EndChunk();
+  char32_t EndOfTail() const;
+  void EndChunkOnStop();
   void ResolveChunk();
   void ResolveParts();
   std::string ChunkInitialLetters() const;
