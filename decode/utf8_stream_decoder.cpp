@@ -312,11 +312,16 @@ std::string_view Utf8StreamDecoder::LastWord() const {
                                         : std::string_view();
 }
 
+// Only a piece longer than what a flush leaves room for grows out_.
+void Utf8StreamDecoder::MakeRoom(std::size_t size) {
+  out_.resize(std::max(2 * out_.size(), outSize_ + size));
+}
+
 // Output waits in out_ until a flush's worth has gathered; out_ is kept longer than what it
 // holds, so that writing a piece costs one check of room.
 inline void Utf8StreamDecoder::Write(std::string_view bytes) {
   if (bytes.size() > out_.size() - outSize_) [[unlikely]] {
-    out_.resize(std::max(2 * out_.size(), outSize_ + bytes.size()));
+    MakeRoom(bytes.size());
   }
   CopyBytes(out_.data() + outSize_, bytes);
   outSize_ += bytes.size();
@@ -715,10 +720,6 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
     ++spaceRun_;
   } else {
     CountSpaces(bytes);
-    // A menu path stands on one line.
-    if (menuHeld_ && bytes.find('\n') != bytes.npos) {
-      ReleaseMenuItem();
-    }
   }
   // A blank line starts a paragraph, and with it a sentence.
   if (blankLines_ > 0) {
@@ -732,10 +733,12 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
 }
 
 // Counts spaces into the line's indent or length and its gap; a line end passes the line's
-// layout on as the one before.
+// layout on as the one before, and lets a held menu item go, as a menu path stands on one
+// line.
 void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
   for (const char c : bytes) {
     if (c == '\n') {
+      ReleaseMenuItem();
       if (lineHasText_) {
         previousLength_ = lineLength_;
         previousIndent_ = lineIndent_;

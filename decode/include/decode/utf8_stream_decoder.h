@@ -112,6 +112,7 @@ class Utf8StreamDecoder {
   std::string_view ChunkTail() const { return {chunkTail_.data(), chunkTailSize_}; }
   void CountSpaces(std::string_view bytes);
   void CountLine(std::string_view bytes);
+  void MakeRoom(std::size_t size);
   void Write(std::string_view bytes);
   bool Flush();
 
