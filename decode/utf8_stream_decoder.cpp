@@ -644,18 +644,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // a full stop after it.
   const std::uint8_t initial =
       word.letters.size() == 2 && (spellings & DecodedWord::kCapitals) ? kMayBeInitial : 0;
-  std::string_view spelled = word.letters;
-  if (spelling == DecodedWord::kTitle && word.spellings != 0 && word.letters.size() >= 2) {
-    // The commonest spelling but small letters: the letters, every one two bytes, with the
-    // first made a capital in place.
-    spelled_.assign(word.letters);
-    CapitaliseRussianLetter(spelled_.data());
-    spelled = spelled_;
-  } else if (spelling != DecodedWord::kSmall && word.spellings != 0) {
-    spelled_.clear();
-    AppendSpelled(word, spelling, spelled_);
-    spelled = spelled_;
-  }
+  const std::string_view spelled = spelling == DecodedWord::kSmall || word.spellings == 0
+                                       ? std::string_view(word.letters)
+                                       : Spell(word, spelling);
 
   if (!initial && IsPossessiveTwin(word.letters)) {
     possessiveHeld_ = true;
@@ -677,6 +668,20 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
           (word.strayLetter ? kStrayLetter : 0) | initial,
       token, spelled);
+}
+
+// The letters of `word` spelled as `spelling` asks, which is not small letters.
+std::string_view Utf8StreamDecoder::Spell(const DecodedWord& word, DecodedWord::Spelling spelling) {
+  if (spelling == DecodedWord::kTitle && word.letters.size() >= 2) {
+    // The commonest spelling but small letters: the letters, every one two bytes, with the
+    // first made a capital in place.
+    spelled_.assign(word.letters);
+    CapitaliseRussianLetter(spelled_.data());
+  } else {
+    spelled_.clear();
+    AppendSpelled(word, spelling, spelled_);
+  }
+  return spelled_;
 }
 
 // Keeps a part with those that wait for a decision.

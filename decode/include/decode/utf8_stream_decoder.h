@@ -80,6 +80,7 @@ class Utf8StreamDecoder {
   };
 
   void TakeWord(std::string_view token);
+  std::string_view Spell(const DecodedWord& word, DecodedWord::Spelling spelling);
   void TakeOther(TextTokenizer::Kind kind, std::string_view bytes);
   void TakeSpace(std::string_view bytes);
   void Add(TextTokenizer::Kind kind, Fate fate, std::uint8_t word, std::string_view text,
