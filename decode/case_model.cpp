@@ -78,14 +78,9 @@ CaseModel::CaseModel() {
   }
 }
 
-bool CaseModel::Capitalised(WordPlace place) const {
-  const Count& seen = first_[place.kind][place.detail];
-  const Count& prior = firstPrior_[place.kind][place.detail];
-  if (PlainLine(place)) {
-    return seen.yes + prior.yes + kPlainLineWeight * plainLines_.yes >
-           seen.no + prior.no + kPlainLineWeight * plainLines_.no;
-  }
-  return Favours(seen, prior);
+bool CaseModel::PlainLineCapitalised(const Count& seen, const Count& prior) const {
+  return seen.yes + prior.yes + kPlainLineWeight * plainLines_.yes >
+         seen.no + prior.no + kPlainLineWeight * plainLines_.no;
 }
 
 bool CaseModel::InCapitals(WordPlace place) const {
@@ -104,16 +99,6 @@ void CaseModel::LearnFirstOutside(WordPlace place, bool capital) {
 
 void CaseModel::LearnCapitals(WordPlace place, bool capitals) {
   Add(capitals_[place.kind][place.detail], capitals, kKeep);
-}
-
-bool CaseModel::Favours(const Count& seen, const Count& prior) {
-  return seen.yes + prior.yes > seen.no + prior.no;
-}
-
-bool CaseModel::PlainLine(WordPlace place) {
-  return place.kind == WordPlace::kLineStart &&
-         WordPlace::IndentOf(place.detail) == WordPlace::kSameIndent &&
-         !WordPlace::StartsWithDash(place.detail);
 }
 
 void CaseModel::Add(Count& count, bool yes, float keep) {

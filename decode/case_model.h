@@ -53,7 +53,11 @@ class CaseModel {
 
   // Whether a word at `place` takes a capital first letter, and whether one that may be in
   // capitals is.
-  bool Capitalised(WordPlace place) const;
+  bool Capitalised(WordPlace place) const {
+    const Count& seen = first_[place.kind][place.detail];
+    const Count& prior = firstPrior_[place.kind][place.detail];
+    return PlainLine(place) ? PlainLineCapitalised(seen, prior) : Favours(seen, prior);
+  }
   bool InCapitals(WordPlace place) const;
 
   // A word whose look-alikes showed its case. Inside a sentence a word is small unless it is
@@ -75,8 +79,15 @@ class CaseModel {
   using Counts = std::array<std::array<Count, kDetails>, WordPlace::kKinds>;
 
   void LearnFirstOutside(WordPlace place, bool capital);
-  static bool Favours(const Count& seen, const Count& prior);
-  static bool PlainLine(WordPlace place);
+  bool PlainLineCapitalised(const Count& seen, const Count& prior) const;
+  static bool Favours(const Count& seen, const Count& prior) {
+    return seen.yes + prior.yes > seen.no + prior.no;
+  }
+  static bool PlainLine(WordPlace place) {
+    return place.kind == WordPlace::kLineStart &&
+           WordPlace::IndentOf(place.detail) == WordPlace::kSameIndent &&
+           !WordPlace::StartsWithDash(place.detail);
+  }
   static void Add(Count& count, bool yes, float keep);
 
   Counts first_{};
