@@ -296,7 +296,7 @@ Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIn
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
-void Utf8StreamDecoder::KeepLastWord(std::string_view letters) {
+inline void Utf8StreamDecoder::KeepLastWord(std::string_view letters) {
   static_assert(std::all_of(kAbbreviations.begin(), kAbbreviations.end(),
                             [](std::string_view word) { return word.size() <= kLastWordKept; }),
                 "an abbreviation is longer than the last word is kept");
