@@ -263,17 +263,17 @@ struct Block16 {
   std::uint64_t high;
 };
 
-// Copies `bytes` to `to`. Most pieces are a space or a word of a few bytes, two bytes a
-// Russian letter: they are copied as two overlapping loads and stores rather than through a
-// call to memcpy.
+// Copies `bytes` to `to`. Most pieces are a space, a mark of punctuation or a word of a few
+// bytes, two bytes a Russian letter: a byte alone is copied first, and the rest as two
+// overlapping loads and stores rather than through a call to memcpy.
 inline void CopyBytes(char* to, std::string_view bytes) {
   const char* from = bytes.data();
   const std::size_t size = bytes.size();
-  if (size < 4) {
+  if (size == 1) {
+    to[0] = from[0];
+  } else if (size < 4) {
     if (size > 0) {
-      to[0] = from[0];
-      to[size / 2] = from[size / 2];
-      to[size - 1] = from[size - 1];
+      CopyEnds<std::uint16_t>(to, from, size);
     }
   } else if (size < 8) {
     CopyEnds<std::uint32_t>(to, from, size);
