@@ -1,22 +1,54 @@
 #include "case_choice.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "decode/look_alike_index.h"
 #include "russian_letters.h"
 
 namespace lettermorph {
+namespace {
+
+template <typename Word>
+Word Load(const std::uint8_t* at) {
+  Word word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
+}
+
+// The cases that every letter of `cases` allows. Words are short: their letters are read a
+// few at a time, by loads that may overlap, as a letter read twice changes nothing.
+std::uint8_t CasesOfAll(std::span<const std::uint8_t> cases) {
+  constexpr std::uint8_t kAny = kSmallCase | kCapitalCase;
+  const std::uint8_t* at = cases.data();
+  const std::size_t size = cases.size();
+  if (size < 4) {
+    return size == 0 ? kAny : at[0] & at[size / 2] & at[size - 1] & kAny;
+  }
+  std::uint32_t all;
+  if (size >= 8) {
+    std::uint64_t eight = ~std::uint64_t{0};
+    for (std::size_t i = 0; i + 8 <= size; i += 8) {
+      eight &= Load<std::uint64_t>(at + i);
+    }
+    eight &= Load<std::uint64_t>(at + size - 8);
+    all = static_cast<std::uint32_t>(eight & (eight >> 32));
+  } else {
+    all = Load<std::uint32_t>(at) & Load<std::uint32_t>(at + size - 4);
+  }
+  all &= all >> 16;
+  all &= all >> 8;
+  return static_cast<std::uint8_t>(all & kAny);
+}
+
+}  // namespace
 
 CaseChoice::CaseChoice(std::u16string_view small, std::span<const std::uint8_t> cases)
     : letters_(small), cases_(cases) {
   if (cases.empty()) {
     return;
   }
-  // The cases every letter after the first allows, in one pass that needs no branch.
-  std::uint8_t rest = kSmallCase | kCapitalCase;
-  for (std::size_t i = 1; i < cases.size(); ++i) {
-    rest &= cases[i];
-  }
+  const std::uint8_t rest = CasesOfAll(cases.subspan(1));
   const std::uint8_t all = cases[0] & rest;
   small_ = all & kSmallCase;
   capitals_ = all & kCapitalCase;

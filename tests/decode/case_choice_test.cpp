@@ -43,6 +43,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"capitals_with_yo", u"ёж", {kEither, kCapital}, false, false, u"ЁЖ"},
         Case{"forms_disagree", u"ау", {kSmall, kCapital}, true, false, u"аУ"},
         Case{"forms_disagree_later", u"жук", {kSmall, kSmall, kCapital}, true, false, u"жуК"},
+        Case{"capital_late_in_a_word",
+             u"машина",
+             {kEither, kEither, kEither, kEither, kEither, kCapital},
+             false,
+             false,
+             u"МАШИНА"},
         // Words run together, as in a menu's name, start with a capital where their first
         // look-alike allows it.
         Case{"words_run_together",
