@@ -357,7 +357,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
   lineRules_ = lineChunks_ = 0;
-  afterTerm_ = chunkTerm_ = false;
+  afterTerm_ = chunkTerm_ = termAside_ = false;
   lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
   lineColumn_ = previousColumn_ = -1;
   termInSentence_ = false;
@@ -410,6 +410,23 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
     if (!chunkHasWord_ && IsOpening(bytes)) {
       chunkOpening_ = true;
       chunkQuote_ = !IsOpeningBracket(bytes);
+      // A bracket right after a term is an aside on it ("EINVAL (FUTEX_FD) Значение"): the
+      // description starts where the bracket closes, as it would right after the term.
+      if (afterTerm_ && !chunkHasPart_ && !chunkQuote_) {
+        termAside_ = true;
+        asideDepth_ = 0;
+      }
+    }
+    // An aside's own closing bracket ends it, not one of a call inside it ("open(2)"), and
+    // the chunk it ends stands for the term.
+    if (termAside_) {
+      for (const char c : bytes) {
+        asideDepth_ += (c == '(' || c == '[') - (c == ')' || c == ']');
+      }
+      if (asideDepth_ <= 0) {
+        termAside_ = false;
+        chunkTerm_ = true;
+      }
     }
     chunkTail_ += bytes;
     if (chunkTail_.size() > 32) {
@@ -504,10 +521,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
   chunkTail_.clear();
   if (word.kind != DecodedWord::Kind::Russian) {
-    chunkTerm_ =
-        firstWord && token.size() > 1 && std::all_of(token.begin(), token.end(), [](char c) {
-          return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        });
+    chunkTerm_ = firstWord && lineChunks_ == 0 && token.size() > 1 &&
+                 std::all_of(token.begin(), token.end(), [](char c) {
+                   return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+                 });
     FollowMenuPath(firstWord, titleWord);
     afterItemWord_ = afterControl_ = false;
     wroteCapitals_ = lastWordInCapitals_ = false;
@@ -778,7 +795,7 @@ void Utf8StreamDecoder::EndChunk() {
   // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description,
   // or, after a long line at its indent that ends in a letter or a comma, with a hard-wrapped
   // sentence: "то сигнал\nSIGHUP посылается каждому процессу".
-  afterTerm_ = chunkTerm_ && lineChunks_ == 0 && chunkEnd_ == U'a';
+  afterTerm_ = chunkTerm_ && chunkEnd_ == U'a';
   termInSentence_ = afterTerm_ && lineIndent_ == previousIndent_ && LongLineBefore() &&
                     (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',');
   if (lineChunks_ == 0) {
@@ -1031,7 +1048,7 @@ void Utf8StreamDecoder::EndSentence() {
   before_ = Neighbour::None;
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
-  wroteCapitals_ = false;
+  wroteCapitals_ = termAside_ = false;
   previousAsks_ = DecodedWord::Asks::Nothing;
 }
 

@@ -267,6 +267,11 @@ INSTANTIATE_TEST_SUITE_P(
         // both small, as inside a sentence.
         Case{"bracket_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL (u3 Bepcuu)",
              u"EFAULT Ошибка адреса.\nEINVAL (из версии)"},
+        // The description starts where that aside's own bracket closes, not at a call's
+        // bracket inside it.
+        Case{"description_after_a_terms_aside",
+             u"EFAULT OIIIu6kа аgpecа.\nEINVAL (FUTEX(2) u3 Bepcuu) HeBepHbIu аprymeHT.",
+             u"EFAULT Ошибка адреса.\nEINVAL (FUTEX(2) из версии) Неверный аргумент."},
         Case{"conjunction_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEIO u EFAULT",
              u"EFAULT Ошибка адреса.\nEIO и EFAULT"},
         // Headings in capitals start their lines: a sentence that starts inside a line is
