@@ -437,6 +437,11 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
     chunkTail_.clear();
     chunkNumber_ = chunkNumber_ || kind == Kind::Number;
     chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
+    // An address or a piece of code starts its sentence or line as a word does: the word
+    // after it goes on ("locks.txt в исходном коде").
+    if (kind == Kind::Verbatim) {
+      sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
+    }
   }
   // A full stop alone may be an initial whose capital vanished ("А. С." recodes to ". C."):
   // it waits for its chunk's end and its neighbours.

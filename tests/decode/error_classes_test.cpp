@@ -274,6 +274,9 @@ INSTANTIATE_TEST_SUITE_P(
              u"EFAULT Ошибка адреса.\nEINVAL (FUTEX(2) из версии) Неверный аргумент."},
         Case{"conjunction_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEIO u EFAULT",
              u"EFAULT Ошибка адреса.\nEIO и EFAULT"},
+        // An address that starts a sentence starts it as a word would.
+        Case{"word_after_an_address", u"nаpаmeTpbI. locks.txt u3 Bepcuu",
+             u"Параметры. locks.txt из версии"},
         // Headings in capitals start their lines: a sentence that starts inside a line is
         // none, though the headings before taught sentence starts capitals.
         Case{"no_heading_inside_a_line", u"OIIIu6K\n\nOIIIu6K\n\nOIIIu6K\n\n6ygeT. DJI9I Bepcuu",
