@@ -310,6 +310,24 @@ TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
             russian + u"неверный");
 }
 
+// So do messages after a label of code: after twenty that start small and eight that start
+// with a capital, the next starts with a capital.
+TEST(ErrorClassesLayout, MessagesAfterLabelsFollowTheRecentOnes) {
+  const ReplacementTable design;
+  std::u16string lookAlike;
+  std::u16string russian;
+  for (int line = 0; line < 20; ++line) {
+    lookAlike += u"%s: oIIIu6kа аgpecа\n";
+    russian += u"%s: ошибка адреса\n";
+  }
+  for (int line = 0; line < 8; ++line) {
+    lookAlike += u"%s: OIIIu6kа аgpecа\n";
+    russian += u"%s: Ошибка адреса\n";
+  }
+  EXPECT_EQ(DecodeText(lookAlike + u"%s: HeBepHbIu аprymeHT", design, kWords.For(design)),
+            russian + u"%s: Неверный аргумент");
+}
+
 // Options described in sentences, which end in full stops, start with capitals: a description
 // whose own first word shows no case teaches so by its full stop, and outweighs one described
 // small among them.
