@@ -101,7 +101,7 @@ void CaseModel::LearnFirst(WordPlace place, bool capital) {
             ? kKeepAtLineStart
             : kKeep);
   }
-  if (PlainLine(place)) {
+  if (PlainLine(place) || (place.kind == WordPlace::kSentenceStart && place.detail == 1)) {
     Add(plainLines_, capital, kKeepAtLineStart);
   }
 }

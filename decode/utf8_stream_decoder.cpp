@@ -721,6 +721,7 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   // A blank line starts a paragraph, and with it a sentence.
   if (blankLines_ > 0) {
     EndSentence();
+    paragraphStarts_ = true;
   }
   Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
   // The space belongs to no chunk: the next one starts with whatever follows it, so that a
@@ -1053,7 +1054,7 @@ void Utf8StreamDecoder::EndSentence() {
   before_ = Neighbour::None;
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
-  wroteCapitals_ = termAside_ = false;
+  wroteCapitals_ = termAside_ = paragraphStarts_ = false;
   previousAsks_ = DecodedWord::Asks::Nothing;
 }
 
@@ -1194,6 +1195,10 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.detail = wroteCapitals_ ? 1 : 0;
   } else if (sentenceStart_) {
     place.kind = WordPlace::kSentenceStart;
+    // A sentence that starts a line as the line before started, after a line that the text
+    // did not wrap, shows as such line starts do how this text starts its lines.
+    place.detail = lineChunks_ == 0 && !paragraphStarts_ && previousLength_ > 0 &&
+                   lineIndent_ == previousIndent_ && !lineStartsWithDash_ && !LongLineBefore();
   } else if (afterAbbreviation_) {
     place.kind = WordPlace::kAfterAbbreviation;
   } else if (afterInitial_) {

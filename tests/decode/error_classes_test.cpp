@@ -310,6 +310,21 @@ TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
             russian + u"неверный");
 }
 
+// A text of one message a line shows its habit in lines that follow a full stop as well: after
+// seven messages that start small, six of them sentences, the next starts small.
+TEST(ErrorClassesLayout, MessagesEndingInFullStopsTeachLineStarts) {
+  const ReplacementTable design;
+  std::u16string lookAlike;
+  std::u16string russian;
+  for (int line = 0; line < 6; ++line) {
+    lookAlike += u"oIIIu6kа аgpecа.\n";
+    russian += u"ошибка адреса.\n";
+  }
+  EXPECT_EQ(
+      DecodeText(lookAlike + u"oIIIu6kа аgpecа\nHeBepHbIu аprymeHT", design, kWords.For(design)),
+      russian + u"ошибка адреса\nневерный аргумент");
+}
+
 // So do messages after a label of code: after twenty that start small and eight that start
 // with a capital, the next starts with a capital.
 TEST(ErrorClassesLayout, MessagesAfterLabelsFollowTheRecentOnes) {

@@ -143,6 +143,7 @@ class Utf8StreamDecoder {
 
   // Where the next word stands.
   bool sentenceStart_ = true;
+  bool paragraphStarts_ = false;  // the sentence to start follows a blank line
   bool afterAbbreviation_ = false;
   bool afterInitial_ = false;
   char32_t chunkEnd_ = 0;            // the last character of the previous chunk
