@@ -5,9 +5,9 @@ namespace {
 
 // Each new observation at a place weighs as much as the last fourteen or so together.
 constexpr float kKeep = 0.95f;
-// Line starts and options' descriptions follow the layout of the text at hand, which changes
-// from one part to the next (one program's messages or options to another's): there the last
-// few words weigh more.
+// Line starts, options' descriptions and messages after a label of code ("%s: ") follow the
+// layout of the text at hand, which changes from one part to the next (one program's messages
+// or options to another's): there the last few words weigh more.
 constexpr float kKeepAtLineStart = 0.9f;
 // How much the habit of plain line starts together adds to that of one kind of them: each
 // kind alone sees too few words whose look-alikes show their case.
@@ -89,10 +89,11 @@ bool CaseModel::InCapitals(WordPlace place) const {
 
 void CaseModel::LearnFirstOutside(WordPlace place, bool capital) {
   Add(first_[place.kind][place.detail], capital,
-      place.kind == WordPlace::kLineStart || place.kind == WordPlace::kDescription
+      place.kind == WordPlace::kLineStart || place.kind == WordPlace::kDescription ||
+              (place.kind == WordPlace::kAfterColon && place.detail == 1)
           ? kKeepAtLineStart
           : kKeep);
-  if (PlainLine(place)) {
+  if (PlainLine(place) || (place.kind == WordPlace::kSentenceStart && place.detail == 1)) {
     Add(plainLines_, capital, kKeepAtLineStart);
   }
 }

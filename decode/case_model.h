@@ -40,7 +40,9 @@ struct WordPlace {
   static bool StartsWithDash(int detail) { return detail / 24 % 2; }
 
   Kind kind = kInSentence;
-  // At a line start, LineDetail(); elsewhere 0, or 1 after a word written in capitals.
+  // At a line start, LineDetail(); at a sentence start, 1 where the sentence starts a line as
+  // the line before started, after a line that the text did not wrap; elsewhere 0, or 1 after
+  // a word written in capitals.
   std::uint8_t detail = 0;
 };
 
@@ -94,8 +96,8 @@ class CaseModel {
   Counts capitals_{};
   Counts firstPrior_{};
   Counts capitalsPrior_{};
-  // Line starts at the indent of the line before and without a dash, however that line ends:
-  // a text of one message or item a line capitalises all of them or none.
+  // Line starts at the indent of the line before and without a dash, however that line ends,
+  // a full stop too: a text of one message or item a line capitalises all of them or none.
   Count plainLines_{};
 };
 

@@ -371,7 +371,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
   lineLength_ = lineIndent_ = previousLength_ = previousIndent_ = blankLines_ = spaceRun_ = 0;
   lineRules_ = lineChunks_ = 0;
-  afterTerm_ = chunkTerm_ = false;
+  afterTerm_ = chunkTerm_ = termAside_ = false;
   lineOpensWithOption_ = lineHasProse_ = previousNamesOption_ = descriptionOpen_ = false;
   lineColumn_ = previousColumn_ = -1;
   termInSentence_ = false;
@@ -442,6 +442,23 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
     if (!chunkHasWord_ && IsOpening(bytes)) {
       chunkOpening_ = true;
       chunkQuote_ = !IsOpeningBracket(bytes);
+      // A bracket right after a term is an aside on it ("EINVAL (FUTEX_FD) Значение"): the
+      // description starts where the bracket closes, as it would right after the term.
+      if (afterTerm_ && !chunkHasPart_ && !chunkQuote_) {
+        termAside_ = true;
+        asideDepth_ = 0;
+      }
+    }
+    // An aside's own closing bracket ends it, not one of a call inside it ("open(2)"), and
+    // the chunk it ends stands for the term.
+    if (termAside_) {
+      for (const char c : bytes) {
+        asideDepth_ += (c == '(' || c == '[') - (c == ')' || c == ']');
+      }
+      if (asideDepth_ <= 0) {
+        termAside_ = false;
+        chunkTerm_ = true;
+      }
     }
     AddToChunkTail(bytes);
   } else {
@@ -449,6 +466,11 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
     chunkTailSize_ = 0;
     chunkNumber_ = chunkNumber_ || kind == Kind::Number;
     chunkForeign_ = chunkForeign_ || (kind == Kind::Verbatim && HasAsciiLetter(bytes));
+    // An address or a piece of code starts its sentence or line as a word does: the word
+    // after it goes on ("locks.txt в исходном коде").
+    if (kind == Kind::Verbatim) {
+      sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
+    }
   }
   // A full stop alone may be an initial whose capital vanished ("А. С." recodes to ". C."):
   // it waits for its chunk's end and its neighbours.
@@ -533,10 +555,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   sentenceStart_ = afterAbbreviation_ = afterInitial_ = false;
   chunkTailSize_ = 0;
   if (word.kind != DecodedWord::Kind::Russian) {
-    chunkTerm_ =
-        firstWord && token.size() > 1 && std::all_of(token.begin(), token.end(), [](char c) {
-          return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-        });
+    chunkTerm_ = firstWord && lineChunks_ == 0 && token.size() > 1 &&
+                 std::all_of(token.begin(), token.end(), [](char c) {
+                   return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+                 });
     FollowMenuPath(firstWord, titleWord);
     afterItemWord_ = afterControl_ = false;
     wroteCapitals_ = lastWordInCapitals_ = false;
@@ -729,6 +751,7 @@ void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   // A blank line starts a paragraph, and with it a sentence.
   if (blankLines_ > 0) {
     EndSentence();
+    paragraphStarts_ = true;
   }
   Add(TextTokenizer::Kind::Space, Fate::Copy, 0, bytes, {});
   // The space belongs to no chunk: the next one starts with whatever follows it, so that a
@@ -801,7 +824,7 @@ void Utf8StreamDecoder::EndChunk() {
   // A line that starts with a term in Latin capitals ("EINVAL") goes on with its description,
   // or, after a long line at its indent that ends in a letter or a comma, with a hard-wrapped
   // sentence: "то сигнал\nSIGHUP посылается каждому процессу".
-  afterTerm_ = chunkTerm_ && lineChunks_ == 0 && chunkEnd_ == U'a';
+  afterTerm_ = chunkTerm_ && chunkEnd_ == U'a';
   termInSentence_ = afterTerm_ && lineIndent_ == previousIndent_ && LongLineBefore() &&
                     (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',');
   if (lineChunks_ == 0) {
@@ -1074,7 +1097,7 @@ void Utf8StreamDecoder::EndSentence() {
   before_ = Neighbour::None;
   sentenceStart_ = true;
   afterAbbreviation_ = afterInitial_ = false;
-  wroteCapitals_ = false;
+  wroteCapitals_ = termAside_ = paragraphStarts_ = false;
   previousAsks_ = DecodedWord::Asks::Nothing;
 }
 
@@ -1222,6 +1245,10 @@ WordPlace Utf8StreamDecoder::PlaceOfWord() const {
     place.detail = wroteCapitals_ ? 1 : 0;
   } else if (sentenceStart_) {
     place.kind = WordPlace::kSentenceStart;
+    // A sentence that starts a line as the line before started, after a line that the text
+    // did not wrap, shows as such line starts do how this text starts its lines.
+    place.detail = lineChunks_ == 0 && !paragraphStarts_ && previousLength_ > 0 &&
+                   lineIndent_ == previousIndent_ && !lineStartsWithDash_ && !LongLineBefore();
   } else if (afterAbbreviation_) {
     place.kind = WordPlace::kAfterAbbreviation;
   } else if (afterInitial_) {

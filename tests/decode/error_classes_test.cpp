@@ -267,8 +267,16 @@ INSTANTIATE_TEST_SUITE_P(
         // both small, as inside a sentence.
         Case{"bracket_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL (u3 Bepcuu)",
              u"EFAULT Ошибка адреса.\nEINVAL (из версии)"},
+        // The description starts where that aside's own bracket closes, not at a call's
+        // bracket inside it.
+        Case{"description_after_a_terms_aside",
+             u"EFAULT OIIIu6kа аgpecа.\nEINVAL (FUTEX(2) u3 Bepcuu) HeBepHbIu аprymeHT.",
+             u"EFAULT Ошибка адреса.\nEINVAL (FUTEX(2) из версии) Неверный аргумент."},
         Case{"conjunction_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEIO u EFAULT",
              u"EFAULT Ошибка адреса.\nEIO и EFAULT"},
+        // An address that starts a sentence starts it as a word would.
+        Case{"word_after_an_address", u"nаpаmeTpbI. locks.txt u3 Bepcuu",
+             u"Параметры. locks.txt из версии"},
         // Headings in capitals start their lines: a sentence that starts inside a line is
         // none, though the headings before taught sentence starts capitals.
         Case{"no_heading_inside_a_line", u"OIIIu6K\n\nOIIIu6K\n\nOIIIu6K\n\n6ygeT. DJI9I Bepcuu",
@@ -300,6 +308,39 @@ TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
   }
   EXPECT_EQ(DecodeText(lookAlike + u"HeBepHbIu", design, kWords.For(design)),
             russian + u"неверный");
+}
+
+// A text of one message a line shows its habit in lines that follow a full stop as well: after
+// seven messages that start small, six of them sentences, the next starts small.
+TEST(ErrorClassesLayout, MessagesEndingInFullStopsTeachLineStarts) {
+  const ReplacementTable design;
+  std::u16string lookAlike;
+  std::u16string russian;
+  for (int line = 0; line < 6; ++line) {
+    lookAlike += u"oIIIu6kа аgpecа.\n";
+    russian += u"ошибка адреса.\n";
+  }
+  EXPECT_EQ(
+      DecodeText(lookAlike + u"oIIIu6kа аgpecа\nHeBepHbIu аprymeHT", design, kWords.For(design)),
+      russian + u"ошибка адреса\nневерный аргумент");
+}
+
+// So do messages after a label of code: after twenty that start small and eight that start
+// with a capital, the next starts with a capital.
+TEST(ErrorClassesLayout, MessagesAfterLabelsFollowTheRecentOnes) {
+  const ReplacementTable design;
+  std::u16string lookAlike;
+  std::u16string russian;
+  for (int line = 0; line < 20; ++line) {
+    lookAlike += u"%s: oIIIu6kа аgpecа\n";
+    russian += u"%s: ошибка адреса\n";
+  }
+  for (int line = 0; line < 8; ++line) {
+    lookAlike += u"%s: OIIIu6kа аgpecа\n";
+    russian += u"%s: Ошибка адреса\n";
+  }
+  EXPECT_EQ(DecodeText(lookAlike + u"%s: HeBepHbIu аprymeHT", design, kWords.For(design)),
+            russian + u"%s: Неверный аргумент");
 }
 
 // Options described in sentences, which end in full stops, start with capitals: a description

@@ -154,6 +154,7 @@ class Utf8StreamDecoder {
 
   // Where the next word stands.
   bool sentenceStart_ = true;
+  bool paragraphStarts_ = false;  // the sentence to start follows a blank line
   bool afterAbbreviation_ = false;
   bool afterInitial_ = false;
   char32_t chunkEnd_ = 0;            // the last character of the previous chunk
@@ -217,8 +218,11 @@ class Utf8StreamDecoder {
   int lineLength_ = 0;
   int lineIndent_ = 0;
   int lineChunks_ = 0;          // chunks so far in the line
-  bool chunkTerm_ = false;      // the chunk is a word in Latin capitals alone so far
-  bool afterTerm_ = false;      // the line's first chunk was such a term
+  bool chunkTerm_ = false;      // the line's first chunk is a word in Latin capitals alone so
+                                // far, or the chunk closes an aside after such a term
+  bool afterTerm_ = false;      // the chunk before was such a term
+  bool termAside_ = false;      // a bracket opened right after it has not closed yet
+  int asideDepth_ = 0;          // brackets open in that aside
   int lineRules_ = 0;           // a table's column rules so far in the line
   int spaceRun_ = 0;            // spaces since the line's last text, a tab counting three
   bool chunkAfterGap_ = false;  // the chunk follows a gap of three spaces or more in its line
