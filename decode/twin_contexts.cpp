@@ -3,11 +3,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <map>
-#include <numeric>
-#include <string>
-
-#include "text/utf8.h"
 
 namespace lettermorph {
 
@@ -15,27 +10,42 @@ extern const std::string_view kTwinContexts;
 
 namespace {
 
-constexpr std::u16string_view kNothingBefore = u".";
-constexpr std::u16string_view kAll = u"*";
+constexpr std::string_view kNothingBefore = ".";
+constexpr std::string_view kAll = "*";
+constexpr std::size_t kLongestEnding = 3;
+// Longer words than this are in no table.
+constexpr std::size_t kLongestWord = 40;
 
-// The contexts a word before may be seen as, the most particular first: the word itself,
-// then its last three, two and one letters after a dash. An ending ("-ких") has only the
-// shorter endings.
-std::size_t Chain(std::u16string_view word, std::array<std::u16string, 4>& chain) {
-  std::size_t count = 0;
-  const bool ending = word.starts_with(u'-');
-  if (ending) {
-    word.remove_prefix(1);
-  } else {
-    chain[count++] = word;
-  }
-  for (std::size_t letters = 3; letters >= 1; --letters) {
-    if (word.size() > letters) {
-      chain[count].assign(1, u'-');
-      chain[count++].append(word.substr(word.size() - letters));
+// A letter as the table counts it: ё is read as е.
+constexpr char16_t Folded(char16_t letter) {
+  return letter == u'ё' ? u'е' : letter;
+}
+
+// A word as a number: up to four letters packed 16 bits apiece, a longer word by its hash
+// with the top bit set, which no packed letters have. That a word of the text shares its
+// hash with one of the table's thousand is a chance of about one in 10^16.
+std::uint64_t WordKey(std::u16string_view word) {
+  std::uint64_t key = 0;
+  if (word.size() <= 4) {
+    for (const char16_t letter : word) {
+      key = key << 16 | Folded(letter);
     }
+    return key;
   }
-  return count;
+  key = 0xCBF29CE484222325u;
+  for (const char16_t letter : word) {
+    key = (key ^ Folded(letter)) * 0x100000001B3u;
+  }
+  return key | std::uint64_t{1} << 63;
+}
+
+// The word's last `letters` letters after a dash, packed as a word of four letters is.
+std::uint64_t EndingKey(std::u16string_view word, std::size_t letters) {
+  std::uint64_t key = u'-';
+  for (const char16_t letter : word.substr(word.size() - letters)) {
+    key = key << 16 | Folded(letter);
+  }
+  return key;
 }
 
 std::optional<TwinContexts::Kind> KindOf(std::string_view name) {
@@ -69,95 +79,162 @@ double Logit(double share) {
   return std::log(share / (1.0 - share));
 }
 
-// How particular a context is: nothing before, then endings of one to three letters, then
-// whole words.
-std::size_t Level(std::u16string_view context) {
-  return context == kNothingBefore ? 0 : context.starts_with(u'-') ? context.size() - 1 : 4;
-}
-
-struct Counts {
-  std::array<std::array<std::uint32_t, 2>, TwinContexts::kKinds> seen{};  // -ии, -ий
-  std::array<bool, TwinContexts::kKinds> has{};
+// One line of the table: a context's counts before twins of one kind, with what the context
+// is and the shorter contexts of the same word, longest first.
+struct Line {
+  std::uint64_t key = 0;
+  bool all = false;  // the line that counts all twins of its kind
+  std::array<std::uint64_t, kLongestEnding> shorter{};
+  std::size_t shorterCount = 0;
+  TwinContexts::Kind kind{};
+  std::uint32_t i = 0;
+  std::uint32_t shortI = 0;
 };
+
+// Reads one line; nothing for a comment or a line it cannot read.
+std::optional<Line> ReadLine(std::string_view text) {
+  if (text.empty() || text[0] == '#') {
+    return std::nullopt;
+  }
+  std::array<std::string_view, 4> fields;
+  std::size_t found = 0;
+  for (; found < fields.size() && !text.empty(); ++found) {
+    const std::size_t tab = std::min(text.find('\t'), text.size());
+    fields[found] = text.substr(0, tab);
+    text.remove_prefix(std::min(tab + 1, text.size()));
+  }
+  const std::optional<TwinContexts::Kind> kind = KindOf(fields[0]);
+  const std::optional<std::uint32_t> i = Number(fields[2]);
+  const std::optional<std::uint32_t> shortI = Number(fields[3]);
+  if (found < fields.size() || !text.empty() || !kind || !i || !shortI || fields[1].empty()) {
+    return std::nullopt;
+  }
+  Line line{.kind = *kind, .i = *i, .shortI = *shortI};
+  if (fields[1] == kAll) {
+    line.all = true;
+    return line;
+  }
+  if (fields[1] == kNothingBefore) {
+    line.key = WordKey(u".");
+    return line;
+  }
+  // Russian letters take two bytes of UTF-8 each, the dash one.
+  std::array<char16_t, kLongestWord> letters;
+  std::size_t count = 0;
+  const std::string_view context = fields[1];
+  const bool ending = context[0] == '-';
+  for (std::size_t at = ending ? 1 : 0; at < context.size(); at += 2) {
+    const auto lead = static_cast<unsigned char>(context[at]);
+    if (count == letters.size() || at + 1 == context.size() || (lead & 0xE0) != 0xC0) {
+      return std::nullopt;
+    }
+    letters[count++] = static_cast<char16_t>((lead & 0x1F) << 6 | (context[at + 1] & 0x3F));
+  }
+  const std::u16string_view word(letters.data(), count);
+  if (word.empty() || (ending && word.size() > kLongestEnding)) {
+    return std::nullopt;
+  }
+  line.key = ending ? EndingKey(word, word.size()) : WordKey(word);
+  for (std::size_t last = kLongestEnding; last >= 1; --last) {
+    if (word.size() > last) {
+      line.shorter[line.shorterCount++] = EndingKey(word, last);
+    }
+  }
+  return line;
+}
 
 }  // namespace
 
 TwinContexts::TwinContexts(std::string_view table) {
-  std::map<std::u16string, Counts, std::less<>> read;
-  Counts all;
+  // Open addressing, at most half full with a context a line: a word's contexts are looked
+  // up at every word the decoder meets for the first time.
+  const auto lines = static_cast<std::size_t>(std::count(table.begin(), table.end(), '\n')) + 1;
+  std::size_t slots = 16;
+  while (slots < 2 * lines) {
+    slots *= 2;
+  }
+  slots_.assign(slots, Slot{});
+  // Each context's counts before twins of each kind, and its shorter contexts.
+  struct Counted {
+    std::array<std::uint64_t, kLongestEnding> shorter{};
+    std::size_t shorterCount = 0;
+    std::array<std::array<std::uint32_t, 2>, kKinds> seen{};  // before -ии, before -ий
+    std::array<bool, kKinds> has{};
+  };
+  std::vector<Counted> counted;
+  Counted all;
   while (!table.empty()) {
     const std::size_t end = std::min(table.find('\n'), table.size());
-    std::string_view line = table.substr(0, end);
+    const std::optional<Line> line = ReadLine(table.substr(0, end));
     table.remove_prefix(std::min(end + 1, table.size()));
-    if (line.empty() || line[0] == '#') {
+    if (!line) {
       continue;
     }
-    std::array<std::string_view, 4> fields;
-    std::size_t found = 0;
-    for (; found < fields.size() && !line.empty(); ++found) {
-      const std::size_t tab = std::min(line.find('\t'), line.size());
-      fields[found] = line.substr(0, tab);
-      line.remove_prefix(std::min(tab + 1, line.size()));
+    Counted* counts = &all;
+    if (!line->all) {
+      std::size_t slot = SlotOf(line->key);
+      while (slots_[slot].key != 0 && slots_[slot].key != line->key) {
+        slot = (slot + 1) & (slots_.size() - 1);
+      }
+      if (slots_[slot].key == 0) {
+        if (counted.size() == kUnseen) {
+          continue;
+        }
+        slots_[slot] = {line->key, static_cast<std::uint16_t>(counted.size())};
+        counted.push_back({line->shorter, line->shorterCount});
+      }
+      counts = &counted[slots_[slot].entry];
     }
-    const std::optional<Kind> kind = KindOf(fields[0]);
-    const std::u16string context = Utf16FromUtf8(fields[1]);
-    const std::optional<std::uint32_t> i = Number(fields[2]);
-    const std::optional<std::uint32_t> shortI = Number(fields[3]);
-    if (found < fields.size() || !line.empty() || !kind || !i || !shortI || context.empty() ||
-        (context != kAll && read.size() >= kUnseen && !read.contains(context))) {
-      continue;
-    }
-    Counts& counts = context == kAll ? all : read[context];
-    counts.seen[*kind] = {*i, *shortI};
-    counts.has[*kind] = true;
+    counts->seen[line->kind] = {line->i, line->shortI};
+    counts->has[line->kind] = true;
   }
-  keys_.reserve(read.size());
-  std::vector<const Counts*> counted;
-  for (const auto& [key, counts] : read) {
-    keys_.push_back(key);
-    counted.push_back(&counts);
-  }
-  entries_.resize(keys_.size());
+  entries_.resize(counted.size());
   // The share of "-ий" among twins of each kind, after any word.
   std::array<double, kKinds> base;
   for (int kind = 0; kind < kKinds; ++kind) {
-    const auto [i, shortI] = all.seen[kind];
-    base[kind] = (shortI + 1.0) / (i + shortI + 2.0);
+    base[kind] = (all.seen[kind][1] + 1.0) / (all.seen[kind][0] + all.seen[kind][1] + 2.0);
   }
-  // Shorter contexts first, so that each context's share leans on that of the next shorter
-  // context of the same word ("-сии" on "-ии"), by as much as kLean twins would: a word seen
-  // before a few twins is not taken at its word alone. A context seen too seldom before
-  // one kind has the share of the shorter one.
-  std::vector<std::size_t> order(keys_.size());
-  std::iota(order.begin(), order.end(), 0);
-  std::stable_sort(order.begin(), order.end(),
-                   [&](std::size_t a, std::size_t b) { return Level(keys_[a]) < Level(keys_[b]); });
-  std::vector<std::array<double, kKinds>> share(keys_.size());
-  std::array<std::u16string, 4> chain;
-  for (const std::size_t at : order) {
-    const std::size_t links = keys_[at] == kNothingBefore ? 0 : Chain(keys_[at], chain);
+  // Each context's share leans on that of the next shorter context of the same word ("-сии"
+  // on "-ии"), by as much as kLean twins would: a word seen before a few twins is not taken
+  // at its word alone. A context seen too seldom before one kind has the share of the
+  // shorter one.
+  std::vector<std::array<double, kKinds>> shares(counted.size());
+  std::vector<bool> done(counted.size());
+  const auto resolve = [&](const auto& self, std::size_t at) -> void {
+    if (done[at]) {
+      return;
+    }
+    const Counted& own = counted[at];
     std::optional<std::uint16_t> shorter;
-    for (std::size_t link = keys_[at].starts_with(u'-') ? 0 : 1; link < links && !shorter; ++link) {
-      shorter = Find(chain[link]);
+    for (std::size_t link = 0; link < own.shorterCount && !shorter; ++link) {
+      shorter = Find(own.shorter[link]);
+    }
+    if (shorter) {
+      self(self, *shorter);
     }
     Entry& entry = entries_[at];
     for (int kind = 0; kind < kKinds; ++kind) {
-      const double lean = shorter ? share[*shorter][kind] : base[kind];
-      entry.seen[kind] = counted[at]->has[kind] || (shorter && entries_[*shorter].seen[kind]);
-      share[at][kind] = lean;
-      if (counted[at]->has[kind]) {
-        const auto [i, shortI] = counted[at]->seen[kind];
-        share[at][kind] = (shortI + kLean * lean) / (i + shortI + kLean);
+      double& share = shares[at][kind];
+      share = shorter ? shares[*shorter][kind] : base[kind];
+      entry.seen[kind] = own.has[kind] || (shorter && entries_[*shorter].seen[kind]);
+      if (own.has[kind]) {
+        const auto [i, shortI] = own.seen[kind];
+        share = (shortI + kLean * share) / (i + shortI + kLean);
       }
-      entry.odds[kind] = static_cast<float>(Logit(share[at][kind]) - Logit(base[kind]));
     }
-  }
-  for (Entry& entry : entries_) {
+    done[at] = true;
+  };
+  for (std::size_t at = 0; at < counted.size(); ++at) {
+    resolve(resolve, at);
+    Entry& entry = entries_[at];
     for (int kind = 0; kind < kKinds; ++kind) {
-      entry.confident[kind] = entry.seen[kind] && std::abs(entry.odds[kind]) >= kConfident;
+      if (entry.seen[kind]) {
+        entry.odds[kind] = static_cast<float>(Logit(shares[at][kind]) - Logit(base[kind]));
+        entry.confident[kind] = std::abs(entry.odds[kind]) >= kConfident;
+      }
     }
   }
-  nothingBefore_ = Find(kNothingBefore).value_or(kUnseen);
+  nothingBefore_ = Find(WordKey(u".")).value_or(kUnseen);
 }
 
 const TwinContexts& TwinContexts::BuiltIn() {
@@ -166,25 +243,15 @@ const TwinContexts& TwinContexts::BuiltIn() {
 }
 
 std::uint16_t TwinContexts::ContextOf(std::u16string_view previous) const {
-  if (previous.empty() || previous.starts_with(u'-')) {
+  if (previous.empty()) {
     return kUnseen;
   }
-  // ё is read as е, as the counts are; most words have none and are looked up as they are.
-  std::u16string folded;
-  if (previous.find(u'ё') != previous.npos) {
-    folded = previous;
-    std::replace(folded.begin(), folded.end(), u'ё', u'е');
-    previous = folded;
-  }
-  if (const std::optional<std::uint16_t> found = Find(previous)) {
+  if (const std::optional<std::uint16_t> found = Find(WordKey(previous))) {
     return *found;
   }
-  std::array<char16_t, 4> ending{u'-'};
-  for (std::size_t letters = 3; letters >= 1; --letters) {
+  for (std::size_t letters = kLongestEnding; letters >= 1; --letters) {
     if (previous.size() > letters) {
-      std::copy(previous.end() - letters, previous.end(), ending.begin() + 1);
-      if (const std::optional<std::uint16_t> found =
-              Find(std::u16string_view(ending.data(), letters + 1))) {
+      if (const std::optional<std::uint16_t> found = Find(EndingKey(previous, letters))) {
         return *found;
       }
     }
@@ -204,12 +271,23 @@ std::optional<bool> TwinContexts::PrefersShortI(Kind kind, std::uint16_t context
   return odds > 0;
 }
 
-std::optional<std::uint16_t> TwinContexts::Find(std::u16string_view key) const {
-  const auto found = std::lower_bound(keys_.begin(), keys_.end(), key);
-  if (found == keys_.end() || *found != key) {
+std::size_t TwinContexts::SlotOf(std::uint64_t key) const {
+  // The multiplier spreads packed letters, which differ in their low bits, over the high bits.
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15u) >> 40) & (slots_.size() - 1);
+}
+
+std::optional<std::uint16_t> TwinContexts::Find(std::uint64_t key) const {
+  if (slots_.empty()) {
     return std::nullopt;
   }
-  return static_cast<std::uint16_t>(found - keys_.begin());
+  for (std::size_t slot = SlotOf(key);; slot = (slot + 1) & (slots_.size() - 1)) {
+    if (slots_[slot].key == key) {
+      return slots_[slot].entry;
+    }
+    if (slots_[slot].key == 0) {
+      return std::nullopt;
+    }
+  }
 }
 
 }  // namespace lettermorph

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdint>
 #include <optional>
-#include <string>
 #include <string_view>
 #include <vector>
 
@@ -53,10 +52,16 @@ class TwinContexts {
     std::array<bool, kKinds> confident{};  // and its odds are far enough from even
   };
 
-  std::optional<std::uint16_t> Find(std::u16string_view key) const;
+  // A context's key and its entry. No key is 0, which marks an empty slot.
+  struct Slot {
+    std::uint64_t key = 0;
+    std::uint16_t entry = 0;
+  };
+  std::size_t SlotOf(std::uint64_t key) const;
+  std::optional<std::uint16_t> Find(std::uint64_t key) const;
 
-  std::vector<std::u16string> keys_;  // sorted
-  std::vector<Entry> entries_;        // by key
+  std::vector<Slot> slots_;     // by a context's letters, packed or hashed
+  std::vector<Entry> entries_;  // one a context
   std::uint16_t nothingBefore_ = kUnseen;
 };
 
