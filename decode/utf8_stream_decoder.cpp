@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <optional>
 
 #include "case_model.h"
 #include "text/utf8.h"
+#include "twin_contexts.h"
 
 namespace lettermorph {
 namespace {
@@ -292,6 +294,8 @@ Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIn
     : words_(table, index),
       tokenizer_(words_.Replacements()),
       cases_(std::make_unique<CaseModel>()),
+      previousContext_(TwinContexts::BuiltIn().NothingBefore()),
+      nothingBefore_(previousContext_),
       out_(2 * kFlushSize, '\0') {}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
@@ -416,6 +420,7 @@ void Utf8StreamDecoder::KeepChunkTailEnd(std::string_view bytes) {
 void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view bytes) {
   using Kind = TextTokenizer::Kind;
   previousAsks_ = DecodedWord::Asks::Nothing;
+  previousContext_ = nothingBefore_;
   previousGenitive_ = possessiveHeld_ = false;
   afterTitleWord_ = afterControl_ = false;
   afterNumber_ = kind == Kind::Number;
@@ -488,6 +493,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (afterNumber_ && token.front() >= '0' && token.front() <= '9') {
     chunkNumber_ = true;
     previousAsks_ = DecodedWord::Asks::Nothing;
+    previousContext_ = nothingBefore_;
     lineLength_ += static_cast<int>(CountUtf8Characters(token));
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
     return;
@@ -527,6 +533,8 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   previousAsks_ = oneOf                                        ? DecodedWord::Asks::EndingShortI
                   : decoded.kind == DecodedWord::Kind::Russian ? decoded.asks
                                                                : DecodedWord::Asks::Nothing;
+  previousContext_ =
+      decoded.kind == DecodedWord::Kind::Russian ? decoded.twinContext : nothingBefore_;
   if (previousAsks_ == DecodedWord::Asks::IfAdjective ||
       previousAsks_ == DecodedWord::Asks::IfNoun) {
     previousLetters_ = decoded.letters;
@@ -1099,6 +1107,7 @@ void Utf8StreamDecoder::EndSentence() {
   afterAbbreviation_ = afterInitial_ = false;
   wroteCapitals_ = termAside_ = paragraphStarts_ = false;
   previousAsks_ = DecodedWord::Asks::Nothing;
+  previousContext_ = nothingBefore_;
 }
 
 // The undecided run before the chunk is decoded unless an English or other foreign word
@@ -1188,6 +1197,13 @@ void Utf8StreamDecoder::FollowMenuPath(bool firstWord, bool capital) {
 // noun in "-ие" takes "-ии" only where the word before asks for it. A preposition asks for
 // "-ии" alone, not for "-аи" or "-еи": "на случай" is accusative.
 bool Utf8StreamDecoder::FlipsEnding(const DecodedWord& decoded) const {
+  // What the counts of text say after the word before decides where they say enough.
+  const bool shortI = (static_cast<unsigned char>(decoded.letters.back()) & 1) != 0;
+  if (const std::optional<bool> counted =
+          TwinContexts::BuiltIn().PrefersShortI(static_cast<TwinContexts::Kind>(decoded.twinKind),
+                                                previousContext_, decoded.shortIOdds)) {
+    return *counted != shortI;
+  }
   using Asks = DecodedWord::Asks;
   Asks asked = previousAsks_;
   if (asked == Asks::IfAdjective) {

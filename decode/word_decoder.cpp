@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <limits>
 #include <tuple>
 
 #include "case_choice.h"
@@ -9,6 +11,7 @@
 #include "look_alike_spelling.h"
 #include "russian_letters.h"
 #include "text/utf8.h"
+#include "twin_contexts.h"
 #include "word_index_format.h"
 
 namespace lettermorph {
@@ -428,16 +431,10 @@ void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
   word.finalATwin = choice.finalATwin;
   if (choice.endingTwin) {
     word.countedTwin = choice.shortICount > 0;
-  }
-  if (choice.endingTwin && choice.small[choice.small.size() - 2] == u'и') {
-    // The frequency list counts the noun's nominative in "-ие": a dictionary's rare word that
-    // a feminine noun's letters spell ("копие" beside "копия") is left out.
-    std::u16string nominative = choice.small;
-    nominative.back() = u'е';
-    std::uint32_t count = 0;
-    word.neuterTwin = Knows(nominative, &count) && count > 0;
+    ReadTwin(choice, word);
   }
   SetAsks(choice.small, word);
+  word.twinContext = TwinContexts::BuiltIn().ContextOf(choice.small);
   word.spellings = (cases.AllowsSmall() ? DecodedWord::kSmall : 0) |
                    (cases.AllowsTitle() ? DecodedWord::kTitle : 0) |
                    (cases.AllowsCapitals() ? DecodedWord::kCapitals : 0);
@@ -488,7 +485,9 @@ bool WordDecoder::ChooseKnown(std::string_view token, const WordIndex::Key& fold
           candidate.fits == best.fits && candidate.putBack == best.putBack &&
           candidate.cases.back() == best.cases.back()) {
         choice.endingTwin = true;
-        choice.shortICount = best.small.back() == u'й' ? best.count : candidate.count;
+        const bool bestShortI = best.small.back() == u'й';
+        choice.shortICount = bestShortI ? best.count : candidate.count;
+        choice.iCount = bestShortI ? candidate.count : best.count;
         break;
       }
     }
@@ -545,6 +544,7 @@ bool WordDecoder::ChooseCompound(std::string_view token, std::string_view folded
       choice.small = head.small + rest.small;
       choice.endingTwin = rest.endingTwin;
       choice.shortICount = rest.shortICount;
+      choice.iCount = rest.iCount;
       choice.cases = head.cases;
       choice.cases.insert(choice.cases.end(), rest.cases.begin(), rest.cases.end());
       return true;
@@ -577,6 +577,32 @@ bool WordDecoder::Knows(std::u16string_view small, std::uint32_t* count) const {
     }
   }
   return false;
+}
+
+// A twin's kind of noun, told by its other forms, and the odds of its form in "-ий".
+void WordDecoder::ReadTwin(const Choice& choice, DecodedWord& word) const {
+  const double odds = std::log((choice.shortICount + 0.5) / (choice.iCount + 0.5));
+  using Limits = std::numeric_limits<std::int8_t>;
+  word.shortIOdds = static_cast<std::int8_t>(std::clamp(std::lround(odds * TwinContexts::kOddsUnit),
+                                                        long{Limits::min()}, long{Limits::max()}));
+  const std::u16string_view small = choice.small;
+  if (small[small.size() - 2] != u'и') {
+    word.twinKind = TwinContexts::kVowelBefore;
+    return;
+  }
+  // The frequency list counts the noun's nominative in "-ие": a dictionary's rare word that
+  // a feminine noun's letters spell ("копие" beside "копия") is left out.
+  std::u16string form(small);
+  form.back() = u'е';
+  std::uint32_t count = 0;
+  if (Knows(form, &count) && count > 0) {
+    word.neuterTwin = true;
+    word.twinKind = TwinContexts::kLikeMessage;
+    return;
+  }
+  // A masculine noun has "-ем" in the instrumental ("комментарием"), a feminine one "-ей".
+  form += u'м';
+  word.twinKind = Knows(form) ? TwinContexts::kLikeComment : TwinContexts::kLikeVersion;
 }
 
 // What a word asks of the word after it. A preposition of place or topic takes the singular

@@ -27,3 +27,19 @@ def russian_words_in_lines(text: str):
         yield word, bool(previous and previous.group().islower()
                          and _SPACES.fullmatch(text, previous.end(), match.start()))
         previous = match
+
+
+def russian_words_after(text: str):
+    """Each Russian word with the Russian word right before it, with only white space
+    between (line breaks too: a sentence goes on across them); None where punctuation, a
+    number or a word in other letters stands between, or nothing does."""
+    previous = None
+    for match in _LETTERS.finditer(text):
+        word = match.group()
+        russian = bool(_RUSSIAN.fullmatch(word))
+        if russian:
+            before = None
+            if previous is not None and not text[previous.end():match.start()].strip():
+                before = previous.group()
+            yield before, word
+        previous = match if russian else None

@@ -166,6 +166,10 @@ class Utf8StreamDecoder {
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
   std::string previousLetters_;
   bool previousGenitive_ = false;
+  // What the word just before says of such a word by the counts of text: a TwinContexts
+  // context, and the one for no word right before.
+  std::uint16_t previousContext_;
+  std::uint16_t nothingBefore_;
   bool afterTitleWord_ = false;  // the word just before was Latin with a capital, as "Intent"
   // The chunk's last word, if Russian, in small letters: its length in bytes, and its letters
   // while it is no longer than an abbreviation may be, which is all that is asked of them.

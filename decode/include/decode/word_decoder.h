@@ -74,6 +74,13 @@ struct DecodedWord {
     OneOf  // "одна", "одной": before "из" it makes "из" ask for "-ий" ("одна из функций")
   };
   Asks asks = Asks::Nothing;
+  // As a twin in "-ии" or "-ий": its kind of noun (a TwinContexts::Kind) and how much likelier
+  // its form in "-ий" is than the one in "-ии" by their frequencies, in eighths of a natural
+  // logarithm.
+  std::uint8_t twinKind = 0;
+  std::int8_t shortIOdds = 0;
+  // As a word before such a twin: what it says of its ending (a TwinContexts context).
+  std::uint16_t twinContext = 0xFFFF;
   // The spellings the look-alikes allow. None when they disagree with every one: each
   // letter of `letters` then has the case its look-alike shows.
   std::uint8_t spellings = 0;
@@ -129,6 +136,7 @@ class WordDecoder {
     bool endingTwin = false;
     bool finalATwin = false;
     std::uint32_t shortICount = 0;  // the frequency list's count of the twin in "-ий"
+    std::uint32_t iCount = 0;       // and of the twin in "-ии"
     std::uint32_t count = 0;
 
     // Empties it for the next token, with its buffers kept.
@@ -136,7 +144,7 @@ class WordDecoder {
       small.clear();
       cases.clear();
       properNoun = endingTwin = finalATwin = false;
-      shortICount = count = 0;
+      shortICount = iCount = count = 0;
     }
   };
 
@@ -145,6 +153,7 @@ class WordDecoder {
   // Whether the index holds `small`, a form in small letters, and how often it was counted.
   bool Knows(std::u16string_view small, std::uint32_t* count = nullptr) const;
   void SetAsks(std::u16string_view small, DecodedWord& word) const;
+  void ReadTwin(const Choice& choice, DecodedWord& word) const;
 
   bool LooksRussian(std::string_view token) const;
   bool InCapitals(std::string_view token) const;
