@@ -191,7 +191,8 @@ struct Candidate {
 
 // The letters of `match` with the cases their look-alikes in `token` allow, in `candidate`,
 // whose buffers are reused; false when the token's case fits no look-alike of a letter, or a
-// vanished letter cannot stand where the match puts it.
+// vanished letter cannot stand where the match puts it. kPieceBytes bytes past the token's
+// end must be readable.
 bool Align(const WordIndex::Match& match, std::string_view token, const LookAlikeSpelling& spelling,
            Candidate& candidate) {
   // Sized once and written letter by letter: appending checks the room at every letter.
@@ -213,12 +214,22 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   for (std::size_t i = 0; i < match.slots.size(); ++i) {
     const std::uint8_t written = word_index_format::WrittenSlot(match.slots[i], i < capitals);
     const int small = SmallSlot(written);
-    const std::size_t length = spelling.Folded(written).size();
-    const std::string_view piece = token.substr(at, length);
-    at += length;
+    const std::size_t length = std::min(spelling.Length(written), token.size() - at);
     std::uint8_t cases = 0;
-    cases |= SamePiece(spelling.Exact(small), piece) ? kSmallCase : 0;
-    cases |= SamePiece(spelling.Exact(small - kHalf), piece) ? kCapitalCase : 0;
+    if (spelling.ShortPieces()) {
+      const std::uint64_t piece = PieceAt(token.data() + at, length);
+      cases |=
+          spelling.Length(small) == length && spelling.ExactPiece(small) == piece ? kSmallCase : 0;
+      cases |=
+          spelling.Length(small - kHalf) == length && spelling.ExactPiece(small - kHalf) == piece
+              ? kCapitalCase
+              : 0;
+    } else {
+      const std::string_view piece = token.substr(at, length);
+      cases |= SamePiece(spelling.Exact(small), piece) ? kSmallCase : 0;
+      cases |= SamePiece(spelling.Exact(small - kHalf), piece) ? kCapitalCase : 0;
+    }
+    at += length;
     // The token's letters in a case no look-alike of the letter has ("d" for "D"): another word.
     if (cases == 0) {
       return false;
@@ -361,9 +372,24 @@ bool WordDecoder::InCapitals(std::string_view token) const {
   return capitals >= 2 && sharedSmall;
 }
 
-void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
-  folded_.resize(token.size());
-  std::transform(token.begin(), token.end(), folded_.begin(), FoldAscii);
+void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
+  // One pass makes the copy the token is read from, with zeros after it so that its
+  // look-alikes can be compared a word at a time up to its end, its folded look-alike, and
+  // its count of characters: the bytes that start one.
+  const std::size_t size = text.size();
+  token_.resize(size + kPieceBytes);
+  folded_.resize(size);
+  char* const copy = token_.data();
+  char* const folded = folded_.data();
+  std::size_t characters = 0;
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = text[i];
+    copy[i] = c;
+    folded[i] = FoldAscii(c);
+    characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }
+  std::fill(copy + size, copy + size + kPieceBytes, '\0');
+  const std::string_view token(token_.data(), size);
   const WordIndex::Key key(folded_);
   const bool latin = IsEnglishShaped(token);
   // The lookups below wait on memory far off in a large index: their first loads go out now,
@@ -376,7 +402,7 @@ void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
   letters.clear();
   word = DecodedWord{};
   word.letters = std::move(letters);
-  word.characters = static_cast<std::uint16_t>(CountUtf8Characters(token));
+  word.characters = static_cast<std::uint16_t>(characters);
   if (!token.empty() && std::all_of(token.begin(), token.end(), IsAsciiDigit)) {
     word.kind = DecodedWord::Kind::Number;
     return;
