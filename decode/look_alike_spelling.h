@@ -25,9 +25,11 @@ class LookAlikeSpelling {
   // Whether every replacement is kPieceBytes long or shorter, so that a piece of a token is
   // compared with one in a single step: PieceAt() against ExactPiece().
   bool ShortPieces() const { return shortPieces_; }
-  // The replacement's length and, where ShortPieces(), its bytes as PieceAt() reads them.
+  // The replacement's length and, where ShortPieces(), its bytes as PieceAt() reads them, as
+  // written and folded.
   std::size_t Length(int slot) const { return lengths_[slot]; }
   std::uint64_t ExactPiece(int slot) const { return exactPieces_[slot]; }
+  std::uint64_t FoldedPiece(int slot) const { return foldedPieces_[slot]; }
 
   // Appends the folded look-alike of `slots` (slot numbers) to `out`.
   void AppendFolded(std::span<const std::uint8_t> slots, std::string& out) const;
@@ -37,6 +39,7 @@ class LookAlikeSpelling {
   std::array<std::string, kSlotCount> folded_;
   std::array<std::size_t, kSlotCount> lengths_{};
   std::array<std::uint64_t, kSlotCount> exactPieces_{};
+  std::array<std::uint64_t, kSlotCount> foldedPieces_{};
   bool shortPieces_ = true;
 };
 
@@ -74,17 +77,28 @@ inline bool SamePiece(std::string_view a, std::string_view b) {
   return true;
 }
 
-// The hash that places a folded look-alike in the index; stored files depend on it.
-inline std::uint64_t LookAlikeHash(std::string_view folded) {
-  std::uint64_t hash = 0xCBF29CE484222325u;
-  for (const char c : folded) {
-    hash = (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
-  }
+// The hash that places a folded look-alike in the index; stored files depend on it. It is
+// worked out a byte at a time, so that a caller may fold and hash in one pass.
+inline constexpr std::uint64_t kLookAlikeHashStart = 0xCBF29CE484222325u;
+
+inline std::uint64_t LookAlikeHashByte(std::uint64_t hash, char c) {
+  return (hash ^ static_cast<unsigned char>(c)) * 0x100000001B3u;
+}
+
+inline std::uint64_t LookAlikeHashEnd(std::uint64_t hash) {
   // FNV leaves its top bits, which choose the bucket, poorly mixed for short keys.
   hash ^= hash >> 33;
   hash *= 0xFF51AFD7ED558CCDu;
   hash ^= hash >> 33;
   return hash;
+}
+
+inline std::uint64_t LookAlikeHash(std::string_view folded) {
+  std::uint64_t hash = kLookAlikeHashStart;
+  for (const char c : folded) {
+    hash = LookAlikeHashByte(hash, c);
+  }
+  return LookAlikeHashEnd(hash);
 }
 
 }  // namespace lettermorph

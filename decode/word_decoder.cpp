@@ -202,9 +202,11 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   candidate.putBack = false;
   candidate.count = match.count;
   candidate.properNoun = !match.slots.empty() && match.slots[0] < kHalf;
-  candidate.capitals =
-      match.slots.size() > 1 && std::all_of(match.slots.begin(), match.slots.end(),
-                                            [](std::uint8_t slot) { return slot < kHalf; });
+  bool storedInCapitals = true;
+  // The cases the first letter allows and those every letter after it allows: which
+  // whole-word spellings fit, as CaseChoice tells them.
+  std::uint8_t firstCases = kSmallCase | kCapitalCase;
+  std::uint8_t restCases = kSmallCase | kCapitalCase;
   std::size_t at = 0;
   std::size_t shown = 0;
   bool showsCapital = false;
@@ -244,18 +246,26 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
     }
     candidate.small[i] = kSlotLetters[small];
     candidate.cases[i] = cases;
+    storedInCapitals = storedInCapitals && match.slots[i] < kHalf;
+    if (i == 0) {
+      firstCases = cases;
+    } else {
+      restCases &= cases;
+    }
   }
+  candidate.capitals = match.slots.size() > 1 && storedInCapitals;
+  const bool allowsCapitals = (firstCases & restCases & kCapitalCase) != 0;
   // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
   // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
   // enough not to be such a word by chance ("3rJIBH9I"); otherwise "III" would read as "ША"
   // and "x" as "Ах". An abbreviation kept in capitals ("АЗС") loses its "А" only where its
   // other letters can be capitals too: "3c" is no "Азс".
-  const CaseChoice allowed(candidate.small, candidate.cases);
-  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowed.AllowsCapitals()))) ||
-      (capitalVanishedInside && (!allowed.AllowsCapitals() || (!showsCapital && shown < 3)))) {
+  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowsCapitals))) ||
+      (capitalVanishedInside && (!allowsCapitals || (!showsCapital && shown < 3)))) {
     return false;
   }
-  candidate.fits = allowed.AllowsAny();
+  candidate.fits =
+      (firstCases & restCases) != 0 || ((firstCases & kCapitalCase) && (restCases & kSmallCase));
   candidate.putBack = candidate.putBack || (capitalVanishedInside && !showsCapital);
   candidate.penalty = -1;
   return true;
@@ -374,23 +384,25 @@ bool WordDecoder::InCapitals(std::string_view token) const {
 
 void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
   // One pass makes the copy the token is read from, with zeros after it so that its
-  // look-alikes can be compared a word at a time up to its end, its folded look-alike, and
-  // its count of characters: the bytes that start one.
+  // look-alikes can be compared a word at a time up to its end, its folded look-alike and
+  // that one's hash, and its count of characters: the bytes that start one.
   const std::size_t size = text.size();
   token_.resize(size + kPieceBytes);
   folded_.resize(size);
   char* const copy = token_.data();
   char* const folded = folded_.data();
   std::size_t characters = 0;
+  std::uint64_t hash = kLookAlikeHashStart;
   for (std::size_t i = 0; i < size; ++i) {
     const char c = text[i];
     copy[i] = c;
     folded[i] = FoldAscii(c);
+    hash = LookAlikeHashByte(hash, folded[i]);
     characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
   }
   std::fill(copy + size, copy + size + kPieceBytes, '\0');
   const std::string_view token(token_.data(), size);
-  const WordIndex::Key key(folded_);
+  const WordIndex::Key key(folded_, LookAlikeHashEnd(hash));
   const bool latin = IsEnglishShaped(token);
   // The lookups below wait on memory far off in a large index: their first loads go out now,
   // so that the wait overlaps the work before them.
