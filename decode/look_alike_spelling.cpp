@@ -16,6 +16,8 @@ LookAlikeSpelling::LookAlikeSpelling(const std::array<std::string, kSlotCount>& 
       char padded[kPieceBytes] = {};
       std::memcpy(padded, exact_[slot].data(), lengths_[slot]);
       exactPieces_[slot] = PieceAt(padded, lengths_[slot]);
+      std::memcpy(padded, folded_[slot].data(), lengths_[slot]);
+      foldedPieces_[slot] = PieceAt(padded, lengths_[slot]);
     }
   }
 }
