@@ -500,19 +500,21 @@ bool WordDecoder::ChooseKnown(std::string_view token, const WordIndex::Key& fold
   if (matches_.empty()) {
     return false;
   }
-  // Align resets all that a kept candidate holds.
-  Candidate& best = ranking_->best;
-  Candidate& candidate = ranking_->candidate;
+  // Align resets all that a kept candidate holds, so the two trade roles, not contents.
+  Candidate* kept = &ranking_->best;
+  Candidate* next = &ranking_->candidate;
   bool found = false;
   for (const WordIndex::Match& match : matches_) {
-    if (Align(match, token, index_->Spelling(), candidate) && (!found || candidate.Before(best))) {
-      std::swap(best, candidate);
+    if (Align(match, token, index_->Spelling(), *next) && (!found || next->Before(*kept))) {
+      std::swap(kept, next);
       found = true;
     }
   }
   if (!found) {
     return false;
   }
+  Candidate& best = *kept;
+  Candidate& candidate = *next;
   if (MayHaveEndingTwin(best.small)) {
     std::u16string twin = best.small;
     twin.back() = twin.back() == u'и' ? u'й' : u'и';
@@ -545,8 +547,9 @@ bool WordDecoder::ChooseKnown(std::string_view token, const WordIndex::Key& fold
       }
     }
   }
-  choice.small = best.small;
-  choice.cases = best.cases;
+  // Traded rather than copied: the best's buffers serve a later token's candidates as well.
+  choice.small.swap(best.small);
+  choice.cases.swap(best.cases);
   choice.properNoun = best.properNoun;
   choice.count = best.count;
   // An abbreviation is written in capitals wherever its look-alikes allow them.
