@@ -14,6 +14,13 @@ DecodedWordTable::DecodedWordTable(std::size_t capacity) : capacity_(capacity) {
 
 const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_t hash,
                                             const DecodedWord& word) {
+  DecodedWord& added = Add(token, hash);
+  // Assigned, not moved in, so that an entry reused after Clear() keeps its letters' buffer.
+  added = word;
+  return added;
+}
+
+DecodedWord& DecodedWordTable::Add(std::string_view token, std::uint64_t hash) {
   if (2 * (count_ + 1) > slots_.size()) {
     Grow();
   }
@@ -28,8 +35,6 @@ const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_
   entry.hash = hash;
   entry.tokenAt = static_cast<std::uint32_t>(tokens_.size());
   entry.tokenLength = static_cast<std::uint32_t>(token.size());
-  // Assigned, not moved in, so that an entry reused after Clear() keeps its letters' buffer.
-  entry.word = word;
   tokens_ += token;
   return entry.word;
 }

@@ -57,14 +57,16 @@ TEST(DecodedWordCache, GivesEachTokensLengthInCharacters) {
   }
 }
 
-// The cache decodes each new token into one word that it keeps for its letters' buffer: a
-// number or a token with no reading, which sets little, keeps nothing of the word before it.
+// The cache decodes each new token in place, into an entry that the word of a generation
+// dropped before may have held, with its letters' buffer: a number or a token with no
+// reading, which sets little, keeps nothing of that word.
 TEST(DecodedWordCache, DecodesEachNewTokenAfresh) {
   const ReplacementTable table;
   const WordList dictionary = {u"мои", u"при"};
   const WordDecoder decoder(table, dictionary.For(table));
-  DecodedWordCache cache;
-  for (const std::string_view token : {"mou", "42", "npu", "#"}) {
+  // A word a generation: "42" takes the entry of "mou", and "#" that of "npu".
+  DecodedWordCache cache(1);
+  for (const std::string_view token : {"mou", "npu", "42", "#"}) {
     const DecodedWord& word = cache.Decode(token, decoder);
     if (token == "mou" || token == "npu") {
       EXPECT_EQ(word.kind, DecodedWord::Kind::Russian);

@@ -27,6 +27,9 @@ class DecodedWordTable {
   // Stores `word` for `token`, which the table must not hold, and returns it; the table must
   // not be full.
   const DecodedWord& Insert(std::string_view token, std::uint64_t hash, const DecodedWord& word);
+  // Stores `token` as Insert() does and returns its word to be written in place: what an entry
+  // freed by Clear() held, with its letters' buffer, until then.
+  DecodedWord& Add(std::string_view token, std::uint64_t hash);
 
   bool Full() const { return count_ >= capacity_; }
   void Clear();
