@@ -1,5 +1,6 @@
 #include "decode/word_index.h"
 
+#include <array>
 #include <cstring>
 
 #include "look_alike_spelling.h"
@@ -150,6 +151,27 @@ void WordIndex::FindRussian(const Key& key, std::vector<Match>& out) const {
   const std::uint32_t tag = format::SlotTag(hash, offsetBits);
   const std::uint32_t offsetMask = (std::uint32_t{1} << offsetBits) - 1;
   std::uint32_t at = format::HomeSlot(hash, slotCount);
+  // The forms whose tag agrees are asked for as the run is read and compared after it, in
+  // its order: each waits on memory far off, and the waits overlap.
+  std::array<std::uint32_t, 16> agreeing;
+  std::size_t agreed = 0;
+  const auto compare = [&] {
+    for (std::size_t i = 0; i < agreed; ++i) {
+      const std::uint32_t entry = agreeing[i];
+      const std::span<const std::uint8_t> record = RecordAt(forms, (entry >> 2) & offsetMask, 4);
+      if (record.empty()) {
+        continue;
+      }
+      const std::span<const std::uint8_t> letters = record.subspan(4);
+      const auto variant = static_cast<std::uint8_t>(entry & 3);
+      if (SameLookAlike(letters, variant, folded)) {
+        std::uint16_t count;
+        std::memcpy(&count, record.data() + 2, sizeof count);
+        out.push_back({letters, variant, record[1], count});
+      }
+    }
+    agreed = 0;
+  };
   // A run ends at a free slot; counting the slots read keeps a damaged full table finite.
   for (std::uint32_t read = 0; read < slotCount; ++read, at = at + 1 == slotCount ? 0 : at + 1) {
     const std::uint32_t entry = ReadU32(slots + 4 * std::size_t{at});
@@ -159,18 +181,16 @@ void WordIndex::FindRussian(const Key& key, std::vector<Match>& out) const {
     if (entry >> (offsetBits + 2) != tag) {
       continue;
     }
-    const std::span<const std::uint8_t> record = RecordAt(forms, (entry >> 2) & offsetMask, 4);
-    if (record.empty()) {
-      continue;
+    const std::uint32_t offset = (entry >> 2) & offsetMask;
+    if (offset < forms.size()) {
+      PrefetchLine(forms.data() + offset);
     }
-    const std::span<const std::uint8_t> letters = record.subspan(4);
-    const auto variant = static_cast<std::uint8_t>(entry & 3);
-    if (SameLookAlike(letters, variant, folded)) {
-      std::uint16_t count;
-      std::memcpy(&count, record.data() + 2, sizeof count);
-      out.push_back({letters, variant, record[1], count});
+    agreeing[agreed++] = entry;
+    if (agreed == agreeing.size()) {
+      compare();
     }
   }
+  compare();
 }
 
 // Whether the form with `letters` (slot numbers), written as `variant` says, has `folded` for
