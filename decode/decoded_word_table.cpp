@@ -10,7 +10,8 @@ constexpr std::size_t kFirstSlots = 64;
 
 }  // namespace
 
-DecodedWordTable::DecodedWordTable(std::size_t capacity) : capacity_(capacity) {}
+DecodedWordTable::DecodedWordTable(std::size_t capacity)
+    : capacity_(std::min(capacity, decoded_word_table::kMaxWords)) {}
 
 const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_t hash,
                                             const DecodedWord& word) {
@@ -46,7 +47,7 @@ void DecodedWordTable::Place(std::uint64_t hash, std::size_t entry) {
   while (slots_[slot] != 0) {
     slot = (slot + 1) & mask;
   }
-  slots_[slot] = (hash & decoded_word_table::kTagBits) | (entry + 1);
+  slots_[slot] = decoded_word_table::Tag(hash) | static_cast<std::uint32_t>(entry + 1);
 }
 
 void DecodedWordTable::Grow() {

@@ -111,6 +111,25 @@ TEST(DecodedWordTable, FindsEveryWordThroughGrowthAndClearing) {
   }
 }
 
+// A slot numbers its entry in 16 bits: a table asked for room for more words than that is full
+// at 65535, and up to then every word is found as its own.
+TEST(DecodedWordTable, HoldsNoMoreWordsThanItsSlotsNumber) {
+  DecodedWordTable table(100000);
+  int words = 0;
+  for (; !table.Full(); ++words) {
+    DecodedWord word;
+    word.letters = std::to_string(words);
+    table.Insert(word.letters, DecodedWordTable::Hash(word.letters), word);
+  }
+  EXPECT_EQ(words, 65535);
+  for (int i = 0; i < words; i += 97) {
+    const std::string token = std::to_string(i);
+    const DecodedWord* word = table.Find(token, DecodedWordTable::Hash(token));
+    ASSERT_NE(word, nullptr) << i;
+    EXPECT_EQ(word->letters, token);
+  }
+}
+
 // A slot is taken by its token's bytes, not by its hash alone: under the same hash, a token
 // that differs from the stored one in any byte, or in its length, is not found.
 TEST(DecodedWordTable, TellsTokensApartUnderOneHash) {
