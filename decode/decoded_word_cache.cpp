@@ -16,8 +16,10 @@ const DecodedWord& DecodedWordCache::DecodeMissing(std::string_view token, std::
   if (const DecodedWord* old = previous_.Find(token, hash)) {
     return current_.Insert(token, hash, *old);
   }
-  decoder.Decode(token, decoded_);
-  return current_.Insert(token, hash, decoded_);
+  // Decoded in place, which spares copying the word in.
+  DecodedWord& word = current_.Add(token, hash);
+  decoder.Decode(token, word);
+  return word;
 }
 
 }  // namespace lettermorph

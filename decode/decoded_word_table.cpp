@@ -10,10 +10,18 @@ constexpr std::size_t kFirstSlots = 64;
 
 }  // namespace
 
-DecodedWordTable::DecodedWordTable(std::size_t capacity) : capacity_(capacity) {}
+DecodedWordTable::DecodedWordTable(std::size_t capacity)
+    : capacity_(std::min(capacity, decoded_word_table::kMaxWords)) {}
 
 const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_t hash,
                                             const DecodedWord& word) {
+  DecodedWord& added = Add(token, hash);
+  // Assigned, not moved in, so that an entry reused after Clear() keeps its letters' buffer.
+  added = word;
+  return added;
+}
+
+DecodedWord& DecodedWordTable::Add(std::string_view token, std::uint64_t hash) {
   if (2 * (count_ + 1) > slots_.size()) {
     Grow();
   }
@@ -28,8 +36,6 @@ const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_
   entry.hash = hash;
   entry.tokenAt = static_cast<std::uint32_t>(tokens_.size());
   entry.tokenLength = static_cast<std::uint32_t>(token.size());
-  // Assigned, not moved in, so that an entry reused after Clear() keeps its letters' buffer.
-  entry.word = word;
   tokens_ += token;
   return entry.word;
 }
@@ -41,7 +47,7 @@ void DecodedWordTable::Place(std::uint64_t hash, std::size_t entry) {
   while (slots_[slot] != 0) {
     slot = (slot + 1) & mask;
   }
-  slots_[slot] = (hash & decoded_word_table::kTagBits) | (entry + 1);
+  slots_[slot] = decoded_word_table::Tag(hash) | static_cast<std::uint32_t>(entry + 1);
 }
 
 void DecodedWordTable::Grow() {

@@ -1,5 +1,7 @@
 #include "look_alike_spelling.h"
 
+#include <cstring>
+
 namespace lettermorph {
 
 LookAlikeSpelling::LookAlikeSpelling(const std::array<std::string, kSlotCount>& replacements)
@@ -7,6 +9,15 @@ LookAlikeSpelling::LookAlikeSpelling(const std::array<std::string, kSlotCount>& 
   for (int slot = 0; slot < kSlotCount; ++slot) {
     for (const char c : exact_[slot]) {
       folded_[slot] += FoldAscii(c);
+    }
+    lengths_[slot] = exact_[slot].size();
+    shortPieces_ = shortPieces_ && lengths_[slot] <= kPieceBytes;
+    if (shortPieces_) {
+      char padded[kPieceBytes] = {};
+      std::memcpy(padded, exact_[slot].data(), lengths_[slot]);
+      exactPieces_[slot] = PieceAt(padded, lengths_[slot]);
+      std::memcpy(padded, folded_[slot].data(), lengths_[slot]);
+      foldedPieces_[slot] = PieceAt(padded, lengths_[slot]);
     }
   }
 }

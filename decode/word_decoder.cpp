@@ -194,7 +194,8 @@ struct Candidate {
 
 // The letters of `match` with the cases their look-alikes in `token` allow, in `candidate`,
 // whose buffers are reused; false when the token's case fits no look-alike of a letter, or a
-// vanished letter cannot stand where the match puts it.
+// vanished letter cannot stand where the match puts it. kPieceBytes bytes past the token's
+// end must be readable.
 bool Align(const WordIndex::Match& match, std::string_view token, const LookAlikeSpelling& spelling,
            Candidate& candidate) {
   // Sized once and written letter by letter: appending checks the room at every letter.
@@ -204,9 +205,11 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   candidate.putBack = false;
   candidate.count = match.count;
   candidate.properNoun = !match.slots.empty() && match.slots[0] < kHalf;
-  candidate.capitals =
-      match.slots.size() > 1 && std::all_of(match.slots.begin(), match.slots.end(),
-                                            [](std::uint8_t slot) { return slot < kHalf; });
+  bool storedInCapitals = true;
+  // The cases the first letter allows and those every letter after it allows: which
+  // whole-word spellings fit, as CaseChoice tells them.
+  std::uint8_t firstCases = kSmallCase | kCapitalCase;
+  std::uint8_t restCases = kSmallCase | kCapitalCase;
   std::size_t at = 0;
   std::size_t shown = 0;
   bool showsCapital = false;
@@ -216,12 +219,22 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   for (std::size_t i = 0; i < match.slots.size(); ++i) {
     const std::uint8_t written = word_index_format::WrittenSlot(match.slots[i], i < capitals);
     const int small = SmallSlot(written);
-    const std::size_t length = spelling.Folded(written).size();
-    const std::string_view piece = token.substr(at, length);
-    at += length;
+    const std::size_t length = std::min(spelling.Length(written), token.size() - at);
     std::uint8_t cases = 0;
-    cases |= SamePiece(spelling.Exact(small), piece) ? kSmallCase : 0;
-    cases |= SamePiece(spelling.Exact(small - kHalf), piece) ? kCapitalCase : 0;
+    if (spelling.ShortPieces()) {
+      const std::uint64_t piece = PieceAt(token.data() + at, length);
+      cases |=
+          spelling.Length(small) == length && spelling.ExactPiece(small) == piece ? kSmallCase : 0;
+      cases |=
+          spelling.Length(small - kHalf) == length && spelling.ExactPiece(small - kHalf) == piece
+              ? kCapitalCase
+              : 0;
+    } else {
+      const std::string_view piece = token.substr(at, length);
+      cases |= SamePiece(spelling.Exact(small), piece) ? kSmallCase : 0;
+      cases |= SamePiece(spelling.Exact(small - kHalf), piece) ? kCapitalCase : 0;
+    }
+    at += length;
     // The token's letters in a case no look-alike of the letter has ("d" for "D"): another word.
     if (cases == 0) {
       return false;
@@ -236,18 +249,26 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
     }
     candidate.small[i] = kSlotLetters[small];
     candidate.cases[i] = cases;
+    storedInCapitals = storedInCapitals && match.slots[i] < kHalf;
+    if (i == 0) {
+      firstCases = cases;
+    } else {
+      restCases &= cases;
+    }
   }
+  candidate.capitals = match.slots.size() > 1 && storedInCapitals;
+  const bool allowsCapitals = (firstCases & restCases & kCapitalCase) != 0;
   // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
   // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
   // enough not to be such a word by chance ("3rJIBH9I"); otherwise "III" would read as "ША"
   // and "x" as "Ах". An abbreviation kept in capitals ("АЗС") loses its "А" only where its
   // other letters can be capitals too: "3c" is no "Азс".
-  const CaseChoice allowed(candidate.small, candidate.cases);
-  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowed.AllowsCapitals()))) ||
-      (capitalVanishedInside && (!allowed.AllowsCapitals() || (!showsCapital && shown < 3)))) {
+  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowsCapitals))) ||
+      (capitalVanishedInside && (!allowsCapitals || (!showsCapital && shown < 3)))) {
     return false;
   }
-  candidate.fits = allowed.AllowsAny();
+  candidate.fits =
+      (firstCases & restCases) != 0 || ((firstCases & kCapitalCase) && (restCases & kSmallCase));
   candidate.putBack = candidate.putBack || (capitalVanishedInside && !showsCapital);
   candidate.penalty = -1;
   return true;
@@ -364,10 +385,27 @@ bool WordDecoder::InCapitals(std::string_view token) const {
   return capitals >= 2 && sharedSmall;
 }
 
-void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
-  folded_.resize(token.size());
-  std::transform(token.begin(), token.end(), folded_.begin(), FoldAscii);
-  const WordIndex::Key key(folded_);
+void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
+  // One pass makes the copy the token is read from, with zeros after it so that its
+  // look-alikes can be compared a word at a time up to its end, its folded look-alike and
+  // that one's hash, and its count of characters: the bytes that start one.
+  const std::size_t size = text.size();
+  token_.resize(size + kPieceBytes);
+  folded_.resize(size);
+  char* const copy = token_.data();
+  char* const folded = folded_.data();
+  std::size_t characters = 0;
+  std::uint64_t hash = kLookAlikeHashStart;
+  for (std::size_t i = 0; i < size; ++i) {
+    const char c = text[i];
+    copy[i] = c;
+    folded[i] = FoldAscii(c);
+    hash = LookAlikeHashByte(hash, folded[i]);
+    characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  }
+  std::fill(copy + size, copy + size + kPieceBytes, '\0');
+  const std::string_view token(token_.data(), size);
+  const WordIndex::Key key(folded_, LookAlikeHashEnd(hash));
   const bool latin = IsEnglishShaped(token);
   // The lookups below wait on memory far off in a large index: their first loads go out now,
   // so that the wait overlaps the work before them.
@@ -379,7 +417,7 @@ void WordDecoder::Decode(std::string_view token, DecodedWord& word) const {
   letters.clear();
   word = DecodedWord{};
   word.letters = std::move(letters);
-  word.characters = static_cast<std::uint16_t>(CountUtf8Characters(token));
+  word.characters = static_cast<std::uint16_t>(characters);
   if (!token.empty() && std::all_of(token.begin(), token.end(), IsAsciiDigit)) {
     word.kind = DecodedWord::Kind::Number;
     return;
@@ -459,19 +497,21 @@ bool WordDecoder::ChooseKnown(std::string_view token, const WordIndex::Key& fold
   if (matches_.empty()) {
     return false;
   }
-  // Align resets all that a kept candidate holds.
-  Candidate& best = ranking_->best;
-  Candidate& candidate = ranking_->candidate;
+  // Align resets all that a kept candidate holds, so the two trade roles, not contents.
+  Candidate* kept = &ranking_->best;
+  Candidate* next = &ranking_->candidate;
   bool found = false;
   for (const WordIndex::Match& match : matches_) {
-    if (Align(match, token, index_->Spelling(), candidate) && (!found || candidate.Before(best))) {
-      std::swap(best, candidate);
+    if (Align(match, token, index_->Spelling(), *next) && (!found || next->Before(*kept))) {
+      std::swap(kept, next);
       found = true;
     }
   }
   if (!found) {
     return false;
   }
+  Candidate& best = *kept;
+  Candidate& candidate = *next;
   if (MayHaveEndingTwin(best.small)) {
     std::u16string twin = best.small;
     twin.back() = twin.back() == u'и' ? u'й' : u'и';
@@ -506,8 +546,9 @@ bool WordDecoder::ChooseKnown(std::string_view token, const WordIndex::Key& fold
       }
     }
   }
-  choice.small = best.small;
-  choice.cases = best.cases;
+  // Traded rather than copied: the best's buffers serve a later token's candidates as well.
+  choice.small.swap(best.small);
+  choice.cases.swap(best.cases);
   choice.properNoun = best.properNoun;
   choice.count = best.count;
   // An abbreviation is written in capitals wherever its look-alikes allow them.

@@ -1,5 +1,6 @@
 #include "decode/word_index.h"
 
+#include <array>
 #include <cstring>
 
 #include "look_alike_spelling.h"
@@ -140,46 +141,90 @@ WordIndex::~WordIndex() = default;
 WordIndex::Key::Key(std::string_view folded) : folded(folded), hash(LookAlikeHash(folded)) {}
 
 void WordIndex::FindRussian(const Key& key, std::vector<Match>& out) const {
+  // Copied into locals: the compiler cannot tell that appending to `out` leaves them be.
   const std::string_view folded = key.folded;
   const std::uint64_t hash = key.hash;
-  const std::uint32_t tag = format::SlotTag(hash, offsetBits_);
-  const std::uint32_t offsetMask = (std::uint32_t{1} << offsetBits_) - 1;
-  std::uint32_t at = format::HomeSlot(hash, slotCount_);
+  const std::byte* const slots = russianSlots_;
+  const std::span<const std::uint8_t> forms = forms_;
+  const std::uint32_t slotCount = slotCount_;
+  const std::uint32_t offsetBits = offsetBits_;
+  const std::uint32_t tag = format::SlotTag(hash, offsetBits);
+  const std::uint32_t offsetMask = (std::uint32_t{1} << offsetBits) - 1;
+  std::uint32_t at = format::HomeSlot(hash, slotCount);
+  // The forms whose tag agrees are asked for as the run is read and compared after it, in
+  // its order: each waits on memory far off, and the waits overlap.
+  std::array<std::uint32_t, 16> agreeing;
+  std::size_t agreed = 0;
+  const auto compare = [&] {
+    for (std::size_t i = 0; i < agreed; ++i) {
+      const std::uint32_t entry = agreeing[i];
+      const std::span<const std::uint8_t> record = RecordAt(forms, (entry >> 2) & offsetMask, 4);
+      if (record.empty()) {
+        continue;
+      }
+      const std::span<const std::uint8_t> letters = record.subspan(4);
+      const auto variant = static_cast<std::uint8_t>(entry & 3);
+      if (SameLookAlike(letters, variant, folded)) {
+        std::uint16_t count;
+        std::memcpy(&count, record.data() + 2, sizeof count);
+        out.push_back({letters, variant, record[1], count});
+      }
+    }
+    agreed = 0;
+  };
   // A run ends at a free slot; counting the slots read keeps a damaged full table finite.
-  for (std::uint32_t read = 0; read < slotCount_; ++read, at = at + 1 == slotCount_ ? 0 : at + 1) {
-    const std::uint32_t entry = ReadU32(russianSlots_ + 4 * std::size_t{at});
+  for (std::uint32_t read = 0; read < slotCount; ++read, at = at + 1 == slotCount ? 0 : at + 1) {
+    const std::uint32_t entry = ReadU32(slots + 4 * std::size_t{at});
     if (entry == format::kEmptySlot) {
       break;
     }
-    if (entry >> (offsetBits_ + 2) != tag) {
+    if (entry >> (offsetBits + 2) != tag) {
       continue;
     }
-    const std::span<const std::uint8_t> record = RecordAt(forms_, (entry >> 2) & offsetMask, 4);
-    if (record.empty()) {
-      continue;
+    const std::uint32_t offset = (entry >> 2) & offsetMask;
+    if (offset < forms.size()) {
+      PrefetchLine(forms.data() + offset);
     }
-    const std::span<const std::uint8_t> slots = record.subspan(4);
-    const auto variant = static_cast<std::uint8_t>(entry & 3);
-    // The form's look-alike, compared piece by piece, is the token's.
-    std::string_view rest = folded;
-    bool same = true;
-    const std::size_t capitals = format::CapitalLetters(variant, slots.size());
-    for (std::size_t i = 0; i < slots.size() && same; ++i) {
-      const std::uint8_t slot = format::WrittenSlot(slots[i], i < capitals);
-      if (slot >= kSlotCount) {
-        same = false;
-        break;
-      }
-      const std::string_view piece = spelling_->Folded(slot);
-      same = StartsWith(rest, piece);
-      rest.remove_prefix(same ? piece.size() : 0);
-    }
-    if (same && rest.empty()) {
-      std::uint16_t count;
-      std::memcpy(&count, record.data() + 2, sizeof count);
-      out.push_back({slots, variant, record[1], count});
+    agreeing[agreed++] = entry;
+    if (agreed == agreeing.size()) {
+      compare();
     }
   }
+  compare();
+}
+
+// Whether the form with `letters` (slot numbers), written as `variant` says, has `folded` for
+// its folded look-alike.
+bool WordIndex::SameLookAlike(std::span<const std::uint8_t> letters, std::uint8_t variant,
+                              std::string_view folded) const {
+  const LookAlikeSpelling& spelling = *spelling_;
+  const std::size_t capitals = format::CapitalLetters(variant, letters.size());
+  if (spelling.ShortPieces()) {
+    // The form's look-alike is put together a whole word a piece, each piece's bytes past
+    // its length written over by the next, and compared at once. A record's letters are at
+    // most 255, so the pieces fit.
+    std::array<char, 256 * kPieceBytes> built;
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < letters.size(); ++i) {
+      const std::uint8_t slot = format::WrittenSlot(letters[i], i < capitals);
+      if (slot >= kSlotCount) {
+        return false;
+      }
+      const std::uint64_t piece = spelling.FoldedPiece(slot);
+      std::memcpy(built.data() + length, &piece, sizeof piece);
+      length += spelling.Length(slot);
+    }
+    return length == folded.size() && std::memcmp(built.data(), folded.data(), length) == 0;
+  }
+  std::string_view rest = folded;
+  for (std::size_t i = 0; i < letters.size(); ++i) {
+    const std::uint8_t slot = format::WrittenSlot(letters[i], i < capitals);
+    if (slot >= kSlotCount || !StartsWith(rest, spelling.Folded(slot))) {
+      return false;
+    }
+    rest.remove_prefix(spelling.Folded(slot).size());
+  }
+  return rest.empty();
 }
 
 bool WordIndex::IsEnglish(const Key& key) const {

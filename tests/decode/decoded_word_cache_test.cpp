@@ -57,14 +57,16 @@ TEST(DecodedWordCache, GivesEachTokensLengthInCharacters) {
   }
 }
 
-// The cache decodes each new token into one word that it keeps for its letters' buffer: a
-// number or a token with no reading, which sets little, keeps nothing of the word before it.
+// The cache decodes each new token in place, into an entry that the word of a generation
+// dropped before may have held, with its letters' buffer: a number or a token with no
+// reading, which sets little, keeps nothing of that word.
 TEST(DecodedWordCache, DecodesEachNewTokenAfresh) {
   const ReplacementTable table;
   const WordList dictionary = {u"мои", u"при"};
   const WordDecoder decoder(table, dictionary.For(table));
-  DecodedWordCache cache;
-  for (const std::string_view token : {"mou", "42", "npu", "#"}) {
+  // A word a generation: "42" takes the entry of "mou", and "#" that of "npu".
+  DecodedWordCache cache(1);
+  for (const std::string_view token : {"mou", "npu", "42", "#"}) {
     const DecodedWord& word = cache.Decode(token, decoder);
     if (token == "mou" || token == "npu") {
       EXPECT_EQ(word.kind, DecodedWord::Kind::Russian);
@@ -106,6 +108,25 @@ TEST(DecodedWordTable, FindsEveryWordThroughGrowthAndClearing) {
     table.Clear();
     EXPECT_EQ(find("0w"), nullptr);
     EXPECT_EQ(find("299w"), nullptr);
+  }
+}
+
+// A slot numbers its entry in 16 bits: a table asked for room for more words than that is full
+// at 65535, and up to then every word is found as its own.
+TEST(DecodedWordTable, HoldsNoMoreWordsThanItsSlotsNumber) {
+  DecodedWordTable table(100000);
+  int words = 0;
+  for (; !table.Full(); ++words) {
+    DecodedWord word;
+    word.letters = std::to_string(words);
+    table.Insert(word.letters, DecodedWordTable::Hash(word.letters), word);
+  }
+  EXPECT_EQ(words, 65535);
+  for (int i = 0; i < words; i += 97) {
+    const std::string token = std::to_string(i);
+    const DecodedWord* word = table.Find(token, DecodedWordTable::Hash(token));
+    ASSERT_NE(word, nullptr) << i;
+    EXPECT_EQ(word->letters, token);
   }
 }
 

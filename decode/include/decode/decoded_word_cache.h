@@ -32,7 +32,6 @@ class DecodedWordCache {
 
   DecodedWordTable current_;
   DecodedWordTable previous_;
-  DecodedWord decoded_;  // a new word, kept so that its letters' buffer serves every word
 };
 
 }  // namespace lettermorph

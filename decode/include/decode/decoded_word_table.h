@@ -17,7 +17,7 @@ namespace lettermorph {
 // words. The slots start few and double as words come, so a short text costs little.
 class DecodedWordTable {
  public:
-  // Room for `capacity` words.
+  // Room for `capacity` words, or decoded_word_table::kMaxWords if that is fewer.
   explicit DecodedWordTable(std::size_t capacity);
 
   static std::uint64_t Hash(std::string_view token);
@@ -27,6 +27,9 @@ class DecodedWordTable {
   // Stores `word` for `token`, which the table must not hold, and returns it; the table must
   // not be full.
   const DecodedWord& Insert(std::string_view token, std::uint64_t hash, const DecodedWord& word);
+  // Stores `token` as Insert() does and returns its word to be written in place: what an entry
+  // freed by Clear() held, with its letters' buffer, until then.
+  DecodedWord& Add(std::string_view token, std::uint64_t hash);
 
   bool Full() const { return count_ >= capacity_; }
   void Clear();
@@ -43,11 +46,12 @@ class DecodedWordTable {
   void Place(std::uint64_t hash, std::size_t entry);
   void Grow();
 
-  std::size_t capacity_;
+  std::size_t capacity_;  // no more than kMaxWords
   // A slot holds the index into entries_ plus one (0 when empty) in its low half and the top
   // of the hash in its high half, so that a probe seldom has to look at an entry that differs.
-  // There are always at least twice as many slots as words, a power of two.
-  std::vector<std::uint64_t> slots_;
+  // There are always at least twice as many slots as words, a power of two. Half a word each,
+  // they stay in the processor's caches more than whole words would.
+  std::vector<std::uint32_t> slots_;
   std::vector<Entry> entries_;  // the first count_ are in use
   std::size_t count_ = 0;
   std::string tokens_;
@@ -57,7 +61,14 @@ class DecodedWordTable {
 
 namespace decoded_word_table {
 
-inline constexpr std::uint64_t kTagBits = ~std::uint64_t{0xFFFFFFFF};
+// The most words a table holds: a slot numbers its entry in 16 bits.
+inline constexpr std::size_t kMaxWords = 0xFFFF;
+inline constexpr std::uint32_t kTagBits = 0xFFFF0000;
+
+// The tag of a hash, as a slot holds it.
+inline std::uint32_t Tag(std::uint64_t hash) {
+  return static_cast<std::uint32_t>(hash >> 32) & kTagBits;
+}
 
 template <typename Word>
 inline Word Load(const char* at) {
@@ -128,15 +139,16 @@ inline const DecodedWord* DecodedWordTable::Find(std::string_view token, std::ui
     return nullptr;
   }
   const std::size_t mask = slots_.size() - 1;
+  const std::uint32_t tag = decoded_word_table::Tag(hash);
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
-    const std::uint64_t held = slots_[slot];
+    const std::uint32_t held = slots_[slot];
     if (held == 0) {
       return nullptr;
     }
-    if ((held & decoded_word_table::kTagBits) != (hash & decoded_word_table::kTagBits)) {
+    if ((held & decoded_word_table::kTagBits) != tag) {
       continue;
     }
-    const Entry& entry = entries_[(held & 0xFFFFFFFF) - 1];
+    const Entry& entry = entries_[(held & ~decoded_word_table::kTagBits) - 1];
     if (entry.hash == hash && entry.tokenLength == token.size() &&
         decoded_word_table::SameBytes(tokens_.data() + entry.tokenAt, token.data(), token.size())) {
       return &entry.word;

@@ -171,6 +171,7 @@ class WordDecoder {
   };
   std::vector<Prefix> prefixes_;
   std::string vanishedInitial_;
+  mutable std::string token_;  // the token being decoded, and zeros after it
   mutable std::string folded_;
   mutable Choice choice_;  // the token's reading, kept so that its buffers serve every token
   mutable std::vector<WordIndex::Match> matches_;

@@ -42,6 +42,8 @@ class WordIndex {
   // once for the several lookups of a token.
   struct Key {
     explicit Key(std::string_view folded);
+    // For a caller that worked out the hash of `folded` as the index does, while folding it.
+    Key(std::string_view folded, std::uint64_t hash) : folded(folded), hash(hash) {}
     std::string_view folded;
     std::uint64_t hash;
   };
@@ -64,6 +66,8 @@ class WordIndex {
   WordIndex() = default;
 
   std::uint64_t EnglishBucket(std::uint64_t hash) const;
+  bool SameLookAlike(std::span<const std::uint8_t> letters, std::uint8_t variant,
+                     std::string_view folded) const;
 
   std::span<const std::byte> image_;
   std::unique_ptr<LookAlikeSpelling> spelling_;
