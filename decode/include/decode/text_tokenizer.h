@@ -77,7 +77,18 @@ class TextTokenizer {
     bool word;
     bool plain;
   };
-  std::size_t TakeShortChunks(const char* text, Receiver& receiver, bool& stuck);
+  std::size_t TakeShortChunks(std::string_view piece, std::size_t at, Receiver& receiver,
+                              bool& stuck);
+  // What TakeShortChunks reads the tokens of 64 bytes from, one bit a byte.
+  struct TokenBits {
+    const char* text;
+    std::uint64_t spaces;
+    std::uint64_t words;     // letters, digits and characters of replacements
+    std::uint64_t digits;    // ASCII digits
+    std::uint64_t notPlain;  // digits and characters of replacements other than letters
+    std::uint64_t ends;      // the last bytes of spaces and runs
+  };
+  void TakeTokens(const TokenBits& bits, int from, int to, Receiver& receiver);
   bool DigitsLeavePlain(std::string_view run, std::uint64_t digits) const;
   std::size_t ScanRuns(std::string_view text, bool whole, bool& marked);
   void TakeScanned(std::string_view text, std::size_t index, Receiver& receiver);
@@ -90,6 +101,10 @@ class TextTokenizer {
   // the run (no byte beyond ASCII does), marks an address ('.', ':'), or is no digit.
   enum InWord : std::uint8_t { kGoesOn = 1, kMarks = 2, kNotDigit = 4 };
   std::array<std::uint8_t, 256> inWord_{};
+  // What an ASCII byte other than a letter, digit or space tells TakeShortChunks: whether it
+  // joins words, and whether it is a '.', ':' or '/', which addresses hold.
+  enum Joins : std::uint8_t { kJoins = 1, kDot = 2, kColon = 4, kSlash = 6 };
+  std::array<std::uint8_t, 256> others_{};
   // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,
   // Cyrillic, « and »), worked out once, as such text is full of them.
   std::array<std::uint8_t, 0x800 - 0x80> twoBytes_{};
