@@ -83,7 +83,8 @@ std::size_t LastCharacterStart(std::string_view text) {
 
 }  // namespace
 
-TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
+TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements)
+    : masksOf64_(MasksOf64For(SupportedMaskPaths().back())) {
   for (int i = 0; i < 128; ++i) {
     const char c = static_cast<char>(i);
     ascii_[i] = IsSpace(static_cast<char32_t>(c)) ? kSpace
@@ -502,7 +503,7 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
   stuck = false;
   while (piece.size() - at >= 64) {
     const char* text = piece.data() + at;
-    const ByteMasks masks = MasksOf64(text);
+    const ByteMasks masks = masksOf64_(text);
     const std::uint64_t cyrillic = masks.Cyrillic();
     const std::uint64_t spaces = masks.spaces;
     // The last chunk or spaces may go on past the 64 bytes: what comes before them is whole.

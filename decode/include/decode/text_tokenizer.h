@@ -10,6 +10,8 @@
 
 namespace lettermorph {
 
+struct ByteMasks;
+
 // Cuts UTF-8 text that arrives in pieces of any size into spaces, punctuation, words and
 // numbers, in bounded memory; the pieces it hands on, joined, are the input byte for byte.
 // A word is a run of letters and of the characters that replacements use ("}|{"), so that a
@@ -96,6 +98,8 @@ class TextTokenizer {
   void TakeRun(std::string_view run, Receiver& receiver, bool plain);
   bool IsPlainWord(std::string_view run, bool plain) const;
 
+  // Reads the masks of 64 bytes, with the widest vector instructions that the processor has.
+  ByteMasks (*masksOf64_)(const char* text);
   std::array<std::uint8_t, 128> ascii_{};
   // What each byte tells a run of ASCII word characters read on in one go: whether it goes on
   // the run (no byte beyond ASCII does), marks an address ('.', ':'), or is no digit.
