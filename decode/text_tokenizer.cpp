@@ -575,29 +575,32 @@ void TextTokenizer::TakeTokens(const TokenBits& bits, int from, int to, Receiver
   if (from == to) {
     return;
   }
+  constexpr std::uint64_t kLastBit = std::uint64_t{1} << 63;
+  std::size_t at = static_cast<std::size_t>(from);
   for (std::uint64_t last = (bits.ends & Below(to - 1) & ~Below(from)) | std::uint64_t{1}
                                                                              << (to - 1);
        last != 0; last &= last - 1) {
-    const int next = std::countr_zero(last) + 1;
-    const std::string_view token(bits.text + from, static_cast<std::size_t>(next - from));
-    if (bits.spaces >> from & 1) {
+    const auto next = static_cast<std::size_t>(std::countr_zero(last)) + 1;
+    const std::string_view token(bits.text + at, next - at);
+    if (bits.spaces >> at & 1) {
       receiver.Take(Kind::Space, token);
-    } else if (!(bits.words >> from & 1)) {
+    } else if (!(bits.words >> at & 1)) {
       receiver.Take(Kind::Punctuation, token);
-    } else if ((bits.notPlain >> from & Below(next - from)) == 0) {
-      // A run of letters alone, as most words are, is a plain word.
+    } else if (std::countr_zero(bits.notPlain >> at | kLastBit) >= static_cast<int>(token.size())) {
+      // A run of letters alone, as most words are, is a plain word. (No run of these bytes
+      // reaches the last.)
       receiver.Take(Kind::Word, token);
     } else {
       // Most runs with digits or characters of replacements are plain words still, told here
       // without the cost of a call to TakeRun.
-      const bool plain = DigitsLeavePlain(token, bits.digits >> from);
+      const bool plain = DigitsLeavePlain(token, bits.digits >> at);
       if (IsPlainWord(token, plain)) {
         receiver.Take(Kind::Word, token);
       } else {
         TakeRun(token, receiver, plain);
       }
     }
-    from = next;
+    at = next;
   }
 }
 
