@@ -508,10 +508,29 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
     const std::uint64_t spaces = masks.spaces;
     // The last chunk or spaces may go on past the 64 bytes: what comes before them is whole.
     int end = 64 - (spaces >> 63 ? std::countl_one(spaces) : std::countl_zero(spaces));
-    // Other bytes beyond ASCII need the slow way: the chunk that holds one is read by ScanRuns,
-    // and spaces just before one may go on with it.
+    // Other characters beyond ASCII are read one by one: punctuation such as « and —, letters
+    // such as é, and bytes that are not UTF-8 go on in the masks. A space such as U+00A0 or a
+    // character cut off by the end of the 64 bytes stops them.
+    std::uint64_t letters = masks.letters | cyrillic;
+    std::uint64_t others = masks.beyond & ~cyrillic;
+    while (others != 0) {
+      const int first = std::countr_zero(others);
+      char32_t code = 0;
+      const std::size_t length =
+          CharacterAt(std::string_view(text + first, static_cast<std::size_t>(64 - first)), code);
+      const std::uint8_t type =
+          length == 0 ? std::uint8_t{kSpace} : ClassOf(length == 1 ? kInvalid : code);
+      if (type == kSpace) {
+        break;
+      }
+      const std::uint64_t bytes = Below(static_cast<int>(length)) << first;
+      letters |= type & kWord ? bytes : 0;
+      others &= ~bytes;
+    }
+    // The chunk that holds such a character is read by ScanRuns, and spaces just before one
+    // may go on with it.
     bool slow = false;
-    const std::uint64_t others = masks.beyond & ~cyrillic & Below(end + 1);
+    others &= Below(end + 1);
     if (others != 0) {
       const int first = std::countr_zero(others);
       const int chunk = StartBefore(spaces, first);
@@ -524,7 +543,6 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
       stuck = slow || !(spaces & 1);
       return at;
     }
-    const std::uint64_t letters = masks.letters | cyrillic;
     // The other bytes are ASCII punctuation, or characters of replacements that join words.
     std::uint64_t kinds[8] = {};
     for (std::uint64_t each = Below(end) & ~(spaces | letters | masks.digits); each != 0;

@@ -188,6 +188,29 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"four_byte_character", {}, "a\U0001F600b", "W[a]P[\U0001F600]W[b]"}),
     RowName);
 
+// The tokens one call each: a run of spaces handed on in two calls shows as two.
+class Calls final : public TextTokenizer::Receiver {
+ public:
+  void Take(TextTokenizer::Kind kind, std::string_view bytes) override {
+    text.append(1, "SPWNV"[static_cast<int>(kind)]).append("[").append(bytes).append("]");
+  }
+  std::string text;
+};
+
+// Spaces that end in one beyond ASCII come in one call wherever they fall, though the text is
+// read 64 bytes at a time and that space may be cut off by the end of those bytes.
+TEST(TextTokenizer, HandsOnSpacesWholeWhereverTheyFall) {
+  const std::string after(64, ' ');
+  for (int length = 1; length < 80; ++length) {
+    const std::string word(length, 'a');
+    TextTokenizer tokenizer({});
+    Calls calls;
+    tokenizer.Feed(word + " \u3000b" + after, calls);
+    tokenizer.Finish(calls);
+    EXPECT_EQ(calls.text, "W[" + word + "]S[ \u3000]W[b]S[" + after + "]") << length;
+  }
+}
+
 // Every way of reading the masks reads the same, from bytes at the edges of each class placed
 // in every 16 of the 64.
 TEST(ByteMasks, EveryPathReadsTheSameMasks) {
