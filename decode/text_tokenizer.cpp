@@ -493,6 +493,42 @@ int StartBefore(std::uint64_t other, int at) {
 
 }  // namespace
 
+// Hands on the spaces and runs of `bits` from bit `from` to bit `to`, both where one begins.
+// Made part of TakeShortChunks, it keeps the masks in registers over the tokens of 64 bytes.
+[[gnu::always_inline]] inline void TextTokenizer::TakeTokens(const TokenBits& bits, int from,
+                                                             int to, Receiver& receiver) {
+  if (from == to) {
+    return;
+  }
+  constexpr std::uint64_t kLastBit = std::uint64_t{1} << 63;
+  std::size_t at = static_cast<std::size_t>(from);
+  for (std::uint64_t last = (bits.ends & Below(to - 1) & ~Below(from)) | std::uint64_t{1}
+                                                                             << (to - 1);
+       last != 0; last &= last - 1) {
+    const auto next = static_cast<std::size_t>(std::countr_zero(last)) + 1;
+    const std::string_view token(bits.text + at, next - at);
+    if (bits.spaces >> at & 1) {
+      receiver.Take(Kind::Space, token);
+    } else if (!(bits.words >> at & 1)) {
+      receiver.Take(Kind::Punctuation, token);
+    } else if (std::countr_zero(bits.notPlain >> at | kLastBit) >= static_cast<int>(token.size())) {
+      // A run of letters alone, as most words are, is a plain word. (No run of these bytes
+      // reaches the last.)
+      receiver.Take(Kind::Word, token);
+    } else {
+      // Most runs with digits or characters of replacements are plain words still, told here
+      // without the cost of a call to TakeRun.
+      const bool plain = DigitsLeavePlain(token, bits.digits >> at);
+      if (IsPlainWord(token, plain)) {
+        receiver.Take(Kind::Word, token);
+      } else {
+        TakeRun(token, receiver, plain);
+      }
+    }
+    at = next;
+  }
+}
+
 // Chunks that end within 64 bytes, and hold no character beyond ASCII but Cyrillic letters,
 // are nearly all of look-alike text: they, and the spaces between them, are handed on straight
 // from the masks of 64 bytes at a time, from `at` on while the piece holds 64. Returns where it
@@ -586,40 +622,6 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
     }
   }
   return at;
-}
-
-// Hands on the spaces and runs of `bits` from bit `from` to bit `to`, both where one begins.
-void TextTokenizer::TakeTokens(const TokenBits& bits, int from, int to, Receiver& receiver) {
-  if (from == to) {
-    return;
-  }
-  constexpr std::uint64_t kLastBit = std::uint64_t{1} << 63;
-  std::size_t at = static_cast<std::size_t>(from);
-  for (std::uint64_t last = (bits.ends & Below(to - 1) & ~Below(from)) | std::uint64_t{1}
-                                                                             << (to - 1);
-       last != 0; last &= last - 1) {
-    const auto next = static_cast<std::size_t>(std::countr_zero(last)) + 1;
-    const std::string_view token(bits.text + at, next - at);
-    if (bits.spaces >> at & 1) {
-      receiver.Take(Kind::Space, token);
-    } else if (!(bits.words >> at & 1)) {
-      receiver.Take(Kind::Punctuation, token);
-    } else if (std::countr_zero(bits.notPlain >> at | kLastBit) >= static_cast<int>(token.size())) {
-      // A run of letters alone, as most words are, is a plain word. (No run of these bytes
-      // reaches the last.)
-      receiver.Take(Kind::Word, token);
-    } else {
-      // Most runs with digits or characters of replacements are plain words still, told here
-      // without the cost of a call to TakeRun.
-      const bool plain = DigitsLeavePlain(token, bits.digits >> at);
-      if (IsPlainWord(token, plain)) {
-        receiver.Take(Kind::Word, token);
-      } else {
-        TakeRun(token, receiver, plain);
-      }
-    }
-    at = next;
-  }
 }
 
 // Whether the digits of `run`, a run of word characters shorter than 64 bytes whose ASCII
