@@ -144,10 +144,13 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements)
       inWord_[i] = kGoesOn | (i == '.' || i == ':' ? kMarks : 0) |
                    (IsAsciiDigit(static_cast<char>(i)) ? 0 : kNotDigit);
     }
-    others_[i] = (ascii_[i] & kWord ? kJoins : 0) | (i == '.'   ? kDot
-                                                     : i == ':' ? kColon
-                                                     : i == '/' ? kSlash
-                                                                : 0);
+    others_[i] = ascii_[i] == kDigit ? kApart
+                 : IsAsciiDigit(static_cast<char>(i))
+                     ? 0
+                     : (ascii_[i] & kWord ? kJoins : 0) | (i == '.'   ? kDot
+                                                           : i == ':' ? kColon
+                                                           : i == '/' ? kSlash
+                                                                      : 0);
   }
 }
 
@@ -500,7 +503,6 @@ int StartBefore(std::uint64_t other, int at) {
   if (from == to) {
     return;
   }
-  constexpr std::uint64_t kLastBit = std::uint64_t{1} << 63;
   std::size_t at = static_cast<std::size_t>(from);
   for (std::uint64_t last = (bits.ends & Below(to - 1) & ~Below(from)) | std::uint64_t{1}
                                                                              << (to - 1);
@@ -511,19 +513,11 @@ int StartBefore(std::uint64_t other, int at) {
       receiver.Take(Kind::Space, token);
     } else if (!(bits.words >> at & 1)) {
       receiver.Take(Kind::Punctuation, token);
-    } else if (std::countr_zero(bits.notPlain >> at | kLastBit) >= static_cast<int>(token.size())) {
-      // A run of letters alone, as most words are, is a plain word. (No run of these bytes
-      // reaches the last.)
+    } else if (!(bits.closer >> next & 1)) {
+      // A run of letters and digits that replacements use, as most words are, is a plain word.
       receiver.Take(Kind::Word, token);
     } else {
-      // Most runs with digits or characters of replacements are plain words still, told here
-      // without the cost of a call to TakeRun.
-      const bool plain = DigitsLeavePlain(token, bits.digits >> at);
-      if (IsPlainWord(token, plain)) {
-        receiver.Take(Kind::Word, token);
-      } else {
-        TakeRun(token, receiver, plain);
-      }
+      TakeRun(token, receiver, DigitsLeavePlain(token, bits.digits >> at));
     }
     at = next;
   }
@@ -579,19 +573,39 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
       stuck = slow || !(spaces & 1);
       return at;
     }
-    // The other bytes are ASCII punctuation, or characters of replacements that join words.
-    std::uint64_t kinds[8] = {};
-    for (std::uint64_t each = Below(end) & ~(spaces | letters | masks.digits); each != 0;
-         each &= each - 1) {
+    // The other bytes are digits, ASCII punctuation, or characters of replacements that join
+    // words.
+    std::uint64_t kinds[kApart + 1] = {};
+    for (std::uint64_t each = Below(end) & ~(spaces | letters); each != 0; each &= each - 1) {
       const int i = std::countr_zero(each);
       kinds[others_[static_cast<unsigned char>(text[i])]] |= std::uint64_t{1} << i;
     }
     const std::uint64_t joining =
         kinds[kJoins] | kinds[kJoins | kDot] | kinds[kJoins | kColon] | kinds[kJoins | kSlash];
     const std::uint64_t words = letters | masks.digits | joining;
-    const std::uint64_t notPlain = masks.digits | joining;
-    const TokenBits bits{text,         spaces,   words,
-                         masks.digits, notPlain, (spaces ^ spaces >> 1) | (words ^ words >> 1)};
+    // Characters of replacements at a run's start (end) that cannot start (end) a word.
+    const std::uint64_t runStarts = words & ~(words << 1);
+    const std::uint64_t runEnds = words & ~(words >> 1);
+    std::uint64_t edges = 0;
+    for (std::uint64_t each = joining & (runStarts | runEnds); each != 0; each &= each - 1) {
+      const int i = std::countr_zero(each);
+      const std::uint8_t type = ascii_[static_cast<unsigned char>(text[i])];
+      const bool cannot =
+          (runStarts >> i & 1 && !(type & kStarts)) || (runEnds >> i & 1 && !(type & kEnds));
+      edges |= cannot ? std::uint64_t{1} << i : 0;
+    }
+    // Whether each run of words holds such bytes, set just past it: with those bytes and all
+    // but words set, taking away the runs' first bits borrows through each run up to the first
+    // of them, or up to the byte past the run, which the borrow clears, when it holds none.
+    const auto holds = [words, runStarts](std::uint64_t bytes) {
+      return (bytes | ~words) - runStarts;
+    };
+    const TokenBits bits{text,
+                         spaces,
+                         words,
+                         masks.digits,
+                         (spaces ^ spaces >> 1) | (words ^ words >> 1),
+                         holds(kinds[kApart] | edges) | ~holds(words & ~masks.digits)};
     // The chunks that may look like an address: with "://", opening with "www.", or with a dot
     // between a letter and two more.
     const std::uint64_t dots = kinds[kDot] | kinds[kJoins | kDot];

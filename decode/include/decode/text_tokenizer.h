@@ -85,10 +85,12 @@ class TextTokenizer {
   struct TokenBits {
     const char* text;
     std::uint64_t spaces;
-    std::uint64_t words;     // letters, digits and characters of replacements
-    std::uint64_t digits;    // ASCII digits
-    std::uint64_t notPlain;  // digits and characters of replacements other than letters
-    std::uint64_t ends;      // the last bytes of spaces and runs
+    std::uint64_t words;   // letters, digits and characters of replacements
+    std::uint64_t digits;  // ASCII digits
+    std::uint64_t ends;    // the last bytes of spaces and runs
+    // Set just past each run of words that is no plain word: one with a digit that stands
+    // apart, all digits, or with a character that cannot start (end) a word at its start (end).
+    std::uint64_t closer;
   };
   void TakeTokens(const TokenBits& bits, int from, int to, Receiver& receiver);
   bool DigitsLeavePlain(std::string_view run, std::uint64_t digits) const;
@@ -105,9 +107,10 @@ class TextTokenizer {
   // the run (no byte beyond ASCII does), marks an address ('.', ':'), or is no digit.
   enum InWord : std::uint8_t { kGoesOn = 1, kMarks = 2, kNotDigit = 4 };
   std::array<std::uint8_t, 256> inWord_{};
-  // What an ASCII byte other than a letter, digit or space tells TakeShortChunks: whether it
-  // joins words, and whether it is a '.', ':' or '/', which addresses hold.
-  enum Joins : std::uint8_t { kJoins = 1, kDot = 2, kColon = 4, kSlash = 6 };
+  // What an ASCII byte other than a letter or space tells TakeShortChunks: whether it joins
+  // words, whether it is a '.', ':' or '/', which addresses hold, or a digit that no
+  // replacement uses, which stands apart.
+  enum Joins : std::uint8_t { kJoins = 1, kDot = 2, kColon = 4, kSlash = 6, kApart = 8 };
   std::array<std::uint8_t, 256> others_{};
   // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,
   // Cyrillic, « and »), worked out once, as such text is full of them.
