@@ -504,10 +504,10 @@ int StartBefore(std::uint64_t other, int at) {
     return;
   }
   std::size_t at = static_cast<std::size_t>(from);
-  for (std::uint64_t last = (bits.ends & Below(to - 1) & ~Below(from)) | std::uint64_t{1}
-                                                                             << (to - 1);
-       last != 0; last &= last - 1) {
-    const auto next = static_cast<std::size_t>(std::countr_zero(last)) + 1;
+  // The start of each token after the first, and `to`, where the last one ends.
+  for (std::uint64_t starts = (bits.starts & Below(to) & ~Below(from + 1)) | std::uint64_t{1} << to;
+       starts != 0; starts &= starts - 1) {
+    const auto next = static_cast<std::size_t>(std::countr_zero(starts));
     const std::string_view token(bits.text + at, next - at);
     if (bits.spaces >> at & 1) {
       receiver.Take(Kind::Space, token);
@@ -604,7 +604,7 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
                          spaces,
                          words,
                          masks.digits,
-                         (spaces ^ spaces >> 1) | (words ^ words >> 1),
+                         (spaces ^ spaces << 1) | (words ^ words << 1),
                          holds(kinds[kApart] | edges) | ~holds(words & ~masks.digits)};
     // The chunks that may look like an address: with "://", opening with "www.", or with a dot
     // between a letter and two more.

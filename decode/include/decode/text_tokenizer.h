@@ -87,7 +87,7 @@ class TextTokenizer {
     std::uint64_t spaces;
     std::uint64_t words;   // letters, digits and characters of replacements
     std::uint64_t digits;  // ASCII digits
-    std::uint64_t ends;    // the last bytes of spaces and runs
+    std::uint64_t starts;  // the bytes that start spaces and runs after others
     // Set just past each run of words that is no plain word: one with a digit that stands
     // apart, all digits, or with a character that cannot start (end) a word at its start (end).
     std::uint64_t closer;
