@@ -516,6 +516,8 @@ int StartBefore(std::uint64_t other, int at) {
     } else if (!(bits.closer >> next & 1)) {
       // A run of letters and digits that replacements use, as most words are, is a plain word.
       receiver.Take(Kind::Word, token);
+    } else if (bits.numbers >> next & 1) {
+      receiver.Take(Kind::Number, token);
     } else {
       TakeRun(token, receiver, DigitsLeavePlain(token, bits.digits >> at));
     }
@@ -600,12 +602,14 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
     const auto holds = [words, runStarts](std::uint64_t bytes) {
       return (bytes | ~words) - runStarts;
     };
+    const std::uint64_t numbers = ~holds(words & ~masks.digits);
     const TokenBits bits{text,
                          spaces,
                          words,
                          masks.digits,
                          (spaces ^ spaces << 1) | (words ^ words << 1),
-                         holds(kinds[kApart] | edges) | ~holds(words & ~masks.digits)};
+                         holds(kinds[kApart] | edges) | numbers,
+                         numbers};
     // The chunks that may look like an address: with "://", opening with "www.", or with a dot
     // between a letter and two more.
     const std::uint64_t dots = kinds[kDot] | kinds[kJoins | kDot];

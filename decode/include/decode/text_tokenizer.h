@@ -91,6 +91,7 @@ class TextTokenizer {
     // Set just past each run of words that is no plain word: one with a digit that stands
     // apart, all digits, or with a character that cannot start (end) a word at its start (end).
     std::uint64_t closer;
+    std::uint64_t numbers;  // set just past each run of digits alone
   };
   void TakeTokens(const TokenBits& bits, int from, int to, Receiver& receiver);
   bool DigitsLeavePlain(std::string_view run, std::uint64_t digits) const;
