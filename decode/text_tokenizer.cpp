@@ -525,9 +525,9 @@ int StartBefore(std::uint64_t other, int at) {
   }
 }
 
-// Chunks that end within 64 bytes, and hold no character beyond ASCII but Cyrillic letters,
-// are nearly all of look-alike text: they, and the spaces between them, are handed on straight
-// from the masks of 64 bytes at a time, from `at` on while the piece holds 64. Returns where it
+// Chunks that end within 64 bytes, and hold no space beyond ASCII, are nearly all of
+// look-alike text: they, and the spaces between them, are handed on straight from the masks of
+// 64 bytes at a time, from `at` on while the piece holds 64. Returns where it
 // stopped: at spaces that may go on past the bytes read (or into a character such as U+00A0),
 // at the piece's last 64 bytes, or at a chunk that ScanRuns must read, which `stuck` tells.
 std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t at,
@@ -538,7 +538,8 @@ std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t a
     const ByteMasks masks = masksOf64_(text);
     const std::uint64_t cyrillic = masks.Cyrillic();
     const std::uint64_t spaces = masks.spaces;
-    // The last chunk or spaces may go on past the 64 bytes: what comes before them is whole.
+    // The last chunk or spaces may go on past the 64 bytes: what comes before them is whole,
+    // and ends before the last of the 64.
     int end = 64 - (spaces >> 63 ? std::countl_one(spaces) : std::countl_zero(spaces));
     // Other characters beyond ASCII are read one by one: punctuation such as « and —, letters
     // such as é, and bytes that are not UTF-8 go on in the masks. A space such as U+00A0 or a
