@@ -83,7 +83,8 @@ std::size_t LastCharacterStart(std::string_view text) {
 
 }  // namespace
 
-TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
+TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements)
+    : masksOf64_(MasksOf64For(SupportedMaskPaths().back())) {
   for (int i = 0; i < 128; ++i) {
     const char c = static_cast<char>(i);
     ascii_[i] = IsSpace(static_cast<char32_t>(c)) ? kSpace
@@ -143,6 +144,13 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements) {
       inWord_[i] = kGoesOn | (i == '.' || i == ':' ? kMarks : 0) |
                    (IsAsciiDigit(static_cast<char>(i)) ? 0 : kNotDigit);
     }
+    others_[i] = ascii_[i] == kDigit ? kApart
+                 : IsAsciiDigit(static_cast<char>(i))
+                     ? 0
+                     : (ascii_[i] & kWord ? kJoins : 0) | (i == '.'   ? kDot
+                                                           : i == ':' ? kColon
+                                                           : i == '/' ? kSlash
+                                                                      : 0);
   }
 }
 
@@ -292,7 +300,7 @@ void TextTokenizer::Feed(std::string_view piece, Receiver& receiver) {
     if (!cut && chunk_.empty() && long_ == Long::No) {
       if (piece.size() - at >= 64) {
         bool stuck = false;
-        at += TakeShortChunks(piece.data() + at, receiver, stuck);
+        at = TakeShortChunks(piece, at, receiver, stuck);
         if (!stuck) {
           continue;
         }
@@ -472,78 +480,167 @@ std::size_t TextTokenizer::ScanRuns(std::string_view text, bool whole, bool& mar
   return at;
 }
 
-// Chunks that end within 64 bytes, and hold no character beyond ASCII but Cyrillic letters,
-// are nearly all of look-alike text: they, and the spaces between them, are handed on straight
-// from the masks of the 64 bytes from `text`. Returns the length handed on. It stops at spaces
-// that may go on past those bytes, or at a chunk that ScanRuns must read, which `stuck` tells.
-std::size_t TextTokenizer::TakeShortChunks(const char* text, Receiver& receiver, bool& stuck) {
-  const ByteMasks masks = MasksOf64(text);
-  const std::uint64_t cyrillic = masks.Cyrillic();
-  // Characters of one byte, and Cyrillic letters, which are all word characters.
-  const std::uint64_t simple = ~masks.beyond | cyrillic;
-  const std::uint64_t letters = masks.letters | cyrillic;
-  int from = 0;
-  for (;;) {
-    const std::uint64_t spaces = masks.spaces >> from;
-    // A chunk that goes on past the 64 bytes is read from the next 64, unless it started them.
-    if (spaces == 0) {
-      stuck = from == 0;
-      return static_cast<std::size_t>(from);
-    }
-    const int end = from + std::countr_zero(spaces);
-    const std::uint64_t inChunk = (std::uint64_t{1} << end) - (std::uint64_t{1} << from);
-    if ((inChunk & ~simple) != 0) {
-      stuck = true;
-      return static_cast<std::size_t>(from);
-    }
-    const std::string_view chunk(text + from, static_cast<std::size_t>(end - from));
-    // The bytes other than letters and digits are punctuation, or characters of replacements
-    // that join words.
-    std::uint64_t joining = 0;
-    bool marked = false;
-    for (std::uint64_t others = inChunk & ~(letters | masks.digits); others != 0;
-         others &= others - 1) {
-      const int at = std::countr_zero(others);
-      const auto byte = static_cast<unsigned char>(text[at]);
-      joining |= ascii_[byte] & kWord ? std::uint64_t{1} << at : 0;
-      marked = marked || byte == '.' || byte == ':';
-    }
-    if (marked && LooksVerbatim(chunk)) {
-      receiver.Take(Kind::Verbatim, chunk);
+namespace {
+
+// The bits below bit `count`, of 0 to 64.
+std::uint64_t Below(int count) {
+  return count >= 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+}
+
+// Where the spaces (or chunk) that ends just before bit `at` begins: past the last bit of
+// `other` below `at`.
+int StartBefore(std::uint64_t other, int at) {
+  const std::uint64_t below = other & Below(at);
+  return below == 0 ? 0 : 64 - std::countl_zero(below);
+}
+
+}  // namespace
+
+// Hands on the spaces and runs of `bits` from bit `from` to bit `to`, both where one begins.
+// Made part of TakeShortChunks, it keeps the masks in registers over the tokens of 64 bytes.
+[[gnu::always_inline]] inline void TextTokenizer::TakeTokens(const TokenBits& bits, int from,
+                                                             int to, Receiver& receiver) {
+  if (from == to) {
+    return;
+  }
+  std::size_t at = static_cast<std::size_t>(from);
+  // The start of each token after the first, and `to`, where the last one ends.
+  for (std::uint64_t starts = (bits.starts & Below(to) & ~Below(from + 1)) | std::uint64_t{1} << to;
+       starts != 0; starts &= starts - 1) {
+    const auto next = static_cast<std::size_t>(std::countr_zero(starts));
+    const std::string_view token(bits.text + at, next - at);
+    if (bits.spaces >> at & 1) {
+      receiver.Take(Kind::Space, token);
+    } else if (!(bits.words >> at & 1)) {
+      receiver.Take(Kind::Punctuation, token);
+    } else if (!(bits.closer >> next & 1)) {
+      // A run of letters and digits that replacements use, as most words are, is a plain word.
+      receiver.Take(Kind::Word, token);
+    } else if (bits.numbers >> next & 1) {
+      receiver.Take(Kind::Number, token);
     } else {
-      const std::uint64_t words = letters | masks.digits | joining;
-      // A run of letters alone, as most words are, is a plain word.
-      const std::uint64_t notPlain = masks.digits | joining;
-      for (int at = from; at < end;) {
-        const bool word = (words >> at & 1) != 0;
-        const std::uint64_t goesOn = (word ? words : ~words) >> at;
-        const int length = std::countr_zero(~goesOn | std::uint64_t{1} << (end - at));
-        const std::string_view run(text + at, static_cast<std::size_t>(length));
-        if (!word) {
-          receiver.Take(Kind::Punctuation, run);
-        } else if ((notPlain >> at & ((std::uint64_t{1} << length) - 1)) == 0) {
-          receiver.Take(Kind::Word, run);
-        } else {
-          // Most runs with digits or characters of replacements are plain words still, told
-          // here without the cost of a call to TakeRun.
-          const bool plain = DigitsLeavePlain(run, masks.digits >> at);
-          if (IsPlainWord(run, plain)) {
-            receiver.Take(Kind::Word, run);
-          } else {
-            TakeRun(run, receiver, plain);
-          }
-        }
-        at += length;
+      TakeRun(token, receiver, DigitsLeavePlain(token, bits.digits >> at));
+    }
+    at = next;
+  }
+}
+
+// Chunks that end within 64 bytes, and hold no space beyond ASCII, are nearly all of
+// look-alike text: they, and the spaces between them, are handed on straight from the masks of
+// 64 bytes at a time, from `at` on while the piece holds 64. Returns where it
+// stopped: at spaces that may go on past the bytes read (or into a character such as U+00A0),
+// at the piece's last 64 bytes, or at a chunk that ScanRuns must read, which `stuck` tells.
+std::size_t TextTokenizer::TakeShortChunks(std::string_view piece, std::size_t at,
+                                           Receiver& receiver, bool& stuck) {
+  stuck = false;
+  while (piece.size() - at >= 64) {
+    const char* text = piece.data() + at;
+    const ByteMasks masks = masksOf64_(text);
+    const std::uint64_t cyrillic = masks.Cyrillic();
+    const std::uint64_t spaces = masks.spaces;
+    // The last chunk or spaces may go on past the 64 bytes: what comes before them is whole,
+    // and ends before the last of the 64.
+    int end = 64 - (spaces >> 63 ? std::countl_one(spaces) : std::countl_zero(spaces));
+    // Other characters beyond ASCII are read one by one: punctuation such as « and —, letters
+    // such as é, and bytes that are not UTF-8 go on in the masks. A space such as U+00A0 or a
+    // character cut off by the end of the 64 bytes stops them.
+    std::uint64_t letters = masks.letters | cyrillic;
+    std::uint64_t others = masks.beyond & ~cyrillic;
+    while (others != 0) {
+      const int first = std::countr_zero(others);
+      char32_t code = 0;
+      const std::size_t length =
+          CharacterAt(std::string_view(text + first, static_cast<std::size_t>(64 - first)), code);
+      const std::uint8_t type =
+          length == 0 ? std::uint8_t{kSpace} : ClassOf(length == 1 ? kInvalid : code);
+      if (type == kSpace) {
+        break;
+      }
+      const std::uint64_t bytes = Below(static_cast<int>(length)) << first;
+      letters |= type & kWord ? bytes : 0;
+      others &= ~bytes;
+    }
+    // The chunk that holds such a character is read by ScanRuns, and spaces just before one
+    // may go on with it.
+    bool slow = false;
+    others &= Below(end + 1);
+    if (others != 0) {
+      const int first = std::countr_zero(others);
+      const int chunk = StartBefore(spaces, first);
+      slow = chunk < first;
+      end = slow ? chunk : StartBefore(~spaces, chunk);
+    }
+    if (end == 0) {
+      // The text opens with a chunk that goes on past the 64 bytes or needs the slow way, or
+      // with spaces that may go on.
+      stuck = slow || !(spaces & 1);
+      return at;
+    }
+    // The other bytes are digits, ASCII punctuation, or characters of replacements that join
+    // words.
+    std::uint64_t kinds[kApart + 1] = {};
+    for (std::uint64_t each = Below(end) & ~(spaces | letters); each != 0; each &= each - 1) {
+      const int i = std::countr_zero(each);
+      kinds[others_[static_cast<unsigned char>(text[i])]] |= std::uint64_t{1} << i;
+    }
+    const std::uint64_t joining =
+        kinds[kJoins] | kinds[kJoins | kDot] | kinds[kJoins | kColon] | kinds[kJoins | kSlash];
+    const std::uint64_t words = letters | masks.digits | joining;
+    // Characters of replacements at a run's start (end) that cannot start (end) a word.
+    const std::uint64_t runStarts = words & ~(words << 1);
+    const std::uint64_t runEnds = words & ~(words >> 1);
+    std::uint64_t edges = 0;
+    for (std::uint64_t each = joining & (runStarts | runEnds); each != 0; each &= each - 1) {
+      const int i = std::countr_zero(each);
+      const std::uint8_t type = ascii_[static_cast<unsigned char>(text[i])];
+      const bool cannot =
+          (runStarts >> i & 1 && !(type & kStarts)) || (runEnds >> i & 1 && !(type & kEnds));
+      edges |= cannot ? std::uint64_t{1} << i : 0;
+    }
+    // Whether each run of words holds such bytes, set just past it: with those bytes and all
+    // but words set, taking away the runs' first bits borrows through each run up to the first
+    // of them, or up to the byte past the run, which the borrow clears, when it holds none.
+    const auto holds = [words, runStarts](std::uint64_t bytes) {
+      return (bytes | ~words) - runStarts;
+    };
+    const std::uint64_t numbers = ~holds(words & ~masks.digits);
+    const TokenBits bits{text,
+                         spaces,
+                         words,
+                         masks.digits,
+                         (spaces ^ spaces << 1) | (words ^ words << 1),
+                         holds(kinds[kApart] | edges) | numbers,
+                         numbers};
+    // The chunks that may look like an address: with "://", opening with "www.", or with a dot
+    // between a letter and two more.
+    const std::uint64_t dots = kinds[kDot] | kinds[kJoins | kDot];
+    const std::uint64_t colons = kinds[kColon] | kinds[kJoins | kColon];
+    const std::uint64_t slashes = kinds[kSlash] | kinds[kJoins | kSlash];
+    const std::uint64_t ascii = masks.letters;
+    const std::uint64_t starts = ~spaces & (spaces << 1 | 1);
+    std::uint64_t marked = (colons & slashes >> 1) | (dots & starts << 3) |
+                           (dots & ascii << 1 & ascii >> 1 & ascii >> 2);
+    int from = 0;
+    while (marked != 0) {
+      const int mark = std::countr_zero(marked);
+      const int chunkFrom = StartBefore(spaces, mark);
+      const int chunkTo = mark + std::countr_zero(spaces >> mark);
+      marked &= ~Below(chunkTo);
+      const std::string_view chunk(text + chunkFrom, static_cast<std::size_t>(chunkTo - chunkFrom));
+      if (LooksVerbatim(chunk)) {
+        TakeTokens(bits, from, chunkFrom, receiver);
+        receiver.Take(Kind::Verbatim, chunk);
+        from = chunkTo;
       }
     }
-    // Spaces before a character beyond ASCII may go on with one such as U+00A0.
-    const int next = end + std::countr_zero(~(masks.spaces >> end));
-    if (next == 64 || (simple >> next & 1) == 0) {
-      return static_cast<std::size_t>(end);
+    TakeTokens(bits, from, end, receiver);
+    at += static_cast<std::size_t>(end);
+    if (slow) {
+      stuck = true;
+      return at;
     }
-    receiver.Take(Kind::Space, std::string_view(text + end, static_cast<std::size_t>(next - end)));
-    from = next;
   }
+  return at;
 }
 
 // Whether the digits of `run`, a run of word characters shorter than 64 bytes whose ASCII

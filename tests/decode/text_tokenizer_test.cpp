@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "../support/named_rows.h"
+#include "byte_masks.h"
 #include "recode/builtin_sets.h"
 
 namespace lettermorph {
@@ -186,6 +187,49 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"character_cut_off_at_the_end", {}, "ab\xE2\x82", "W[ab]P[\xE2\x82]"},
         Case{"four_byte_character", {}, "a\U0001F600b", "W[a]P[\U0001F600]W[b]"}),
     RowName);
+
+// The tokens one call each: a run of spaces handed on in two calls shows as two.
+class Calls final : public TextTokenizer::Receiver {
+ public:
+  void Take(TextTokenizer::Kind kind, std::string_view bytes) override {
+    text.append(1, "SPWNV"[static_cast<int>(kind)]).append("[").append(bytes).append("]");
+  }
+  std::string text;
+};
+
+// Spaces that end in one beyond ASCII come in one call wherever they fall, though the text is
+// read 64 bytes at a time and that space may be cut off by the end of those bytes.
+TEST(TextTokenizer, HandsOnSpacesWholeWhereverTheyFall) {
+  const std::string after(64, ' ');
+  for (int length = 1; length < 80; ++length) {
+    const std::string word(length, 'a');
+    TextTokenizer tokenizer({});
+    Calls calls;
+    tokenizer.Feed(word + " \u3000b" + after, calls);
+    tokenizer.Finish(calls);
+    EXPECT_EQ(calls.text, "W[" + word + "]S[ \u3000]W[b]S[" + after + "]") << length;
+  }
+}
+
+// Every way of reading the masks reads the same, from bytes at the edges of each class placed
+// in every 16 of the 64.
+TEST(ByteMasks, EveryPathReadsTheSameMasks) {
+  const std::string text =
+      "\x08\x09\x0A\x0B\x0C\x0D\x0E\x20\x1F\x21\x2F\x30\x39\x3A\x40\x41"
+      "\x5A\x5B\x60\x61\x7A\x7B\x7F\x80\xBF\xC0\xCF\xD0\xD3\xD4\xFF\x6D"
+      "\x6D\xFF\xD4\xD3\xD0\xCF\xC0\xBF\x80\x7F\x7B\x7A\x61\x60\x5B\x5A"
+      "\x41\x40\x3A\x39\x30\x2F\x21\x1F\x20\x0E\x0D\x0C\x0B\x0A\x09\x08";
+  for (const MaskPath path : SupportedMaskPaths()) {
+    const ByteMasks masks = MasksOf64For(path)(text.data());
+    SCOPED_TRACE(static_cast<int>(path));
+    EXPECT_EQ(masks.letters, 0x0001980180198000u);
+    EXPECT_EQ(masks.digits, 0x0018000000001800u);
+    EXPECT_EQ(masks.spaces, 0x7D000000000000BEu);
+    EXPECT_EQ(masks.beyond, 0x000001FE7F800000u);
+    EXPECT_EQ(masks.leads, 0x0000001818000000u);
+    EXPECT_EQ(masks.continuations, 0x0000018001800000u);
+  }
+}
 
 }  // namespace
 }  // namespace lettermorph

@@ -10,6 +10,8 @@
 
 namespace lettermorph {
 
+struct ByteMasks;
+
 // Cuts UTF-8 text that arrives in pieces of any size into spaces, punctuation, words and
 // numbers, in bounded memory; the pieces it hands on, joined, are the input byte for byte.
 // A word is a run of letters and of the characters that replacements use ("}|{"), so that a
@@ -77,7 +79,21 @@ class TextTokenizer {
     bool word;
     bool plain;
   };
-  std::size_t TakeShortChunks(const char* text, Receiver& receiver, bool& stuck);
+  std::size_t TakeShortChunks(std::string_view piece, std::size_t at, Receiver& receiver,
+                              bool& stuck);
+  // What TakeShortChunks reads the tokens of 64 bytes from, one bit a byte.
+  struct TokenBits {
+    const char* text;
+    std::uint64_t spaces;
+    std::uint64_t words;   // letters, digits and characters of replacements
+    std::uint64_t digits;  // ASCII digits
+    std::uint64_t starts;  // the bytes that start spaces and runs after others
+    // Set just past each run of words that is no plain word: one with a digit that stands
+    // apart, all digits, or with a character that cannot start (end) a word at its start (end).
+    std::uint64_t closer;
+    std::uint64_t numbers;  // set just past each run of digits alone
+  };
+  void TakeTokens(const TokenBits& bits, int from, int to, Receiver& receiver);
   bool DigitsLeavePlain(std::string_view run, std::uint64_t digits) const;
   std::size_t ScanRuns(std::string_view text, bool whole, bool& marked);
   void TakeScanned(std::string_view text, std::size_t index, Receiver& receiver);
@@ -85,11 +101,18 @@ class TextTokenizer {
   void TakeRun(std::string_view run, Receiver& receiver, bool plain);
   bool IsPlainWord(std::string_view run, bool plain) const;
 
+  // Reads the masks of 64 bytes, with the widest vector instructions that the processor has.
+  ByteMasks (*masksOf64_)(const char* text);
   std::array<std::uint8_t, 128> ascii_{};
   // What each byte tells a run of ASCII word characters read on in one go: whether it goes on
   // the run (no byte beyond ASCII does), marks an address ('.', ':'), or is no digit.
   enum InWord : std::uint8_t { kGoesOn = 1, kMarks = 2, kNotDigit = 4 };
   std::array<std::uint8_t, 256> inWord_{};
+  // What an ASCII byte other than a letter or space tells TakeShortChunks: whether it joins
+  // words, whether it is a '.', ':' or '/', which addresses hold, or a digit that no
+  // replacement uses, which stands apart.
+  enum Joins : std::uint8_t { kJoins = 1, kDot = 2, kColon = 4, kSlash = 6, kApart = 8 };
+  std::array<std::uint8_t, 256> others_{};
   // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,
   // Cyrillic, « and »), worked out once, as such text is full of them.
   std::array<std::uint8_t, 0x800 - 0x80> twoBytes_{};
