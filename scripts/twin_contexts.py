@@ -24,13 +24,13 @@ line per kind with the context "*" that counts all its twins.
 import collections
 import os
 import sys
-import textwrap
 
 # Run from the source tree, which keeps no compiled modules.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from russian_text import sources  # noqa: E402
 from russian_text.collect import collect  # noqa: E402
+from russian_text.data_file import write_data_file  # noqa: E402
 from russian_text.debian_packages import PackageCache  # noqa: E402
 from russian_text.hunspell_forms import ExpandedDictionary  # noqa: E402
 from russian_text.words import russian_words_after  # noqa: E402
@@ -89,20 +89,12 @@ def write_table(path: str, counts: collections.Counter, versions: dict[str, str]
     kept = [(kind, context, counts[(kind, context, "и")], counts[(kind, context, "й")])
             for kind, context in rows]
     kept = [row for row in kept if row[1] == ALL or row[2] + row[3] >= MIN_SEEN]
-    header = [
-        "# Which words stand right before nouns in -ии and -ий whose other ending is a word too,",
-        "# in the text of these Debian 12 packages (manual pages, message catalogues, technical",
-        "# manuals): kind<TAB>context<TAB>count before -ии<TAB>count before -ий.",
-        "# Made by scripts/twin_contexts.py.",
-    ] + ["# " + line for line in textwrap.wrap(
-        " ".join(f"{p}={v}" for p, v in sorted(versions.items())), 96,
-        break_on_hyphens=False)]
-    partial = path + ".partial"
-    with open(partial, "w", encoding="utf-8", newline="\n") as out:
-        out.write("\n".join(header) + "\n")
-        out.writelines(f"{kind}\t{context}\t{i}\t{short_i}\n"
-                       for kind, context, i, short_i in kept)
-    os.replace(partial, path)
+    write_data_file(path, [
+        "Which words stand right before nouns in -ии and -ий whose other ending is a word too,",
+        "in the text of these Debian 12 packages (manual pages, message catalogues, technical",
+        "manuals): kind<TAB>context<TAB>count before -ии<TAB>count before -ий.",
+        "Made by scripts/twin_contexts.py.",
+    ], versions, [f"{kind}\t{context}\t{i}\t{short_i}\n" for kind, context, i, short_i in kept])
     return len(kept)
 
 

@@ -12,13 +12,13 @@ sources write ё where the dictionary has a ё form.
 import collections
 import os
 import sys
-import textwrap
 
 # Run from the source tree, which keeps no compiled modules.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from russian_text import sources  # noqa: E402
 from russian_text.collect import collect  # noqa: E402
+from russian_text.data_file import write_data_file  # noqa: E402
 from russian_text.debian_packages import PackageCache  # noqa: E402
 from russian_text.hunspell_forms import ExpandedDictionary  # noqa: E402
 from russian_text.words import russian_words_in_lines  # noqa: E402
@@ -64,20 +64,13 @@ def count(texts) -> Counts:
 def write_list(path: str, counts: Counts, versions: dict[str, str]) -> int:
     kept = sorted(counts.forms.items(), key=lambda item: (-item[1], item[0]))
     names = counts.names()
-    header = [
-        "# Russian word forms and how often they occur in the text of these Debian 12 packages",
-        "# (manual pages, message catalogues, technical manuals), lower-case, ё as written;",
-        "# \"name\" after a form the sources capitalise inside a line more than they write small.",
-        "# Made by scripts/word_frequencies.py.",
-    ] + ["# " + line for line in textwrap.wrap(
-        " ".join(f"{p}={v}" for p, v in sorted(versions.items())), 96,
-        break_on_hyphens=False)]
-    partial = path + ".partial"
-    with open(partial, "w", encoding="utf-8", newline="\n") as out:
-        out.write("\n".join(header) + "\n")
-        out.writelines(f"{form}\t{n}\tname\n" if form in names else f"{form}\t{n}\n"
-                       for form, n in kept)
-    os.replace(partial, path)
+    write_data_file(path, [
+        "Russian word forms and how often they occur in the text of these Debian 12 packages",
+        "(manual pages, message catalogues, technical manuals), lower-case, ё as written;",
+        "\"name\" after a form the sources capitalise inside a line more than they write small.",
+        "Made by scripts/word_frequencies.py.",
+    ], versions, [f"{form}\t{n}\tname\n" if form in names else f"{form}\t{n}\n"
+                  for form, n in kept])
     return len(kept), len(names)
 
 

@@ -296,55 +296,49 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"common_word_the_list_marks", u"u ucTuHа u uCTuH", u"И истина и ИСТИНА"}),
     [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
 
+// A text of lines repeated a number of times, in look-alikes and as it should decode.
+struct RepeatedLines {
+  void Add(std::u16string_view lookAlikeLine, std::u16string_view russianLine, int times) {
+    for (int line = 0; line < times; ++line) {
+      lookAlike += lookAlikeLine;
+      russian += russianLine;
+    }
+  }
+  std::u16string lookAlike;
+  std::u16string russian;
+};
+
 // Line starts follow the last few lines: after eleven that start with a capital and six that
 // start small, the next starts small.
 TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
   const ReplacementTable design;
-  std::u16string lookAlike;
-  std::u16string russian;
-  for (int line = 0; line < 11; ++line) {
-    lookAlike += u"OIIIu6kа\n";
-    russian += u"Ошибка\n";
-  }
-  for (int line = 0; line < 6; ++line) {
-    lookAlike += u"oIIIu6kа\n";
-    russian += u"ошибка\n";
-  }
-  EXPECT_EQ(DecodeText(lookAlike + u"HeBepHbIu", design, kWords.For(design)),
-            russian + u"неверный");
+  RepeatedLines text;
+  text.Add(u"OIIIu6kа\n", u"Ошибка\n", 11);
+  text.Add(u"oIIIu6kа\n", u"ошибка\n", 6);
+  EXPECT_EQ(DecodeText(text.lookAlike + u"HeBepHbIu", design, kWords.For(design)),
+            text.russian + u"неверный");
 }
 
 // A text of one message a line shows its habit in lines that follow a full stop as well: after
 // seven messages that start small, six of them sentences, the next starts small.
 TEST(ErrorClassesLayout, MessagesEndingInFullStopsTeachLineStarts) {
   const ReplacementTable design;
-  std::u16string lookAlike;
-  std::u16string russian;
-  for (int line = 0; line < 6; ++line) {
-    lookAlike += u"oIIIu6kа аgpecа.\n";
-    russian += u"ошибка адреса.\n";
-  }
-  EXPECT_EQ(
-      DecodeText(lookAlike + u"oIIIu6kа аgpecа\nHeBepHbIu аprymeHT", design, kWords.For(design)),
-      russian + u"ошибка адреса\nневерный аргумент");
+  RepeatedLines text;
+  text.Add(u"oIIIu6kа аgpecа.\n", u"ошибка адреса.\n", 6);
+  EXPECT_EQ(DecodeText(text.lookAlike + u"oIIIu6kа аgpecа\nHeBepHbIu аprymeHT", design,
+                       kWords.For(design)),
+            text.russian + u"ошибка адреса\nневерный аргумент");
 }
 
 // So do messages after a label of code: after twenty that start small and eight that start
 // with a capital, the next starts with a capital.
 TEST(ErrorClassesLayout, MessagesAfterLabelsFollowTheRecentOnes) {
   const ReplacementTable design;
-  std::u16string lookAlike;
-  std::u16string russian;
-  for (int line = 0; line < 20; ++line) {
-    lookAlike += u"%s: oIIIu6kа аgpecа\n";
-    russian += u"%s: ошибка адреса\n";
-  }
-  for (int line = 0; line < 8; ++line) {
-    lookAlike += u"%s: OIIIu6kа аgpecа\n";
-    russian += u"%s: Ошибка адреса\n";
-  }
-  EXPECT_EQ(DecodeText(lookAlike + u"%s: HeBepHbIu аprymeHT", design, kWords.For(design)),
-            russian + u"%s: Неверный аргумент");
+  RepeatedLines text;
+  text.Add(u"%s: oIIIu6kа аgpecа\n", u"%s: ошибка адреса\n", 20);
+  text.Add(u"%s: OIIIu6kа аgpecа\n", u"%s: Ошибка адреса\n", 8);
+  EXPECT_EQ(DecodeText(text.lookAlike + u"%s: HeBepHbIu аprymeHT", design, kWords.For(design)),
+            text.russian + u"%s: Неверный аргумент");
 }
 
 // Options described in sentences, which end in full stops, start with capitals: a description
