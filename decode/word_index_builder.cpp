@@ -96,8 +96,10 @@ void AppendRecord(std::vector<std::uint8_t>& out, std::span<const std::uint8_t> 
   out.insert(out.end(), slots.begin(), slots.end());
 }
 
-// A listed form that the sources write as a name; never written to the image.
+// A listed form that the sources write as a name, and one they never write small; neither is
+// written to the image.
 constexpr std::uint8_t kListedName = 0x80;
+constexpr std::uint8_t kListedAlwaysName = 0x40;
 
 // A capital first and small letters after, as a name is written.
 bool IsTitle(std::span<const std::uint8_t> slots) {
@@ -115,7 +117,8 @@ std::uint32_t CountAt(const std::vector<std::uint8_t>& records, std::uint32_t st
 // with its letters. The list's forms of a name (one the dictionary spells with a capital
 // first, or the list marks as a name) give their count to the spelling with a capital first,
 // which joins where the dictionary lacks it: "Павлов", not "павлов". A common word of the
-// dictionary with the same letters keeps them small ("истина", which menus capitalise).
+// dictionary with the same letters keeps them small ("истина", which menus capitalise),
+// unless the list says the sources never write them small ("Иван", not "иван").
 std::vector<std::uint8_t> MergedForms(const std::vector<std::uint8_t>& records,
                                       const std::vector<std::uint32_t>& starts,
                                       std::uint32_t& count) {
@@ -149,6 +152,7 @@ std::vector<std::uint8_t> MergedForms(const std::vector<std::uint8_t>& records,
     bool common = false;  // the dictionary has a spelling that starts small
     bool title = false;   // the dictionary has the spelling with a capital first
     bool named = false;   // the list says it is a name
+    bool always = false;  // and that the sources never write it small
     std::uint32_t listedCount = 0;
     for (std::size_t i = family; i < sorted.size(); ++i) {
       if (i > family && (sorted[i].hash != sorted[family].hash ||
@@ -161,11 +165,12 @@ std::vector<std::uint8_t> MergedForms(const std::vector<std::uint8_t>& records,
         title = title || IsTitle(slots(i));
       } else {
         named = named || (flags(i) & kListedName);
+        always = always || (flags(i) & kListedAlwaysName);
         listedCount = std::max(listedCount, CountAt(records, sorted[i].start));
       }
     }
-    // The listed forms of a name that is no common word count for its capitalised spelling.
-    const bool asName = (named || title) && !common && listedCount > 0;
+    // The listed forms of a name count for its capitalised spelling.
+    const bool asName = (((named || title) && !common) || always) && listedCount > 0;
     const auto kept = [&](std::size_t i) { return !asName || (flags(i) & format::kInDictionary); };
     for (std::size_t group = family; group < familyEnd;) {
       std::size_t end = group + 1;
@@ -279,8 +284,8 @@ bool WordIndexBuilder::AddListedForm(std::string_view utf8, std::uint32_t count)
   return AddRussian(utf8, count, 0);
 }
 
-bool WordIndexBuilder::AddListedName(std::string_view utf8, std::uint32_t count) {
-  return AddRussian(utf8, count, kListedName);
+bool WordIndexBuilder::AddListedName(std::string_view utf8, std::uint32_t count, bool always) {
+  return AddRussian(utf8, count, always ? kListedName | kListedAlwaysName : kListedName);
 }
 
 bool WordIndexBuilder::AddRussian(std::string_view utf8, std::uint32_t count, std::uint8_t flags) {

@@ -119,9 +119,10 @@ void AddBuiltInLists(WordIndexBuilder& builder) {
         count = std::min<std::uint32_t>(count * 10 + static_cast<std::uint32_t>(c - '0'), 1 << 24);
       }
     }
-    // A third column marks a form that the sources write as a name.
-    if (nameTab != line.npos && line.substr(nameTab + 1) == "name") {
-      builder.AddListedName(line.substr(0, tab), count);
+    // A third column marks a form that the sources write as a name, or always as one.
+    const std::string_view mark = nameTab == line.npos ? "" : line.substr(nameTab + 1);
+    if (mark == "name" || mark == "name-always") {
+      builder.AddListedName(line.substr(0, tab), count, mark == "name-always");
     } else {
       builder.AddListedForm(line.substr(0, tab), count);
     }

@@ -6,8 +6,10 @@ catalogues, technical manuals; never a held-out or development file), with ё ke
 sources write it, and writes every form as "form<TAB>count", the most frequent first and equal
 counts in code-point order, so the same packages always give the same bytes. A form that the
 sources write with a capital inside a line more often than they write it small anywhere gets
-a third column, "name", so that the decoder capitalises it there. Then reports how often the
-sources write ё where the dictionary has a ё form.
+a third column, "name", so that the decoder capitalises it there; one they capitalise there
+often and never write small, "name-always", which outweighs a common word of the dictionary
+with the same letters. Then reports how often the sources write ё where the dictionary has a
+ё form.
 """
 import collections
 import os
@@ -27,6 +29,10 @@ YO_REPORT_WORDS = 15
 # A name is seen written with a capital inside a line at least this often: once may be a
 # heading's word quoted in a sentence.
 NAME_USES = 2
+# A form the dictionary also has as a common word is a name only if the sources never write it
+# small and capitalise it inside a line at least this often: twice is how help text quotes the
+# name of an option ("тип обтекания Насквозь"), which other text writes small.
+ALWAYS_NAME_USES = 3
 
 
 class Counts:
@@ -49,9 +55,11 @@ class Counts:
         self.small.update(other.small)
         self.capital.update(other.capital)
 
-    def names(self) -> set[str]:
-        return {form for form, n in self.capital.items()
-                if n >= NAME_USES and n > self.small[form]}
+    def names(self) -> dict[str, str]:
+        """The mark of each form the sources write as a name: "name-always" or "name"."""
+        return {form: "name-always" if n >= ALWAYS_NAME_USES and self.small[form] == 0
+                else "name"
+                for form, n in self.capital.items() if n >= NAME_USES and n > self.small[form]}
 
 
 def count(texts) -> Counts:
@@ -61,17 +69,19 @@ def count(texts) -> Counts:
     return counts
 
 
-def write_list(path: str, counts: Counts, versions: dict[str, str]) -> int:
+def write_list(path: str, counts: Counts,
+               versions: dict[str, str]) -> tuple[int, collections.Counter]:
     kept = sorted(counts.forms.items(), key=lambda item: (-item[1], item[0]))
     names = counts.names()
     write_data_file(path, [
         "Russian word forms and how often they occur in the text of these Debian 12 packages",
         "(manual pages, message catalogues, technical manuals), lower-case, ё as written;",
-        "\"name\" after a form the sources capitalise inside a line more than they write small.",
+        "\"name\" after a form the sources capitalise inside a line more than they write small,",
+        f"\"name-always\" where that is {ALWAYS_NAME_USES} times or more and never small.",
         "Made by scripts/word_frequencies.py.",
-    ], versions, [f"{form}\t{n}\tname\n" if form in names else f"{form}\t{n}\n"
+    ], versions, [f"{form}\t{n}\t{names[form]}\n" if form in names else f"{form}\t{n}\n"
                   for form, n in kept])
-    return len(kept), len(names)
+    return len(kept), collections.Counter(names.values())
 
 
 def report_yo(counts: collections.Counter, dictionary: ExpandedDictionary) -> None:
@@ -114,7 +124,8 @@ def main() -> None:
         counts.update(part)
     used = {name.split("/", 1)[0] for texts in found.values() for name, _ in texts}
     kept, names = write_list(sys.argv[2], counts, {p: cache.versions[p] for p in used})
-    print(f"All: {sum(counts.forms.values())} words, {kept} forms ({names} names), in "
+    print(f"All: {sum(counts.forms.values())} words, {kept} forms ({names['name']} names, "
+          f"{names['name-always']} always names), in "
           f"{sys.argv[2]} ({os.path.getsize(sys.argv[2])} bytes)")
     report_yo(counts.forms, ExpandedDictionary(cache, "ru_RU"))
 

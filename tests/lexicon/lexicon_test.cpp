@@ -119,10 +119,15 @@ TEST_F(LexiconCache, WorksWithoutCacheOrDictionary) {
 }
 
 // The built-in list marks the names it knows, which keep their capital inside a line: "Безье"
-// is no dictionary word, and the list counts its letters small.
+// is no dictionary word, and the list counts its letters small. Where the dictionary has the
+// letters as a common word too, a name needs sources that never write it small: "иван" and
+// "интернете" are names, but "интернет", which they write small now and then, is not.
 TEST_F(LexiconCache, NamesOfTheListKeepTheirCapital) {
+  ScratchDirectory::Write("ru.dic", "4\nиван\nИван\nинтернет\nинтернете\n");
   const std::unique_ptr<Lexicon> lexicon = Load();
   EXPECT_EQ(DecodeText(u"u 6e3be", ReplacementTable(), &lexicon->Index()), u"И Безье");
+  EXPECT_EQ(DecodeText(u"u uBаH, uHTepHeT u uHTepHeTe", ReplacementTable(), &lexicon->Index()),
+            u"И Иван, интернет и Интернете");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
 """The names the frequency list marks: forms that the sources capitalise where no sentence
-starts, and write small no more often."""
+starts, and write small no more often, or never."""
 import os
 import sys
 import unittest
@@ -10,24 +10,29 @@ import word_frequencies  # noqa: E402
 
 
 class Names(unittest.TestCase):
-    def names(self, text: str) -> set[str]:
+    def names(self, text: str) -> dict[str, str]:
         counts = word_frequencies.Counts()
         counts.add(text)
         return counts.names()
 
     def test_a_capital_after_a_small_word_marks_a_name(self):
-        self.assertEqual(self.names("кривая Безье и кривые Безье.\nтест Фишера"), {"безье"})
+        self.assertEqual(self.names("кривая Безье и кривые Безье.\nтест Фишера"), {"безье": "name"})
+
+    def test_a_name_never_written_small_and_seen_thrice_is_always_one(self):
+        self.assertEqual(self.names("и Иван, и Иван и Иван; тип Насквозь и тип Насквозь"),
+                         {"иван": "name-always", "насквозь": "name"})
+        self.assertEqual(self.names("и Иван, и Иван и Иван, а иван"), {"иван": "name"})
 
     def test_capitals_where_a_sentence_may_start_say_nothing(self):
         # After a full stop, at a line's start, after a capitalised word or across a line.
         self.assertEqual(
-            self.names("Готово. Безье. Безье\nБезье Безье Безье\nи\nБезье и\nБезье"), set())
+            self.names("Готово. Безье. Безье\nБезье Безье Безье\nи\nБезье и\nБезье"), {})
 
     def test_a_word_written_small_as_often_is_no_name(self):
-        self.assertEqual(self.names("значение Истина и Истина, или истина и истина"), set())
+        self.assertEqual(self.names("значение Истина и Истина, или истина и истина"), {})
 
     def test_words_in_capitals_are_no_names(self):
-        self.assertEqual(self.names("кнопка ИСТИНА и ИСТИНА"), set())
+        self.assertEqual(self.names("кнопка ИСТИНА и ИСТИНА"), {})
 
 
 if __name__ == "__main__":

@@ -22,8 +22,9 @@ class WordIndexBuilder {
   // the dictionary has none.
   bool AddListedForm(std::string_view utf8, std::uint32_t count);
   // As above, for a form that the sources write with a capital inside a line: it is indexed as
-  // a name, with its capital first, unless the dictionary has it as a common word.
-  bool AddListedName(std::string_view utf8, std::uint32_t count);
+  // a name, with its capital first, unless the dictionary has it as a common word. One that
+  // they `always` write so is a name even then: "Иван" beside the dictionary's "иван".
+  bool AddListedName(std::string_view utf8, std::uint32_t count, bool always = false);
   // A word of the English word list; anything but ASCII letters is refused.
   bool AddEnglishWord(std::string_view word);
 
