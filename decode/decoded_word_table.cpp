@@ -1,6 +1,7 @@
 #include "decode/decoded_word_table.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace lettermorph {
 
@@ -11,7 +12,9 @@ constexpr std::size_t kFirstSlots = 64;
 }  // namespace
 
 DecodedWordTable::DecodedWordTable(std::size_t capacity)
-    : capacity_(std::min(capacity, decoded_word_table::kMaxWords)) {}
+    : capacity_(std::min(capacity, decoded_word_table::kMaxWords)) {
+  static_assert(sizeof(Entry) == 64, "an entry is one cache line");
+}
 
 const DecodedWord& DecodedWordTable::Insert(std::string_view token, std::uint64_t hash,
                                             const DecodedWord& word) {
@@ -33,11 +36,16 @@ DecodedWord& DecodedWordTable::Add(std::string_view token, std::uint64_t hash) {
   }
   Place(hash, count_);
   Entry& entry = entries_[count_++];
-  entry.hash = hash;
-  entry.tokenAt = static_cast<std::uint32_t>(tokens_.size());
-  entry.tokenLength = static_cast<std::uint32_t>(token.size());
-  tokens_ += token;
-  return entry.word;
+  if (token.size() <= decoded_word_table::kShortToken) {
+    entry.tokenLength = static_cast<std::uint8_t>(token.size());
+    std::memcpy(entry.token.bytes, token.data(), token.size());
+  } else {
+    entry.tokenLength = decoded_word_table::kLongToken;
+    entry.token.far.at = static_cast<std::uint32_t>(tokens_.size());
+    entry.token.far.length = static_cast<std::uint32_t>(token.size());
+    tokens_ += token;
+  }
+  return entry;
 }
 
 // Points the first free slot from the hash's own onward at entries_[entry].
@@ -53,7 +61,8 @@ void DecodedWordTable::Place(std::uint64_t hash, std::size_t entry) {
 void DecodedWordTable::Grow() {
   slots_.assign(slots_.empty() ? kFirstSlots : 2 * slots_.size(), 0);
   for (std::size_t i = 0; i < count_; ++i) {
-    Place(entries_[i].hash, i);
+    // Hashed again from the token: the entry has no room for its hash.
+    Place(Hash(entries_[i].Token(tokens_)), i);
   }
 }
 

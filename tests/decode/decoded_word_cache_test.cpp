@@ -59,7 +59,8 @@ TEST(DecodedWordCache, GivesEachTokensLengthInCharacters) {
 
 // The cache decodes each new token in place, into an entry that the word of a generation
 // dropped before may have held, with its letters' buffer: a number or a token with no
-// reading, which sets little, keeps nothing of that word.
+// reading, which sets little, keeps nothing of that word. Written afresh, the word leaves its
+// token as the entry holds it, so the token met again is found, not decoded again.
 TEST(DecodedWordCache, DecodesEachNewTokenAfresh) {
   const ReplacementTable table;
   const WordList dictionary = {u"мои", u"при"};
@@ -68,6 +69,7 @@ TEST(DecodedWordCache, DecodesEachNewTokenAfresh) {
   DecodedWordCache cache(1);
   for (const std::string_view token : {"mou", "npu", "42", "#"}) {
     const DecodedWord& word = cache.Decode(token, decoder);
+    EXPECT_EQ(&cache.Decode(token, decoder), &word) << token;
     if (token == "mou" || token == "npu") {
       EXPECT_EQ(word.kind, DecodedWord::Kind::Russian);
       EXPECT_EQ(word.letters, token == "mou" ? "мои" : "при");
@@ -82,12 +84,12 @@ TEST(DecodedWordCache, DecodesEachNewTokenAfresh) {
   }
 }
 
-// The table under the cache starts with few slots and doubles them as words come: every word
-// stays findable through each doubling and none is found after Clear(), when the same slots
-// take new words.
+// The table under the cache starts with few slots and doubles them as words come: every word,
+// short or long, stays findable through each doubling and none is found after Clear(), when the
+// same slots take new words.
 TEST(DecodedWordTable, FindsEveryWordThroughGrowthAndClearing) {
   DecodedWordTable table(300);
-  const auto token = [](int i) { return std::to_string(i) + "w"; };
+  const auto token = [](int i) { return std::to_string(i) + std::string(i % 40, 'w'); };
   const auto find = [&](const std::string& text) {
     return table.Find(text, DecodedWordTable::Hash(text));
   };
@@ -104,10 +106,10 @@ TEST(DecodedWordTable, FindsEveryWordThroughGrowthAndClearing) {
       ASSERT_NE(word, nullptr) << i;
       EXPECT_EQ(word->letters, token(i) + (round == 0 ? "a" : "b"));
     }
-    EXPECT_EQ(find("300w"), nullptr);
+    EXPECT_EQ(find(token(300)), nullptr);
     table.Clear();
-    EXPECT_EQ(find("0w"), nullptr);
-    EXPECT_EQ(find("299w"), nullptr);
+    EXPECT_EQ(find(token(0)), nullptr);
+    EXPECT_EQ(find(token(299)), nullptr);
   }
 }
 

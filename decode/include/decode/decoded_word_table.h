@@ -11,10 +11,22 @@
 
 namespace lettermorph {
 
+namespace decoded_word_table {
+
+// The most words a table holds: a slot numbers its entry in 16 bits.
+inline constexpr std::size_t kMaxWords = 0xFFFF;
+inline constexpr std::uint32_t kTagBits = 0xFFFF0000;
+// The longest token an entry holds itself, and its mark of a longer one.
+inline constexpr std::size_t kShortToken = 20;
+inline constexpr std::uint8_t kLongToken = 0xFF;
+
+}  // namespace decoded_word_table
+
 // Decoded words by their token, in one flat open-addressing table of up to a fixed number of
-// words: the tokens lie side by side in one string and the slots are indexes into the
-// entries, so a lookup allocates nothing and a cleared table keeps its memory for the next
-// words. The slots start few and double as words come, so a short text costs little.
+// words: short tokens lie in their entries, longer ones side by side in one string, and the
+// slots are indexes into the entries, so a lookup allocates nothing and a cleared table keeps its
+// memory for the next words. The slots start few and double as words come, so a short text costs
+// little.
 class DecodedWordTable {
  public:
   // Room for `capacity` words, or decoded_word_table::kMaxWords if that is fewer.
@@ -35,12 +47,24 @@ class DecodedWordTable {
   void Clear();
 
  private:
-  // A cache line each: the word read after a lookup lies on the line the lookup loaded.
-  struct alignas(64) Entry {
-    std::uint64_t hash;
-    std::uint32_t tokenAt;  // in tokens_
-    std::uint32_t tokenLength;
-    DecodedWord word;
+  // A cache line each, the word and then its token: a hit compares the token and reads the
+  // word on the one line its lookup loaded. A token too long to fit lies in tokens_ instead.
+  // The token's fields take the word's tail padding, which a derived class may use.
+  struct alignas(64) Entry : DecodedWord {
+    std::uint8_t tokenLength;  // or kLongToken
+    union {
+      char bytes[decoded_word_table::kShortToken];
+      struct {
+        std::uint32_t at;
+        std::uint32_t length;
+      } far;  // in tokens_
+    } token;
+
+    std::string_view Token(const std::string& tokens) const {
+      return tokenLength == decoded_word_table::kLongToken
+                 ? std::string_view(tokens.data() + token.far.at, token.far.length)
+                 : std::string_view(token.bytes, tokenLength);
+    }
   };
 
   void Place(std::uint64_t hash, std::size_t entry);
@@ -60,10 +84,6 @@ class DecodedWordTable {
 // Every token of a text is hashed and looked up, so these two are inline in the caller.
 
 namespace decoded_word_table {
-
-// The most words a table holds: a slot numbers its entry in 16 bits.
-inline constexpr std::size_t kMaxWords = 0xFFFF;
-inline constexpr std::uint32_t kTagBits = 0xFFFF0000;
 
 // The tag of a hash, as a slot holds it.
 inline std::uint32_t Tag(std::uint64_t hash) {
@@ -149,9 +169,16 @@ inline const DecodedWord* DecodedWordTable::Find(std::string_view token, std::ui
       continue;
     }
     const Entry& entry = entries_[(held & ~decoded_word_table::kTagBits) - 1];
-    if (entry.hash == hash && entry.tokenLength == token.size() &&
-        decoded_word_table::SameBytes(tokens_.data() + entry.tokenAt, token.data(), token.size())) {
-      return &entry.word;
+    if (token.size() <= decoded_word_table::kShortToken) {
+      if (entry.tokenLength == token.size() &&
+          decoded_word_table::SameBytes(entry.token.bytes, token.data(), token.size())) {
+        return &entry;
+      }
+    } else if (entry.tokenLength == decoded_word_table::kLongToken &&
+               entry.token.far.length == token.size() &&
+               decoded_word_table::SameBytes(tokens_.data() + entry.token.far.at, token.data(),
+                                             token.size())) {
+      return &entry;
     }
   }
 }

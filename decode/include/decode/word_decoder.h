@@ -25,35 +25,38 @@ struct DecodedWord {
   // Whole-word spellings: small letters, a capital first, or capitals throughout.
   enum Spelling : std::uint8_t { kSmall = 1, kTitle = 2, kCapitals = 4 };
 
+  // First, and the flags after it one bit each, so that the word is small and ends in room
+  // that the word cache fills with the word's token: one cache line holds both.
+  std::string letters;  // UTF-8
   Kind kind = Kind::Foreign;
   // Latin letters in one case, as English and code are written: the text joined to it may
   // show that it is code ("-u", "koi8-r", "O_NOATIME").
-  bool latin = false;
+  bool latin : 1 = false;
   // It is an English word as well: its neighbours decide ("no", "He").
-  bool mayBeEnglish = false;
+  bool mayBeEnglish : 1 = false;
   // The English word list has it, as well as a Russian reading.
-  bool listedEnglish = false;
+  bool listedEnglish : 1 = false;
   // Latin letters in Title Case that read as a Russian surname letter by letter ("Pepux"):
   // Russian only right after initials, and foreign anywhere else.
-  bool nameAfterInitials = false;
+  bool nameAfterInitials : 1 = false;
   // A Latin letter alone that reads as no Russian word ("n", "T"): Russian only as an
   // abbreviation, with its full stop ("T. e.").
-  bool strayLetter = false;
+  bool strayLetter : 1 = false;
   // A known word whose first letter is a capital whatever its place ("Москва").
-  bool properNoun = false;
+  bool properNoun : 1 = false;
   // A known word that reads as well with its last letter "и" as with "й" ("версии",
   // "версий"); the word before it may tell which.
-  bool endingTwin = false;
+  bool endingTwin : 1 = false;
   // Such twins of a noun in "-ие" ("сообщение"), whose "-ии" stands only where a preposition
   // or an adjective of place asks for it ("в этом сообщении"); elsewhere it is "-ий".
-  bool neuterTwin = false;
+  bool neuterTwin : 1 = false;
   // The frequency list counts the twin in "-ий": the noun is counted, not a mass.
-  bool countedTwin = false;
+  bool countedTwin : 1 = false;
   // A known word in capitals that reads as well with a vanished "А" at its end ("ФАЙЛ",
   // "ФАЙЛА"): the genitive, which a word before it may ask for.
-  bool finalATwin = false;
+  bool finalATwin : 1 = false;
   // It asks for a genitive after it: "из", "для", or an adjective in "-ого" ("этого").
-  bool asksGenitive = false;
+  bool asksGenitive : 1 = false;
   // Which of such twins a word asks for after it: "при версии", "нескольких версий"; a word
   // of quantity ("много") asks for "-ий" only of a noun that is counted ("много функций",
   // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
@@ -81,14 +84,13 @@ struct DecodedWord {
   std::int8_t shortIOdds = 0;
   // As a word before such a twin: what it says of its ending (a TwinContexts context).
   std::uint16_t twinContext = 0xFFFF;
-  // The spellings the look-alikes allow. None when they disagree with every one: each
-  // letter of `letters` then has the case its look-alike shows.
-  std::uint8_t spellings = 0;
   // The token's length in characters, which the line it stands on counts: kept with the
   // word so that a token met again need not be read again. Word tokens are at most a few
   // hundred bytes long.
   std::uint16_t characters = 0;
-  std::string letters;  // UTF-8
+  // The spellings the look-alikes allow. None when they disagree with every one: each
+  // letter of `letters` then has the case its look-alike shows.
+  std::uint8_t spellings = 0;
 };
 
 // Appends `word`'s letters to `out` spelled as `spelling` asks.
