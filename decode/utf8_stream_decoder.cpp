@@ -746,7 +746,8 @@ void Utf8StreamDecoder::Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t w
   }
 }
 
-void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
+// Inline, as the tokenizer's loop reaches it for every space between words.
+inline void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   // A space ends the chunk before it once, however many parts it comes in: a second end
   // would find the chunk empty and forget what ended the real one.
   if (!inSpace_) {
