@@ -7,6 +7,7 @@
 
 #include "case_model.h"
 #include "text/utf8.h"
+#include "text_tokenizer_feed.h"
 #include "twin_contexts.h"
 
 namespace lettermorph {
@@ -384,6 +385,8 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   return Flush();
 }
 
+// The tokenizer calls this directly for most tokens, whose kind is then known: the branches
+// fold away.
 void Utf8StreamDecoder::Stage::Take(TextTokenizer::Kind kind, std::string_view bytes) {
   if (kind == TextTokenizer::Kind::Space) {
     decoder_.TakeSpace(bytes);
@@ -743,7 +746,8 @@ void Utf8StreamDecoder::Hold(TextTokenizer::Kind kind, Fate fate, std::uint8_t w
   }
 }
 
-void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
+// Inline, as the tokenizer's loop reaches it for every space between words.
+inline void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
   // A space ends the chunk before it once, however many parts it comes in: a second end
   // would find the chunk empty and forget what ended the real one.
   if (!inSpace_) {
@@ -800,8 +804,9 @@ void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
 }
 
 // What a token that is no space tells of its line; its length is counted by TakeWord and
-// TakeOther, as a word's is known once it has been decoded.
-void Utf8StreamDecoder::CountLine(std::string_view bytes) {
+// TakeOther, as a word's is known once it has been decoded. Inline, as the tokenizer's loop
+// reaches it for nearly every token.
+inline void Utf8StreamDecoder::CountLine(std::string_view bytes) {
   if (!lineHasText_) {
     lineStartsWithDash_ = IsDash(FirstCharacter(bytes));
   }

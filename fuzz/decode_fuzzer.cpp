@@ -29,6 +29,7 @@
 #include "require.h"
 #include "text/byte_sink.h"
 #include "text/utf8.h"
+#include "text_tokenizer_feed.h"
 #include "word_index_format.h"
 
 namespace lettermorph::fuzz {

@@ -8,6 +8,7 @@
 #include "../support/named_rows.h"
 #include "byte_masks.h"
 #include "recode/builtin_sets.h"
+#include "text_tokenizer_feed.h"
 
 namespace lettermorph {
 namespace {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <concepts>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -44,7 +45,11 @@ class TextTokenizer {
   // The replacement strings of the table: their characters belong to words.
   explicit TextTokenizer(std::span<const std::u16string> replacements);
 
-  void Feed(std::string_view piece, Receiver& receiver);
+  // Most text is a token every few bytes, so the tokens read from the masks go to R's Take
+  // directly, without a virtual call; the rarer ones go through Receiver. Callers include
+  // "text_tokenizer_feed.h", where it is defined.
+  template <std::derived_from<Receiver> R>
+  void Feed(std::string_view piece, R& receiver);
   // Ends the text: hands on what is held back.
   void Finish(Receiver& receiver);
 
@@ -79,8 +84,8 @@ class TextTokenizer {
     bool word;
     bool plain;
   };
-  std::size_t TakeShortChunks(std::string_view piece, std::size_t at, Receiver& receiver,
-                              bool& stuck);
+  template <class R>
+  std::size_t TakeShortChunks(std::string_view piece, std::size_t at, R& receiver, bool& stuck);
   // What TakeShortChunks reads the tokens of 64 bytes from, one bit a byte.
   struct TokenBits {
     const char* text;
@@ -93,7 +98,8 @@ class TextTokenizer {
     std::uint64_t closer;
     std::uint64_t numbers;  // set just past each run of digits alone
   };
-  void TakeTokens(const TokenBits& bits, int from, int to, Receiver& receiver);
+  template <class R>
+  void TakeTokens(const TokenBits& bits, int from, int to, R& receiver);
   bool DigitsLeavePlain(std::string_view run, std::uint64_t digits) const;
   std::size_t ScanRuns(std::string_view text, bool whole, bool& marked);
   void TakeScanned(std::string_view text, std::size_t index, Receiver& receiver);
