@@ -89,6 +89,11 @@ bool CaseModel::PlainLineCapitalised(WordPlace place, const Count& seen, const C
       (lineBefore_ == 0 || !WordPlace::LongBefore(place.detail))) {
     return lineBefore_ == 1;
   }
+  // A comma or a semicolon leaves the sentence open: the line after it goes on with it,
+  // whatever other lines do.
+  if (end == WordPlace::kEndsInComma) {
+    return Favours(seen, prior);
+  }
   return seen.yes + prior.yes + kPlainLineWeight * plainLines_.yes >
          seen.no + prior.no + kPlainLineWeight * plainLines_.no;
 }

@@ -344,6 +344,16 @@ TEST(ErrorClassesLayout, ListLinesFollowTheLineBefore) {
                 u"неверный аргумент");
 }
 
+// A line after a comma goes on with its sentence, in a text whose lines start with capitals.
+TEST(ErrorClassesLayout, LineAfterACommaGoesOn) {
+  const ReplacementTable design;
+  RepeatedLines text;
+  text.Add(u"OIIIu6kа аgpecа\n", u"Ошибка адреса\n", 11);
+  EXPECT_EQ(DecodeText(text.lookAlike + u"OIIIu6kа аgpecа,\nHeBepHbIu аprymeHT", design,
+                       kWords.For(design)),
+            text.russian + u"Ошибка адреса,\nневерный аргумент");
+}
+
 // A text of one message a line shows its habit in lines that follow a full stop as well: after
 // seven messages that start small, six of them sentences, the next starts small.
 TEST(ErrorClassesLayout, MessagesEndingInFullStopsTeachLineStarts) {
