@@ -78,7 +78,22 @@ CaseModel::CaseModel() {
   }
 }
 
-bool CaseModel::PlainLineCapitalised(const Count& seen, const Count& prior) const {
+bool CaseModel::PlainLineCapitalised(WordPlace place, const Count& seen, const Count& prior) const {
+  // The lines of a list, a message or an item each, start as the line before did where it
+  // showed how, whatever most lines did; but a line after a long one may go on with
+  // hard-wrapped prose, whose sentences start anywhere, and one after a comma or a colon
+  // goes on with what that line started.
+  const int end = WordPlace::LineEndOf(place.detail);
+  if (lineBefore_ != kUnshown &&
+      (end == WordPlace::kEndsInLetter || end == WordPlace::kEndsOther) &&
+      (lineBefore_ == 0 || !WordPlace::LongBefore(place.detail))) {
+    return lineBefore_ == 1;
+  }
+  // A comma or a semicolon leaves the sentence open: the line after it goes on with it,
+  // whatever other lines do.
+  if (end == WordPlace::kEndsInComma) {
+    return Favours(seen, prior);
+  }
   return seen.yes + prior.yes + kPlainLineWeight * plainLines_.yes >
          seen.no + prior.no + kPlainLineWeight * plainLines_.no;
 }

@@ -58,7 +58,7 @@ class CaseModel {
   bool Capitalised(WordPlace place) const {
     const Count& seen = first_[place.kind][place.detail];
     const Count& prior = firstPrior_[place.kind][place.detail];
-    return PlainLine(place) ? PlainLineCapitalised(seen, prior) : Favours(seen, prior);
+    return PlainLine(place) ? PlainLineCapitalised(place, seen, prior) : Favours(seen, prior);
   }
   bool InCapitals(WordPlace place) const;
 
@@ -71,6 +71,11 @@ class CaseModel {
   }
   void LearnCapitals(WordPlace place, bool capitals);
 
+  // How the line before started, capitalised or small, where its first word's look-alikes
+  // showed it; kUnshown where they did not.
+  static constexpr int kUnshown = -1;
+  void SetLineBefore(int firstCapital) { lineBefore_ = firstCapital; }
+
   static constexpr int kDetails = 64;
 
  private:
@@ -81,7 +86,7 @@ class CaseModel {
   using Counts = std::array<std::array<Count, kDetails>, WordPlace::kKinds>;
 
   void LearnFirstOutside(WordPlace place, bool capital);
-  bool PlainLineCapitalised(const Count& seen, const Count& prior) const;
+  bool PlainLineCapitalised(WordPlace place, const Count& seen, const Count& prior) const;
   static bool Favours(const Count& seen, const Count& prior) {
     return seen.yes + prior.yes > seen.no + prior.no;
   }
@@ -99,6 +104,7 @@ class CaseModel {
   // Line starts at the indent of the line before and without a dash, however that line ends,
   // a full stop too: a text of one message or item a line capitalises all of them or none.
   Count plainLines_{};
+  int lineBefore_ = kUnshown;
 };
 
 }  // namespace lettermorph

@@ -381,6 +381,7 @@ bool Utf8StreamDecoder::Finish(ByteSink& sink) {
   lineColumn_ = previousColumn_ = -1;
   termInSentence_ = false;
   lineEnd_ = previousEnd_ = 0;
+  lineFirstCase_ = CaseModel::kUnshown;
   recentLongest_ = 0;
   return Flush();
 }
@@ -596,6 +597,11 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
         spellings ==
             (oneLetter ? DecodedWord::kTitle | DecodedWord::kCapitals : DecodedWord::kTitle)) {
       cases_->LearnFirst(place, spellings != DecodedWord::kSmall);
+      // Outside a sentence, a word of the line's first chunk opens the line.
+      if (lineChunks_ == 0 && place.kind != WordPlace::kInSentence &&
+          lineFirstCase_ == CaseModel::kUnshown) {
+        lineFirstCase_ = spellings != DecodedWord::kSmall;
+      }
     }
     if (!oneLetter &&
         (spellings == DecodedWord::kCapitals || spellings == DecodedWord::kTitle ||
@@ -783,6 +789,7 @@ void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
         previousLength_ = lineLength_;
         previousIndent_ = lineIndent_;
         previousEnd_ = lineEnd_;
+        cases_->SetLineBefore(lineFirstCase_);
         previousNamesOption_ = lineOpensWithOption_ && !lineHasProse_;
         // A line at the column of the one before carries the column on to the next.
         previousColumn_ =
@@ -794,6 +801,7 @@ void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
       }
       lineHasText_ = lineHasWord_ = lineStartsWithDash_ = false;
       lineOpensWithOption_ = lineHasProse_ = menuPath_ = false;
+      lineFirstCase_ = CaseModel::kUnshown;
       lineColumn_ = -1;
       lineLength_ = lineIndent_ = spaceRun_ = lineRules_ = lineChunks_ = 0;
     } else if (!IsContinuation(c)) {

@@ -319,6 +319,41 @@ TEST(ErrorClassesLayout, LineStartsFollowTheRecentLines) {
             text.russian + u"неверный");
 }
 
+// A list's line starts as the line before did, where that line's first word showed how,
+// whatever most lines before did; a line after a long one of hard-wrapped prose does not.
+TEST(ErrorClassesLayout, ListLinesFollowTheLineBefore) {
+  const ReplacementTable design;
+  const WordIndex* index = kWords.For(design);
+  RepeatedLines capitals;
+  capitals.Add(u"OIIIu6kа аgpecа\n", u"Ошибка адреса\n", 11);
+  EXPECT_EQ(DecodeText(capitals.lookAlike + u"oIIIu6kа\nHeBepHbIu аprymeHT", design, index),
+            capitals.russian + u"ошибка\nневерный аргумент");
+  RepeatedLines small;
+  small.Add(u"oIIIu6kа аgpecа\n", u"ошибка адреса\n", 11);
+  EXPECT_EQ(DecodeText(small.lookAlike + u"OIIIu6kа\nHeBepHbIu аprymeHT", design, index),
+            small.russian + u"Ошибка\nНеверный аргумент");
+  RepeatedLines prose;
+  prose.Add(u"oIIIu6kа аgpecа oIIIu6kа аgpecа oIIIu6kа аgpecа oIIIu6kа аgpecа\n",
+            u"ошибка адреса ошибка адреса ошибка адреса ошибка адреса\n", 11);
+  EXPECT_EQ(DecodeText(prose.lookAlike +
+                           u"OIIIu6kа аgpecа oIIIu6kа аgpecа oIIIu6kа аgpecа oIIIu6kа аgpecа\n"
+                           u"HeBepHbIu аprymeHT",
+                       design, index),
+            prose.russian +
+                u"Ошибка адреса ошибка адреса ошибка адреса ошибка адреса\n"
+                u"неверный аргумент");
+}
+
+// A line after a comma goes on with its sentence, in a text whose lines start with capitals.
+TEST(ErrorClassesLayout, LineAfterACommaGoesOn) {
+  const ReplacementTable design;
+  RepeatedLines text;
+  text.Add(u"OIIIu6kа аgpecа\n", u"Ошибка адреса\n", 11);
+  EXPECT_EQ(DecodeText(text.lookAlike + u"OIIIu6kа аgpecа,\nHeBepHbIu аprymeHT", design,
+                       kWords.For(design)),
+            text.russian + u"Ошибка адреса,\nневерный аргумент");
+}
+
 // A text of one message a line shows its habit in lines that follow a full stop as well: after
 // seven messages that start small, six of them sentences, the next starts small.
 TEST(ErrorClassesLayout, MessagesEndingInFullStopsTeachLineStarts) {

@@ -234,6 +234,9 @@ class Utf8StreamDecoder {
   int previousLength_ = 0;
   int previousIndent_ = 0;
   char32_t previousEnd_ = 0;
+  // The case that the look-alikes of the line's first word showed, which the case model
+  // learns at the line's end: 1 capitalised, 0 small, -1 (CaseModel::kUnshown) none.
+  int lineFirstCase_ = -1;
   float recentLongest_ = 0;
   int blankLines_ = 0;
 
