@@ -567,6 +567,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     AgreePossessive(word);
   }
   const bool firstWord = !chunkHasWord_;
+  const bool hyphenBefore = chunkTailSize_ == 1 && chunkTail_[0] == '-';
   afterNumber_ = false;
   lineHasWord_ = true;
   chunkHasWord_ = true;
@@ -710,7 +711,8 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   Add(TextTokenizer::Kind::Word, Fate::Joined,
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
           (word.strayLetter ? kStrayLetter : 0) | initial |
-          (word.characters == 1 || IsAcronym(token) ? kCodeShaped : 0),
+          (word.characters == 1 || IsAcronym(token) ? kCodeShaped : 0) |
+          (hyphenBefore && !firstWord ? kAfterHyphen : 0),
       token, spelled);
 }
 
@@ -973,8 +975,18 @@ void Utf8StreamDecoder::ResolveParts() {
     // A letter alone as an option's value is code ("--lang=C").
     const std::uint32_t begin = i > 0 ? parts_[i - 1].textEnd : 0;
     const bool valueLetter = chunkOptionValue_ && part.textEnd - begin == 1;
-    if (chunkForeign_ || chunkNumber_ || chunkOption_ || valueLetter ||
-        ((part.word & kStrayLetter) && !abbreviated)) {
+    // A Russian word that is no English one, joined by a hyphen, names what the code or term
+    // before it is ("IP-адрес", "ABI-версией"): it is Russian whatever is joined to it, except
+    // inside an option's name ("-mfix-loongson2f-nop").
+    const bool namesCode =
+        (part.word & (kAfterHyphen | kMayBeEnglish | kStrayLetter)) == kAfterHyphen &&
+        part.textEnd - begin >= 3 && !chunkOption_;
+    if (namesCode) {
+      part.fate = Fate::Decode;
+      russian = true;
+      --open_;
+    } else if (chunkForeign_ || chunkNumber_ || chunkOption_ || valueLetter ||
+               ((part.word & kStrayLetter) && !abbreviated)) {
       part.fate = Fate::Copy;
       --open_;
     } else if (chunkRussian_ || !(part.word & (kMayBeEnglish | kStrayLetter))) {

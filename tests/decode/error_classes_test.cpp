@@ -200,6 +200,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"acronym_beside_code", u"um9I OpenPGP (DO 0x93)", u"Имя OpenPGP (DO 0x93)"},
         // A dash after a space starts an option, which is code; its value after "=" is read
         // as words, unless it is a letter alone.
+        // A Russian word joined by a hyphen to code names what the code is; inside an
+        // option's name it is code itself.
+        Case{"russian_word_after_a_hyphen", u"ABI-Bepcuu u -o-Bepcuu", u"ABI-версии и -o-Bepcuu"},
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
              u"И -o и --format=СЛОВО --lang=B"},
         // Help names the items of a menu path with capitals: the first takes one when the

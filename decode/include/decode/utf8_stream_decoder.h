@@ -57,8 +57,9 @@ class Utf8StreamDecoder {
     kStrayLetter = 2,
     kMayBeInitial = 4,
     kAlwaysRussian = 8,
-    kLoneStop = 16,   // a full stop alone, which may be an initial whose letter vanished
-    kCodeShaped = 32  // a letter alone or capitals, as names and code are written too
+    kLoneStop = 16,    // a full stop alone, which may be an initial whose letter vanished
+    kCodeShaped = 32,  // a letter alone or capitals, as names and code are written too
+    kAfterHyphen = 64  // a hyphen alone joins it to the word before
   };
   // The nearest word that is not open: none, foreign or Russian.
   enum class Neighbour : std::uint8_t { None, Foreign, Russian };
