@@ -66,6 +66,13 @@ char32_t FirstCharacter(std::string_view bytes) {
   return LastCharacter(bytes.substr(0, std::min(length, bytes.size())));
 }
 
+// Latin letters in one case after the first, as English is written, in capitals throughout:
+// "URL", "GNU", not "oT". The first two letters tell.
+bool IsAcronym(std::string_view latin) {
+  return latin.size() > 1 && latin[0] >= 'A' && latin[0] <= 'Z' && latin[1] >= 'A' &&
+         latin[1] <= 'Z';
+}
+
 bool HasAsciiLetter(std::string_view bytes) {
   return std::any_of(bytes.begin(), bytes.end(),
                      [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); });
@@ -445,7 +452,7 @@ void Utf8StreamDecoder::TakeOther(TextTokenizer::Kind kind, std::string_view byt
       // and what follows the "=" is judged as a chunk would be.
       ResolveChunk();
       chunkStart_ = parts_.size();
-      chunkOption_ = chunkForeign_ = chunkNumber_ = chunkRussian_ = false;
+      chunkOption_ = chunkForeign_ = chunkEnglish_ = chunkNumber_ = chunkRussian_ = false;
       chunkOptionValue_ = true;
     }
     if (!chunkHasWord_ && IsOpening(bytes)) {
@@ -561,6 +568,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     AgreePossessive(word);
   }
   const bool firstWord = !chunkHasWord_;
+  const bool hyphenBefore = chunkTailSize_ == 1 && chunkTail_[0] == '-';
   afterNumber_ = false;
   lineHasWord_ = true;
   chunkHasWord_ = true;
@@ -578,6 +586,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     lastWordName_ = false;
     chunkNumber_ = chunkNumber_ || word.kind == DecodedWord::Kind::Number;
     chunkForeign_ = chunkForeign_ || word.kind == DecodedWord::Kind::Foreign;
+    // An acronym in capitals ("URL") is a name, however the word list has it.
+    chunkEnglish_ = chunkEnglish_ || (word.kind == DecodedWord::Kind::Foreign &&
+                                      word.listedEnglish && !IsAcronym(token));
     Add(TextTokenizer::Kind::Word, Fate::Copy, 0, token, {});
     return;
   }
@@ -705,7 +716,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   // Latin letters wait for the rest of their chunk, which may show that they are code.
   Add(TextTokenizer::Kind::Word, Fate::Joined,
       (word.mayBeEnglish && !capitalMidSentence ? kMayBeEnglish : 0) |
-          (word.strayLetter ? kStrayLetter : 0) | initial,
+          (word.strayLetter ? kStrayLetter : 0) | initial |
+          (word.characters == 1 || IsAcronym(token) ? kCodeShaped : 0) |
+          (hyphenBefore && !firstWord ? kAfterHyphen : 0),
       token, spelled);
 }
 
@@ -781,7 +794,7 @@ inline void Utf8StreamDecoder::TakeSpace(std::string_view bytes) {
 // Counts spaces into the line's indent or length and its gap; a line end passes the line's
 // layout on as the one before, and lets a held menu item go, as a menu path stands on one
 // line.
-void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
+inline void Utf8StreamDecoder::CountSpaces(std::string_view bytes) {
   for (const char c : bytes) {
     if (c == '\n') {
       ReleaseMenuItem();
@@ -881,7 +894,8 @@ void Utf8StreamDecoder::EndChunk() {
     EndChunkOnStop();
   }
   chunkHasPart_ = chunkHasWord_ = chunkOpening_ = chunkOption_ = chunkOptionValue_ = false;
-  chunkForeign_ = chunkRussian_ = chunkNumber_ = afterNumber_ = afterPercent_ = false;
+  chunkForeign_ = chunkEnglish_ = chunkRussian_ = chunkNumber_ = false;
+  afterNumber_ = afterPercent_ = false;
   chunkInitials_ = false;
   chunkStartsWithName_ = chunkMayHoldInitial_ = false;
   chunkTailSize_ = 0;
@@ -930,8 +944,11 @@ inline void Utf8StreamDecoder::ResolveChunk() {
   // their neighbour to tell.
   if (parts_.empty()) {
     chunkInitials_ = false;
-    if (chunkRussian_ || chunkForeign_) {
+    if (chunkRussian_ || chunkEnglish_) {
       before_ = chunkRussian_ ? Neighbour::Russian : Neighbour::Foreign;
+      codeBefore_ = false;
+    } else if (chunkForeign_) {
+      codeBefore_ = true;
     }
     return;
   }
@@ -966,8 +983,18 @@ void Utf8StreamDecoder::ResolveParts() {
     // A letter alone as an option's value is code ("--lang=C").
     const std::uint32_t begin = i > 0 ? parts_[i - 1].textEnd : 0;
     const bool valueLetter = chunkOptionValue_ && part.textEnd - begin == 1;
-    if (chunkForeign_ || chunkNumber_ || chunkOption_ || valueLetter ||
-        ((part.word & kStrayLetter) && !abbreviated)) {
+    // A Russian word that is no English one, joined by a hyphen, names what the code or term
+    // before it is ("IP-адрес", "ABI-версией"): it is Russian whatever is joined to it, except
+    // inside an option's name ("-mfix-loongson2f-nop").
+    const bool namesCode =
+        (part.word & (kAfterHyphen | kMayBeEnglish | kStrayLetter)) == kAfterHyphen &&
+        part.textEnd - begin >= 3 && !chunkOption_;
+    if (namesCode) {
+      part.fate = Fate::Decode;
+      russian = true;
+      --open_;
+    } else if (chunkForeign_ || chunkNumber_ || chunkOption_ || valueLetter ||
+               ((part.word & kStrayLetter) && !abbreviated)) {
       part.fate = Fate::Copy;
       --open_;
     } else if (chunkRussian_ || !(part.word & (kMayBeEnglish | kStrayLetter))) {
@@ -979,12 +1006,18 @@ void Utf8StreamDecoder::ResolveParts() {
     }
   }
   const Neighbour signal = russian         ? Neighbour::Russian
-                           : chunkForeign_ ? Neighbour::Foreign
+                           : chunkEnglish_ ? Neighbour::Foreign
                                            : Neighbour::None;
   if (signal != Neighbour::None) {
     Settle(signal);
     before_ = signal;
-  } else if (open_ == 0) {
+    return;
+  }
+  // A name or code leaves an undecided run waiting for the prose past it.
+  if (chunkForeign_) {
+    (open_ > 0 ? codeAfter_ : codeBefore_) = true;
+  }
+  if (open_ == 0) {
     WriteThrough(parts_.size());
   }
 }
@@ -1123,17 +1156,34 @@ void Utf8StreamDecoder::EndSentence() {
   previousContext_ = nothingBefore_;
 }
 
-// The undecided run before the chunk is decoded unless an English or other foreign word
-// stands on one side of it and no Russian word on the other; then it is written out.
+// The undecided run before the chunk is decoded unless an English word stands on one side of
+// it and no Russian word on the other; then it is written out. Names and code beside the run
+// are passed over to the prose beyond them, but leave it English when nothing is beyond
+// them ("Linux on ARM"), or when English prose follows them ("в Linux on the ARM").
 void Utf8StreamDecoder::Settle(Neighbour after) {
-  const bool russian = before_ == Neighbour::Russian || after == Neighbour::Russian ||
-                       (before_ == Neighbour::None && after == Neighbour::None);
-  for (std::size_t i = 0; i < chunkStart_; ++i) {
-    if (parts_[i].fate == Fate::Open) {
-      parts_[i].fate = russian ? Fate::Decode : Fate::Copy;
-      --open_;
+  // Most sentences end with nothing undecided.
+  if (open_ > 0) {
+    const bool russian = after == Neighbour::Russian ||
+                         (after == Neighbour::Foreign
+                              ? before_ == Neighbour::Russian && !codeBefore_
+                              : before_ == Neighbour::Russian ||
+                                    (before_ == Neighbour::None && !codeBefore_ && !codeAfter_));
+    // A letter alone or an acronym ("PC", "DO") is as likely code as the code beside it: only
+    // a Russian word right beside it makes it Russian.
+    const bool nextToRussian =
+        (before_ == Neighbour::Russian && !codeBefore_) ||
+        (after == Neighbour::Russian && !codeAfter_) ||
+        (before_ == Neighbour::None && after == Neighbour::None && !codeBefore_ && !codeAfter_);
+    for (std::size_t i = 0; i < chunkStart_; ++i) {
+      if (parts_[i].fate == Fate::Open) {
+        const bool decode = parts_[i].word & kCodeShaped ? nextToRussian : russian;
+        parts_[i].fate = decode ? Fate::Decode : Fate::Copy;
+        --open_;
+      }
     }
   }
+  // Whatever settles the run is the neighbour of the next: a word, or nothing at all.
+  codeBefore_ = codeAfter_ = false;
   WriteThrough(open_ == 0 ? parts_.size() : chunkStart_);
 }
 

@@ -424,6 +424,9 @@ void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
   }
   word.latin = latin;
   const bool english = word.latin && index_ && index_->IsEnglish(key);
+  // Kept on a foreign word too: an English word there tells that English prose stands around
+  // it, where a name or a piece of code does not.
+  word.listedEnglish = english;
   Choice& choice = choice_;
   choice.Clear();
   if (ChooseKnown(token, key, choice)) {
@@ -432,7 +435,6 @@ void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
       return;
     }
     word.mayBeEnglish = english;
-    word.listedEnglish = english;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else if (english || (index_ && ((!word.latin && !LooksRussian(token)) ||
                                     IsEnglishCompound(token, *index_)))) {

@@ -42,9 +42,10 @@ const WordList kWords = {
      {u"сообщение", 296},  {u"сообщений", 295},  {u"сообщении", 23},   {u"критерии", 40},
      {u"критерий", 20},    {u"комментарии", 67}, {u"комментарий", 87}, {u"функции", 1618},
      {u"функций", 409},    {u"информации", 362}, {u"свой", 73},        {u"свои", 44},
-     {u"мой", 10},         {u"мои", 11},         {u"случай", 34},      {u"случаи", 17}},
-    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails",
-     "build"},
+     {u"мой", 10},         {u"мои", 11},         {u"случай", 34},      {u"случаи", 17},
+     {u"по", 4000},        {u"до", 900}},
+    {"come", "on", "combo", "box", "my", "form", "he", "to", "format", "lang", "tun", "fails", "by",
+     "no", "go", "do", "longer", "works", "build"},
     {{u"безье", 19}, {u"истина", 52}}};
 
 struct Case {
@@ -187,8 +188,21 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"surname_after_initials", u"H. C. Pepux", u"Н. С. Рерих"},
         Case{"surname_after_a_letter", u"6ygeT H. Pepux", u"Будет Н. Рерих"},
         Case{"english_initials_stay", u"u by H. H. Pepux u 6ygeT", u"И by H. H. Pepux и будет"},
+        // A word that may be English looks past names and code beside it ("GNU", "URL",
+        // "glibc 2.19") to the prose around them; with only code beside it, or English prose
+        // past the code, it stays.
+        Case{"past_code_to_russian", u"um9I F\u0430uJI\u0430 OCSP no URL; go glibc 2.19, u 6ygeT",
+             u"Имя файла OCSP по URL; до glibc 2.19, и будет"},
+        Case{"code_alone_or_before_english", u"GNU no URL. um9I GNU no longer works",
+             u"GNU no URL. Имя GNU no longer works"},
+        // Capitals and letters alone are as likely code themselves: only a Russian word right
+        // beside them makes them Russian.
+        Case{"acronym_beside_code", u"um9I OpenPGP (DO 0x93)", u"Имя OpenPGP (DO 0x93)"},
         // A dash after a space starts an option, which is code; its value after "=" is read
         // as words, unless it is a letter alone.
+        // A Russian word joined by a hyphen to code names what the code is; inside an
+        // option's name it is code itself.
+        Case{"russian_word_after_a_hyphen", u"ABI-Bepcuu u -o-Bepcuu", u"ABI-версии и -o-Bepcuu"},
         Case{"options_and_their_values", u"u -o u --format=CJIOBO --lang=B",
              u"И -o и --format=СЛОВО --lang=B"},
         // Help names the items of a menu path with capitals: the first takes one when the

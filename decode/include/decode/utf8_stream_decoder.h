@@ -57,7 +57,9 @@ class Utf8StreamDecoder {
     kStrayLetter = 2,
     kMayBeInitial = 4,
     kAlwaysRussian = 8,
-    kLoneStop = 16  // a full stop alone, which may be an initial whose letter vanished
+    kLoneStop = 16,    // a full stop alone, which may be an initial whose letter vanished
+    kCodeShaped = 32,  // a letter alone or capitals, as names and code are written too
+    kAfterHyphen = 64  // a hyphen alone joins it to the word before
   };
   // The nearest word that is not open: none, foreign or Russian.
   enum class Neighbour : std::uint8_t { None, Foreign, Russian };
@@ -130,6 +132,11 @@ class Utf8StreamDecoder {
   std::size_t chunkStart_ = 0;  // the first part of the chunk
   std::size_t open_ = 0;        // parts whose fate is joined or open
   Neighbour before_ = Neighbour::None;
+  // Names and code ("Linux", "URL", "readdir()") tell nothing of the sentence's language:
+  // such chunks stood between before_ and the undecided run, or after the run, which then
+  // waits past them for a word of prose.
+  bool codeBefore_ = false;
+  bool codeAfter_ = false;
   std::string spelled_;
   DecodedWord twin_;  // a word with another ending than the cache's, kept for its buffer
 
@@ -142,6 +149,7 @@ class Utf8StreamDecoder {
   bool chunkOption_ = false;       // it starts with a dash, as a command's option does
   bool chunkOptionValue_ = false;  // the rest of it is the value after an option's "="
   bool chunkForeign_ = false;      // it holds a foreign word
+  bool chunkEnglish_ = false;      // and one of English prose, not a name, acronym or code
   bool chunkNumber_ = false;       // it holds a number
   bool chunkRussian_ = false;      // it holds a Russian word that is no Latin one
   bool afterNumber_ = false;       // the last part of the chunk is a number

@@ -34,7 +34,7 @@ struct DecodedWord {
   bool latin : 1 = false;
   // It is an English word as well: its neighbours decide ("no", "He").
   bool mayBeEnglish : 1 = false;
-  // The English word list has it, as well as a Russian reading.
+  // The English word list has it, whether or not it has a Russian reading as well.
   bool listedEnglish : 1 = false;
   // Latin letters in Title Case that read as a Russian surname letter by letter ("Pepux"):
   // Russian only right after initials, and foreign anywhere else.
