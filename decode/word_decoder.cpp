@@ -92,6 +92,19 @@ bool IsHexDigit(char c) {
   return IsAsciiDigit(c) || (c >= 'a' && c <= 'f');
 }
 
+// A digit alone between capitals that stands for a letter ("CTPO4H"): code puts digits at
+// the end ("IPV4"), in runs ("H264") or in short names ("E4X"); hex numbers ("FE4DC") stay.
+bool HasDigitInCapitals(std::string_view token) {
+  for (std::size_t i = 1; i + 1 < token.size(); ++i) {
+    if (IsAsciiDigit(token[i]) && IsAsciiUpper(token[i - 1]) && IsAsciiUpper(token[i + 1])) {
+      return token.size() >= 5 && !std::all_of(token.begin(), token.end(), [](char c) {
+               return IsAsciiDigit(c) || (c >= 'A' && c <= 'F');
+             });
+    }
+  }
+  return false;
+}
+
 // A digit alone that stands for a letter before a small one ("npu6op", "6are"): English
 // words and identifiers put digits at the end ("mp3"), in runs ("64k", "b64"), or before an
 // "x" that stands for any digit ("4xx", "power6x"); hex numbers ("3ac4") are left alone.
@@ -317,7 +330,11 @@ WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
   for (int slot = 0; slot < kSlotCount; ++slot) {
     replacements_[slot] = *table.ReplacementAt(slot);
     if (replacements_[slot].size() > 1) {
-      longLookAlikes_.push_back(Utf8(replacements_[slot]));
+      const std::string& lookAlike = longLookAlikes_.emplace_back(Utf8(replacements_[slot]));
+      if (std::all_of(lookAlike.begin(), lookAlike.end(), IsAsciiUpper) &&
+          (lookAlike.find("II") != lookAlike.npos || lookAlike.find("JI") != lookAlike.npos)) {
+        capitalMarks_.push_back(lookAlike);
+      }
     }
   }
   for (int slot = 0; slot < kHalf; ++slot) {
@@ -361,11 +378,26 @@ bool WordDecoder::LooksRussian(std::string_view token) const {
   const auto capitalInside = std::adjacent_find(token.begin(), token.end(), [](char a, char b) {
     return IsAsciiLower(a) && IsAsciiUpper(b);
   });
-  return capitalInside != token.end() || HasLetterDigit(token) || InCapitals(token) ||
+  return capitalInside != token.end() || HasLetterDigit(token) || HasDigitInCapitals(token) ||
+         InCapitals(token) ||
          std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
          std::any_of(
              longLookAlikes_.begin(), longLookAlikes_.end(),
              [&](const std::string& lookAlike) { return token.find(lookAlike) != token.npos; });
+}
+
+// A word in capitals holding a look-alike that English words hardly ever hold ("KYJIEIIIOB",
+// "CTOTKJIA"): "I" twice running and another letter ("III", "IIL"), or "J" before "I".
+// Look-alikes such as "IL" ("FILE") are no sign, and Roman numerals ("XIII") are numbers.
+bool WordDecoder::OnlyRussianCapitals(std::string_view token) const {
+  if (token.size() < 4 || !std::all_of(token.begin(), token.end(), IsAsciiUpper) ||
+      std::all_of(token.begin(), token.end(), [](char c) {
+        return std::string_view("IVXLCDM").find(c) != std::string_view::npos;
+      })) {
+    return false;
+  }
+  return std::any_of(capitalMarks_.begin(), capitalMarks_.end(),
+                     [&](const std::string& mark) { return token.find(mark) != token.npos; });
 }
 
 // Capitals mixed with small letters that capital and small Russian letters share ("OKPBHu3"
@@ -440,8 +472,10 @@ void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
   } else if (!word.latin && ChooseCompound(token, folded_, choice)) {
     // A prefix before a known word ("фото" and "идентификатор") reads as the two do.
   } else if (preferred_.Read(letters_, Utf16FromUtf8(token), reading_)) {
-    // Latin letters in one case are English or code, unless their ending is Russian.
-    if (index_ && word.latin && !HasRussianEnding(reading_.small)) {
+    // Latin letters in one case are English or code, unless their ending or their capitals
+    // are Russian.
+    const bool onlyRussian = word.latin && OnlyRussianCapitals(token);
+    if (index_ && word.latin && !HasRussianEnding(reading_.small) && !onlyRussian) {
       if (!IsTitleCase(token)) {
         return;
       }
@@ -449,7 +483,7 @@ void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
     }
     choice.small = reading_.small;
     choice.cases = reading_.cases;
-    word.mayBeEnglish = word.latin;
+    word.mayBeEnglish = word.latin && !onlyRussian;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else {
     return;
