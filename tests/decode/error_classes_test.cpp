@@ -408,12 +408,13 @@ TEST(ErrorClassesReset, ShchaByEnding) {
 }
 
 // Under the reset set "ц", "и" and "й" look alike: between a vowel and "и" it is the "ц" of
-// "-ция" and "-ционный" in a word none knows.
+// "-ция" and "-ционный" in a word none knows, and so it is before "ы" ("Цыпкин", "улицы").
 TEST(ErrorClassesReset, TseBeforeI) {
   ReplacementTable reset;
   reset.ApplyResetDefaults();
   EXPECT_EQ(DecodeText(u"u nceBgoonepauu9I nepcoHaJIu3auuoHHou", reset, kWords.For(reset)),
             u"И псевдооперация персонализационной");
+  EXPECT_EQ(DecodeText(u"ubInKuH u yJIuubI", reset, kWords.For(reset)), u"Цыпкин и улицы");
 }
 
 }  // namespace
