@@ -92,19 +92,6 @@ bool IsHexDigit(char c) {
   return IsAsciiDigit(c) || (c >= 'a' && c <= 'f');
 }
 
-// A digit alone between capitals that stands for a letter ("CTPO4H"): code puts digits at
-// the end ("IPV4"), in runs ("H264") or in short names ("E4X"); hex numbers ("FE4DC") stay.
-bool HasDigitInCapitals(std::string_view token) {
-  for (std::size_t i = 1; i + 1 < token.size(); ++i) {
-    if (IsAsciiDigit(token[i]) && IsAsciiUpper(token[i - 1]) && IsAsciiUpper(token[i + 1])) {
-      return token.size() >= 5 && !std::all_of(token.begin(), token.end(), [](char c) {
-               return IsAsciiDigit(c) || (c >= 'A' && c <= 'F');
-             });
-    }
-  }
-  return false;
-}
-
 // A digit alone that stands for a letter before a small one ("npu6op", "6are"): English
 // words and identifiers put digits at the end ("mp3"), in runs ("64k", "b64"), or before an
 // "x" that stands for any digit ("4xx", "power6x"); hex numbers ("3ac4") are left alone.
@@ -378,8 +365,7 @@ bool WordDecoder::LooksRussian(std::string_view token) const {
   const auto capitalInside = std::adjacent_find(token.begin(), token.end(), [](char a, char b) {
     return IsAsciiLower(a) && IsAsciiUpper(b);
   });
-  return capitalInside != token.end() || HasLetterDigit(token) || HasDigitInCapitals(token) ||
-         InCapitals(token) ||
+  return capitalInside != token.end() || HasLetterDigit(token) || InCapitals(token) ||
          std::any_of(token.begin(), token.end(), [](char c) { return c & 0x80; }) ||
          std::any_of(
              longLookAlikes_.begin(), longLookAlikes_.end(),

@@ -100,10 +100,10 @@ void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std:
 // frequent of them, preferring one where no letter vanished, unless it is an English word
 // that Russian text seldom uses. One that spells none is read letter by letter by the fixed
 // preference where it looks Russian: a look-alike of several characters ("JI", "}|{"), a
-// Cyrillic one, a capital inside, a digit before a small letter or alone between capitals;
-// Latin letters in one case only when they read with a Russian ending ("-ой", "-ий") or are
-// capitals that English words hardly ever hold ("JI", "III"). Without an index every token that can
-// be read at all is read letter by letter.
+// Cyrillic one, a capital inside or a digit before a small letter; Latin letters in one case only
+// when they read with a Russian ending ("-ой", "-ий") or are capitals that English words hardly
+// ever hold ("JI", "III"). Without an index every token that can be read at all is read letter by
+// letter.
 class WordDecoder {
  public:
   // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
