@@ -10,7 +10,8 @@ int PreferencePenalty(std::u16string_view small) {
     const bool afterVowel = i > 0 && IsVowel(small[i - 1]);
     const bool beforeVowel = i + 1 < small.size() && IsVowel(small[i + 1]);
     const bool beforeI = i + 1 < small.size() && (small[i + 1] == u'и' || small[i + 1] == u'й');
-    penalty += LetterPenalty(small[i], i == 0, afterVowel, beforeVowel, beforeI);
+    const bool beforeYery = i + 1 < small.size() && small[i + 1] == u'ы';
+    penalty += LetterPenalty(small[i], i == 0, afterVowel, beforeVowel, beforeI, beforeYery);
   }
   return penalty;
 }

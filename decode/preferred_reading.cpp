@@ -69,15 +69,16 @@ bool PreferredReader::Read(const LookAlikeIndex& index, std::u16string_view toke
     }
     matches_.clear();
     index.MatchesAt(token.substr(at), matches_);
-    // What each state here costs before a consonant, before a vowel and before "и" or "й",
-    // worked out once for all the letters that may follow it.
+    // What each state here costs before a consonant, before a vowel, before "и" or "й" and
+    // before "ы", worked out once for all the letters that may follow it.
     costs_.clear();
     for (const State& before : ending_[at]) {
-      const auto cost = [&](bool vowel, bool i) {
+      const auto cost = [&](bool vowel, bool i, bool yery) {
         return before.penalty +
-               LetterPenalty(before.letter, before.first, before.afterVowel, vowel, i);
+               LetterPenalty(before.letter, before.first, before.afterVowel, vowel, i, yery);
       };
-      costs_.push_back({cost(false, false), cost(true, false), cost(true, true)});
+      costs_.push_back({cost(false, false, false), cost(true, false, false),
+                        cost(true, true, false), cost(true, false, true)});
     }
     for (const LookAlikeIndex::Entry* entry : matches_) {
       const std::size_t end = at + entry->text.size();
@@ -90,6 +91,7 @@ bool PreferredReader::Read(const LookAlikeIndex& index, std::u16string_view toke
         for (std::size_t i = 0; i < ending_[at].size(); ++i) {
           const State& before = ending_[at][i];
           const int penalty = costs_[i][reading.letter == u'и' || reading.letter == u'й' ? 2
+                                        : reading.letter == u'ы'                         ? 3
                                         : IsVowel(reading.letter)                        ? 1
                                                                                          : 0];
           const bool afterVowel = IsVowel(before.letter);

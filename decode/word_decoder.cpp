@@ -317,7 +317,11 @@ WordDecoder::WordDecoder(const ReplacementTable& table, const WordIndex* index)
   for (int slot = 0; slot < kSlotCount; ++slot) {
     replacements_[slot] = *table.ReplacementAt(slot);
     if (replacements_[slot].size() > 1) {
-      longLookAlikes_.push_back(Utf8(replacements_[slot]));
+      const std::string& lookAlike = longLookAlikes_.emplace_back(Utf8(replacements_[slot]));
+      if (std::all_of(lookAlike.begin(), lookAlike.end(), IsAsciiUpper) &&
+          (lookAlike.find("II") != lookAlike.npos || lookAlike.find("JI") != lookAlike.npos)) {
+        capitalMarks_.push_back(lookAlike);
+      }
     }
   }
   for (int slot = 0; slot < kHalf; ++slot) {
@@ -366,6 +370,20 @@ bool WordDecoder::LooksRussian(std::string_view token) const {
          std::any_of(
              longLookAlikes_.begin(), longLookAlikes_.end(),
              [&](const std::string& lookAlike) { return token.find(lookAlike) != token.npos; });
+}
+
+// A word in capitals holding a look-alike that English words hardly ever hold ("KYJIEIIIOB",
+// "CTOTKJIA"): "I" twice running and another letter ("III", "IIL"), or "J" before "I".
+// Look-alikes such as "IL" ("FILE") are no sign, and Roman numerals ("XIII") are numbers.
+bool WordDecoder::OnlyRussianCapitals(std::string_view token) const {
+  if (token.size() < 4 || !std::all_of(token.begin(), token.end(), IsAsciiUpper) ||
+      std::all_of(token.begin(), token.end(), [](char c) {
+        return std::string_view("IVXLCDM").find(c) != std::string_view::npos;
+      })) {
+    return false;
+  }
+  return std::any_of(capitalMarks_.begin(), capitalMarks_.end(),
+                     [&](const std::string& mark) { return token.find(mark) != token.npos; });
 }
 
 // Capitals mixed with small letters that capital and small Russian letters share ("OKPBHu3"
@@ -442,8 +460,10 @@ void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
   } else if (!word.latin && ChooseCompound(token, folded_, choice)) {
     // A prefix before a known word ("фото" and "идентификатор") reads as the two do.
   } else if (preferred_.Read(letters_, Utf16FromUtf8(token), reading_)) {
-    // Latin letters in one case are English or code, unless their ending is Russian.
-    if (index_ && word.latin && !HasRussianEnding(reading_.small)) {
+    // Latin letters in one case are English or code, unless their ending or their capitals
+    // are Russian.
+    const bool onlyRussian = word.latin && OnlyRussianCapitals(token);
+    if (index_ && word.latin && !HasRussianEnding(reading_.small) && !onlyRussian) {
       if (!IsTitleCase(token)) {
         return;
       }
@@ -451,7 +471,7 @@ void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
     }
     choice.small = reading_.small;
     choice.cases = reading_.cases;
-    word.mayBeEnglish = word.latin;
+    word.mayBeEnglish = word.latin && !onlyRussian;
     word.strayLetter = word.latin && token.size() == 1 && !IsOneLetterWord(choice.small);
   } else {
     return;

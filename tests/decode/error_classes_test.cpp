@@ -273,6 +273,12 @@ INSTANTIATE_TEST_SUITE_P(
         // English capitals with digits or small letters of their own stay.
         Case{"capitals_with_shared_small_letters", u"u MP3 u CPUs u OKPBHu3",
              u"И MP3 и CPUs и ОКРВНИЗ"},
+        // So is a word in capitals that holds a look-alike English words hardly ever hold
+        // ("JI", "III"); Roman numerals, English capitals that hold "IL" and short ones stay.
+        Case{"capitals_no_english_word_has", u"6ygeT KYJIEIIIOB. 6ygeT XIII u FILETYPE u JIT",
+             u"Будет КУЛЕШОВ. Будет XIII и FILETYPE и JIT"},
+        // Such a word is no English word among lines of code either.
+        Case{"capitals_among_code", u"CONVERT_OOO\nKOPPEJI\nCOS", u"CONVERT_OOO\nКОРРЕЛ\nCOS"},
         // So does a description after a term in Latin capitals that starts its line.
         Case{"description_after_a_term", u"EFAULT OIIIu6kа аgpecа.\nEINVAL HeBepHbIu аprymeHT.",
              u"EFAULT Ошибка адреса.\nEINVAL Неверный аргумент."},
@@ -449,12 +455,13 @@ TEST(ErrorClassesReset, ShchaByEnding) {
 }
 
 // Under the reset set "ц", "и" and "й" look alike: between a vowel and "и" it is the "ц" of
-// "-ция" and "-ционный" in a word none knows.
+// "-ция" and "-ционный" in a word none knows, and so it is before "ы" ("Цыпкин", "улицы").
 TEST(ErrorClassesReset, TseBeforeI) {
   ReplacementTable reset;
   reset.ApplyResetDefaults();
   EXPECT_EQ(DecodeText(u"u nceBgoonepauu9I nepcoHaJIu3auuoHHou", reset, kWords.For(reset)),
             u"И псевдооперация персонализационной");
+  EXPECT_EQ(DecodeText(u"ubInKuH u yJIuubI", reset, kWords.For(reset)), u"Цыпкин и улицы");
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ class PreferredReader {
 
   std::vector<std::vector<State>> ending_;  // the states of each position
   std::vector<const LookAlikeIndex::Entry*> matches_;
-  std::vector<std::array<int, 3>> costs_;
+  std::vector<std::array<int, 4>> costs_;
   std::vector<std::u16string_view> pieces_;  // of the token, one a letter of the reading
 };
 

@@ -100,9 +100,10 @@ void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std:
 // frequent of them, preferring one where no letter vanished, unless it is an English word
 // that Russian text seldom uses. One that spells none is read letter by letter by the fixed
 // preference where it looks Russian: a look-alike of several characters ("JI", "}|{"), a
-// Cyrillic one, a capital inside or a digit before a small letter; Latin letters in one case
-// only when they read with a Russian ending ("-ой", "-ий"). Without an index every token that
-// can be read at all is read letter by letter.
+// Cyrillic one, a capital inside or a digit before a small letter; Latin letters in one case only
+// when they read with a Russian ending ("-ой", "-ий") or are capitals that English words hardly
+// ever hold ("JI", "III"). Without an index every token that can be read at all is read letter by
+// letter.
 class WordDecoder {
  public:
   // Keeps a pointer to `index`, which may be null and must have been built for `table`, and a
@@ -159,10 +160,13 @@ class WordDecoder {
 
   bool LooksRussian(std::string_view token) const;
   bool InCapitals(std::string_view token) const;
+  bool OnlyRussianCapitals(std::string_view token) const;
 
   LookAlikeIndex letters_;
   std::array<std::u16string, kSlotCount> replacements_;
   std::vector<std::string> longLookAlikes_;  // UTF-8 replacements of two characters or more
+  // Those of Latin capitals that English words hardly ever hold ("JI", "III").
+  std::vector<std::string> capitalMarks_;
   // ASCII letters and digits that stand for a capital and its small letter alike ("u").
   std::array<bool, 256> sharedCase_{};  // by byte, so that any byte of a token may ask
   const WordIndex* index_;
