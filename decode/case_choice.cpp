@@ -48,11 +48,10 @@ CaseChoice::CaseChoice(std::u16string_view small, std::span<const std::uint8_t> 
   if (cases.empty()) {
     return;
   }
-  const std::uint8_t rest = CasesOfAll(cases.subspan(1));
-  const std::uint8_t all = cases[0] & rest;
-  small_ = all & kSmallCase;
-  capitals_ = all & kCapitalCase;
-  title_ = (cases[0] & kCapitalCase) && (rest & kSmallCase);
+  const WordSpellings fit(cases[0], CasesOfAll(cases.subspan(1)));
+  small_ = fit.small;
+  title_ = fit.title;
+  capitals_ = fit.capitals;
 }
 
 std::u16string CaseChoice::Spell(bool sentenceStart, bool properNoun) const {

@@ -5,7 +5,23 @@
 #include <string>
 #include <string_view>
 
+#include "decode/look_alike_index.h"
+
 namespace lettermorph {
+
+// The ways of writing a whole word that fit its look-alikes, from the LetterCase bits its
+// first letter allows and those every letter after it allows.
+struct WordSpellings {
+  WordSpellings(std::uint8_t first, std::uint8_t rest)
+      : small(first & rest & kSmallCase),
+        title((first & kCapitalCase) && (rest & kSmallCase)),
+        capitals(first & rest & kCapitalCase) {}
+  bool Any() const { return small || title || capitals; }
+
+  bool small;
+  bool title;
+  bool capitals;
+};
 
 // Puts a reading's letters into capitals where its look-alike strings and its place call for
 // it. A word is written in small letters, with a capital first letter, or all in capitals;

@@ -207,7 +207,7 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   candidate.properNoun = !match.slots.empty() && match.slots[0] < kHalf;
   bool storedInCapitals = true;
   // The cases the first letter allows and those every letter after it allows: which
-  // whole-word spellings fit, as CaseChoice tells them.
+  // whole-word spellings fit.
   std::uint8_t firstCases = kSmallCase | kCapitalCase;
   std::uint8_t restCases = kSmallCase | kCapitalCase;
   std::size_t at = 0;
@@ -257,18 +257,17 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
     }
   }
   candidate.capitals = match.slots.size() > 1 && storedInCapitals;
-  const bool allowsCapitals = (firstCases & restCases & kCapitalCase) != 0;
+  const WordSpellings fit(firstCases, restCases);
   // A capital "А" vanishes from the start of a word of two letters or more ("JIekceu"), and
   // from inside a word in capitals that shows capitals of its own ("nPMETP") or is long
   // enough not to be such a word by chance ("3rJIBH9I"); otherwise "III" would read as "ША"
   // and "x" as "Ах". An abbreviation kept in capitals ("АЗС") loses its "А" only where its
   // other letters can be capitals too: "3c" is no "Азс".
-  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !allowsCapitals))) ||
-      (capitalVanishedInside && (!allowsCapitals || (!showsCapital && shown < 3)))) {
+  if ((capitalVanishedFirst && (shown < 2 || (candidate.capitals && !fit.capitals))) ||
+      (capitalVanishedInside && (!fit.capitals || (!showsCapital && shown < 3)))) {
     return false;
   }
-  candidate.fits =
-      (firstCases & restCases) != 0 || ((firstCases & kCapitalCase) && (restCases & kSmallCase));
+  candidate.fits = fit.Any();
   candidate.putBack = candidate.putBack || (capitalVanishedInside && !showsCapital);
   candidate.penalty = -1;
   return true;
