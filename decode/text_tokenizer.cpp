@@ -420,16 +420,35 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain
   if (from > 0) {
     receiver.Take(Kind::Punctuation, run.substr(0, from));
   }
+  // A number is a run of digits of which one at least no replacement uses: the look-alike
+  // digits beside it are its own ("u32" is "u" and 32, not "из" and 2).
+  const auto digitsEnd = [&](std::size_t at) {
+    while (at < to && IsAsciiDigit(run[at])) {
+      ++at;
+    }
+    return at;
+  };
+  const auto holdsPlainDigit = [&](std::size_t at, std::size_t end) {
+    return std::any_of(run.begin() + at, run.begin() + end,
+                       [this](char c) { return ascii_[static_cast<unsigned char>(c)] == kDigit; });
+  };
   for (std::size_t start = from; start < to;) {
-    const bool number = ClassOf(static_cast<unsigned char>(run[start])) == kDigit;
-    std::size_t end = start;
-    while (end < to) {
-      std::uint8_t type = 0;
-      const std::size_t length = ClassAt(run.substr(end, to - end), type);
-      if ((type == kDigit) != number) {
-        break;
+    std::size_t end = digitsEnd(start);
+    const bool number = holdsPlainDigit(start, end);
+    if (!number) {
+      end = start;
+      while (end < to) {
+        const std::size_t digits = digitsEnd(end);
+        if (digits > end) {
+          if (holdsPlainDigit(end, digits)) {
+            break;
+          }
+          end = digits;
+          continue;
+        }
+        std::uint8_t type = 0;
+        end += ClassAt(run.substr(end, to - end), type);
       }
-      end += length;
     }
     const std::string_view part = run.substr(start, end - start);
     receiver.Take(number                   ? Kind::Number

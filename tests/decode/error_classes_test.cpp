@@ -101,6 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"unknown_word_with_a_digit_inside", u"u npu6op", u"И прибор"},
         Case{"unknown_word_with_a_russian_ending", u"u pegkou cepomy", u"И редкой серому"},
         Case{"digits_of_code", u"u 64kb u 4xxx u 3ac4e u mp3", u"И 64kb и 4xxx и 3ac4e и mp3"},
+        // A look-alike digit beside a number is one of its digits: "__u32" is a type, not
+        // "__из" and 2.
+        Case{"look_alike_digit_before_a_number", u"u __u32 u m68k", u"И __u32 и m68k"},
         // An English word with a capital inside a sentence is a Russian word's small
         // letters, unless it goes on English words in Title Case.
         Case{"capital_inside_a_sentence", u"0x%lx: \"%s\" Tun = %ld", u"0x%lx: \"%s\" тип = %ld"},
