@@ -569,6 +569,9 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   }
   const bool firstWord = !chunkHasWord_;
   const bool hyphenBefore = chunkTailSize_ == 1 && chunkTail_[0] == '-';
+  // A word in angle brackets stands for what is to be filled in ("<имя файла>"), which is
+  // written small wherever it stands, and shows nothing of how the text writes its words.
+  const bool placeholder = chunkTailSize_ > 0 && chunkTail_[chunkTailSize_ - 1] == '<';
   afterNumber_ = false;
   lineHasWord_ = true;
   chunkHasWord_ = true;
@@ -602,7 +605,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
     descriptionOpen_ = (spellings & DecodedWord::kSmall) && (spellings & DecodedWord::kTitle);
   }
   const bool afterCapitals = place.kind == WordPlace::kInSentence && place.detail == 1;
-  if (!word.properNoun && !word.mayBeEnglish) {
+  if (!word.properNoun && !word.mayBeEnglish && !placeholder) {
     const bool oneLetter = word.letters.size() == 2;
     if (spellings == DecodedWord::kSmall ||
         spellings ==
@@ -630,7 +633,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   const bool goesOn = (place.kind == WordPlace::kLineStart && lineIndent_ == previousColumn_ &&
                        (IsLetterOrDigit(previousEnd_) || previousEnd_ == ',')) ||
                       (place.kind == WordPlace::kColumnStart && termInSentence_ && !chunkAfterGap_);
-  if ((goesOn || (afterControl_ && place.kind == WordPlace::kAfterDash)) &&
+  if ((goesOn || placeholder || (afterControl_ && place.kind == WordPlace::kAfterDash)) &&
       (spellings & DecodedWord::kSmall)) {
     spelling = DecodedWord::kSmall;
   } else if (afterCapitals && (spellings & DecodedWord::kCapitals) && cases_->InCapitals(place)) {

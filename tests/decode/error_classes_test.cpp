@@ -82,6 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"speech_in_single_quotes", u"u: '6ygeT'", u"И: 'Будет'"},
         Case{"speech_in_low_quotes", u"u: \u201E6ygeT\u201C", u"И: \u201EБудет\u201C"},
         Case{"speech_in_high_quotes", u"u: \u201C6ygeT\u201D", u"И: \u201CБудет\u201D"},
+        // Nor does a word in angle brackets, which stands for what is to be filled in.
+        Case{"placeholder_in_angle_brackets", u"um9I:\n<um9I FаuJIа>\nTun: «<Bepcu9I»",
+             u"Имя:\n<имя файла>\nТип: «<версия»"},
         // An opening bracket and an abbreviation's full stop start no sentence.
         Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
         Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},
