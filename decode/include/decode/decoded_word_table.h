@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -76,7 +77,9 @@ class DecodedWordTable {
   // There are always at least twice as many slots as words, a power of two. Half a word each,
   // they stay in the processor's caches more than whole words would.
   std::vector<std::uint32_t> slots_;
-  std::vector<Entry> entries_;  // the first count_ are in use
+  // The first count_ are in use. From the default memory resource, which a program may set to
+  // one that serves large blocks in large pages: the entries are read at random.
+  std::pmr::vector<Entry> entries_;
   std::size_t count_ = 0;
   std::string tokens_;
 };
