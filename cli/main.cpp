@@ -3,13 +3,17 @@
 
 #include <clocale>
 #include <csignal>
+#include <memory_resource>
 
 #include "cli/program.h"
 #include "system/program_arguments.h"
+#include "system/table_memory.h"
 
 int main(int argc, char** argv) {
   // settings.ini is in the locale's character set, as the program itself reads it.
   std::setlocale(LC_ALL, "");
+  // The decoder's word cache is read at random: large pages make that cheaper.
+  std::pmr::set_default_resource(&lettermorph::TableMemory());
 #ifdef SIGPIPE
   // A closed pipe then shows as a failed write, so that an unfinished output file is removed
   // before the program ends.

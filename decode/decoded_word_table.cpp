@@ -12,7 +12,7 @@ constexpr std::size_t kFirstSlots = 64;
 }  // namespace
 
 DecodedWordTable::DecodedWordTable(std::size_t capacity)
-    : capacity_(std::min(capacity, decoded_word_table::kMaxWords)) {
+    : capacity_(static_cast<std::uint32_t>(std::min(capacity, decoded_word_table::kMaxWords))) {
   static_assert(sizeof(Entry) == 64, "an entry is one cache line");
 }
 

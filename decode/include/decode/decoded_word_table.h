@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory_resource>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -70,14 +71,18 @@ class DecodedWordTable {
   void Place(std::uint64_t hash, std::size_t entry);
   void Grow();
 
-  std::size_t capacity_;  // no more than kMaxWords
+  // Half-width, side by side, the counts leave room for the entries' memory resource: the
+  // table, reached for every token, keeps to 96 bytes, and the decoder's fields their places.
+  std::uint32_t capacity_;  // no more than kMaxWords
+  std::uint32_t count_ = 0;
   // A slot holds the index into entries_ plus one (0 when empty) in its low half and the top
   // of the hash in its high half, so that a probe seldom has to look at an entry that differs.
   // There are always at least twice as many slots as words, a power of two. Half a word each,
   // they stay in the processor's caches more than whole words would.
   std::vector<std::uint32_t> slots_;
-  std::vector<Entry> entries_;  // the first count_ are in use
-  std::size_t count_ = 0;
+  // The first count_ are in use. From the default memory resource, which a program may set to
+  // one that serves large blocks in large pages: the entries are read at random.
+  std::pmr::vector<Entry> entries_;
   std::string tokens_;
 };
 
