@@ -326,14 +326,6 @@ inline void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uin
     Hold(kind, fate, word, text, decoded);
     return;
   }
-  if (menuHeld_ && menuItem_ == 0) [[unlikely]] {
-    menuItem_ = kNoPart;
-    menuOut_ = outSize_;
-  }
-  if (possessiveHeld_ && possessiveItem_ == 0) [[unlikely]] {
-    possessiveItem_ = kNoPart;
-    possessiveOut_ = outSize_ + decoded.size() - 1;
-  }
   Write(fate == Fate::Decode ? decoded : text);
 }
 
@@ -652,7 +644,11 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       (place.kind == WordPlace::kInSentence || place.kind == WordPlace::kAfterDash)) {
     menuHeld_ = true;
     menuStep_ = MenuStep::WordEnds;
-    menuItem_ = parts_.size();
+    // A Russian word that nothing before it waits for is written at once: it waits in the
+    // output instead.
+    const bool written = !word.latin && parts_.empty();
+    menuItem_ = written ? kNoPart : parts_.size();
+    menuOut_ = outSize_;
     menuAfterCommand_ = afterRussianWord_ && chunkEnd_ == U'a' && lastWordCommand_;
   }
   afterItemWord_ = spelling != DecodedWord::kSmall && place.kind != WordPlace::kSentenceStart &&
@@ -678,7 +674,10 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
 
   if (!initial && IsPossessiveTwin(word.letters)) {
     possessiveHeld_ = true;
-    possessiveItem_ = parts_.size();
+    // So does a possessive, till the word after it shows which ending it takes.
+    const bool written = !word.latin && parts_.empty();
+    possessiveItem_ = written ? kNoPart : parts_.size();
+    possessiveOut_ = outSize_ + spelled.size() - 1;
   }
   if (!word.latin) {
     chunkRussian_ = true;
