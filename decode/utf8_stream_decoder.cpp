@@ -1292,7 +1292,7 @@ void Utf8StreamDecoder::AgreePossessive(const DecodedWord& next) {
   }
 }
 
-WordPlace Utf8StreamDecoder::PlaceOfWord() const {
+inline WordPlace Utf8StreamDecoder::PlaceOfWord() const {
   WordPlace place;
   if (chunkNumber_ && !chunkHasWord_ && ChunkTail() == "-") {
     // A number's ending or the rest of a compound ("2-я", "16-битный") is never capitalised,
