@@ -213,14 +213,6 @@ bool PartsMenuItems(char32_t c) {
   return c == '-' || c == 0x2013;
 }
 
-// "свой", "мой", "твой" and their plurals in "-и", in small letters.
-bool IsPossessiveTwin(std::string_view small) {
-  static constexpr std::array<std::string_view, 6> kWords = {"свой", "свои", "мой",
-                                                             "мои",  "твой", "твои"};
-  return (small.size() == 6 || small.size() == 8) &&
-         std::find(kWords.begin(), kWords.end(), small) != kWords.end();
-}
-
 // What Latin letters that read as a surname are where no name may stand.
 const DecodedWord& LatinForeignWord() {
   static const DecodedWord foreign = [] {
@@ -672,7 +664,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                                        ? std::string_view(word.letters)
                                        : Spell(word, spelling);
 
-  if (!initial && IsPossessiveTwin(word.letters)) {
+  if (word.possessiveTwin) {
     possessiveHeld_ = true;
     // So does a possessive, till the word after it shows which ending it takes.
     const bool written = !word.latin && parts_.empty();

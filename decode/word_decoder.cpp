@@ -297,6 +297,14 @@ bool IsPoliteCommand(std::string_view small) {
          (small.ends_with("\u0438\u0442\u0435") || small.ends_with("\u0439\u0442\u0435"));
 }
 
+// "свой", "мой", "твой" and their plurals in "-и", in small letters.
+bool IsPossessiveTwin(std::string_view small) {
+  static constexpr std::array<std::string_view, 6> kWords = {"свой", "свои", "мой",
+                                                             "мои",  "твой", "твои"};
+  return (small.size() == 6 || small.size() == 8) &&
+         std::find(kWords.begin(), kWords.end(), small) != kWords.end();
+}
+
 }  // namespace
 
 void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out) {
@@ -331,6 +339,7 @@ void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std:
 void MarkRoles(DecodedWord& word) {
   word.namesControl = NamesControl(word.letters);
   word.politeCommand = IsPoliteCommand(word.letters);
+  word.possessiveTwin = IsPossessiveTwin(word.letters);
 }
 
 struct WordDecoder::Ranking {

@@ -57,12 +57,14 @@ struct DecodedWord {
   bool finalATwin : 1 = false;
   // It asks for a genitive after it: "из", "для", or an adjective in "-ого" ("этого").
   bool asksGenitive : 1 = false;
-  // What help text does with it, kept here as the text around a word asks on every token:
-  // it names a control of a program's window, before the control's own name, which takes a
-  // capital ("вкладка Шрифт", "нажмите кнопку Отмена"); it is a verb in the polite imperative,
-  // as help tells the reader what to do ("выберите", "откройте").
+  // What the words around it ask of it, kept here as they ask on every token: it names a
+  // control of a program's window, before the control's own name, which takes a capital
+  // ("вкладка Шрифт", "нажмите кнопку Отмена"); it is a verb in the polite imperative, as
+  // help tells the reader what to do ("выберите", "откройте"); it is a possessive whose "й"
+  // and "и" look alike ("свой", "свои"), which the word after it shows.
   bool namesControl : 1 = false;
   bool politeCommand : 1 = false;
+  bool possessiveTwin : 1 = false;
   // Which of such twins a word asks for after it: "при версии", "нескольких версий"; a word
   // of quantity ("много") asks for "-ий" only of a noun that is counted ("много функций",
   // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
@@ -102,7 +104,7 @@ struct DecodedWord {
 // Appends `word`'s letters to `out` spelled as `spelling` asks.
 void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out);
 
-// Sets the flags of what help text does with `word` by its letters, in small letters.
+// Sets the flags of what the words around `word` ask of it, by its letters.
 void MarkRoles(DecodedWord& word);
 
 // Reads one token. A token that spells known Russian words, written in any case, is the most
