@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
   // before the program ends.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
-  const int status = lettermorph::RunProgram(lettermorph::ProgramArguments(argc, argv));
+  const int status = lettermorph::RunProgram(lettermorph::ProgramArguments(argc, argv), {},
+                                             lettermorph::AfterRun::Exit);
 #ifdef SIGPIPE
   // The reader went away: end as the closed pipe would have ended the program.
   if (status == lettermorph::kReaderGoneStatus) {

@@ -109,7 +109,8 @@ int Recode(const CommandLine& commandLine, OutputFile& output, const Replacement
                     output);
 }
 
-int Decode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table) {
+int Decode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table,
+           AfterRun afterRun) {
   const std::string base = commandLine.dictionary.value_or(DefaultDictionaryName());
   const std::unique_ptr<Lexicon> lexicon =
       Lexicon::Load(table, PathFromArgument(base), LexiconCacheFolder());
@@ -128,14 +129,22 @@ int Decode(const CommandLine& commandLine, OutputFile& output, const Replacement
                    fallback);
       break;
   }
-  Utf8StreamDecoder decoder(table, &lexicon->Index());
-  return PassInputs(commandLine,
-                    {[&](std::string_view in, ByteSink& sink) { return decoder.Decode(in, sink); },
-                     [&](ByteSink& sink) { return decoder.Finish(sink); }, false},
-                    output);
+  auto decoder = std::make_unique<Utf8StreamDecoder>(table, &lexicon->Index());
+  const int status =
+      PassInputs(commandLine,
+                 {[&](std::string_view in, ByteSink& sink) { return decoder->Decode(in, sink); },
+                  [&](ByteSink& sink) { return decoder->Finish(sink); }, false},
+                 output);
+  if (afterRun == AfterRun::Exit) {
+    // Held where it stays reachable, so that a leak check sees memory left to the system, not
+    // lost; volatile, as nothing reads it.
+    [[maybe_unused]] static Utf8StreamDecoder* volatile leftToExit = nullptr;
+    leftToExit = decoder.release();
+  }
+  return status;
 }
 
-int Run(const CommandLine& commandLine, const FaultHook& outputFaults) {
+int Run(const CommandLine& commandLine, const FaultHook& outputFaults, AfterRun afterRun) {
   ReplacementTable table;
   if (auto error = LoadTable(commandLine, table)) {
     Complain(*error, {});
@@ -147,13 +156,14 @@ int Run(const CommandLine& commandLine, const FaultHook& outputFaults) {
   if (output.Error()) {
     return OutputFailed(output);
   }
-  return commandLine.decode ? Decode(commandLine, output, table)
+  return commandLine.decode ? Decode(commandLine, output, table, afterRun)
                             : Recode(commandLine, output, table);
 }
 
 }  // namespace
 
-int RunProgram(const std::vector<std::string>& arguments, const FaultHook& outputFaults) {
+int RunProgram(const std::vector<std::string>& arguments, const FaultHook& outputFaults,
+               AfterRun afterRun) {
   const std::vector<std::string_view> views(arguments.begin(), arguments.end());
   const ParseResult parsed = ParseCommandLine(views);
   if (!parsed.commandLine) {
@@ -170,7 +180,7 @@ int RunProgram(const std::vector<std::string>& arguments, const FaultHook& outpu
     case CommandLine::Action::Recode:
       break;
   }
-  return Run(*parsed.commandLine, outputFaults);
+  return Run(*parsed.commandLine, outputFaults, afterRun);
 }
 
 }  // namespace lettermorph

@@ -172,22 +172,6 @@ void AppendSmallLetter(std::string_view letter, std::string& out) {
   }
 }
 
-// Words that name a control of a program's window, written small, before the control's
-// own name, which takes a capital: "вкладка Шрифт", "нажмите кнопку Отмена".
-bool NamesControl(std::string_view small) {
-  // Most words are told apart by their length in bytes or their first two letters.
-  static constexpr std::array<std::string_view, 6> kStarts = {"вк", "кн", "зн", "фл", "ко", "ин"};
-  if (small.size() < 12 || small.size() > 22 ||
-      std::find(kStarts.begin(), kStarts.end(), small.substr(0, 4)) == kStarts.end()) {
-    return false;
-  }
-  static constexpr std::array<std::string_view, 16> kNouns = {
-      "вкладка", "вкладку", "вкладке",    "вкладкой",   "кнопка", "кнопку",
-      "кнопкой", "значок",  "значка",     "значком",    "флажок", "флажка",
-      "флажком", "команду", "инструмент", "инструмента"};
-  return std::find(kNouns.begin(), kNouns.end(), small) != kNouns.end();
-}
-
 // Prepositions, conjunctions and particles of more than one letter, which name no control:
 // "значок на панели", "флажок не установлен".
 bool IsFunctionWord(std::string_view small) {
@@ -195,14 +179,6 @@ bool IsFunctionWord(std::string_view small) {
       "во", "на",  "по",  "из",  "со",  "ко",  "об",  "от", "до",
       "за", "для", "при", "без", "под", "над", "или", "не"};
   return small.size() <= 6 && std::find(kWords.begin(), kWords.end(), small) != kWords.end();
-}
-
-// A verb in the polite imperative, in small letters, as help tells the reader what to do:
-// "выберите", "откройте".
-bool IsPoliteCommand(std::string_view small) {
-  // Most words fail on their last byte, the second of "е".
-  return small.size() >= 10 && small.back() == '\xB5' &&
-         (small.ends_with("\u0438\u0442\u0435") || small.ends_with("\u0439\u0442\u0435"));
 }
 
 // What Latin letters right after "%" read as: a format's conversion ("%u", "%lu"), code that,
@@ -235,14 +211,6 @@ void CapitaliseRussianLetter(char* letter) {
 // does not.
 bool PartsMenuItems(char32_t c) {
   return c == '-' || c == 0x2013;
-}
-
-// "свой", "мой", "твой" and their plurals in "-и", in small letters.
-bool IsPossessiveTwin(std::string_view small) {
-  static constexpr std::array<std::string_view, 6> kWords = {"свой", "свои", "мой",
-                                                             "мои",  "твой", "твои"};
-  return (small.size() == 6 || small.size() == 8) &&
-         std::find(kWords.begin(), kWords.end(), small) != kWords.end();
 }
 
 // What Latin letters that read as a surname are where no name may stand.
@@ -308,12 +276,12 @@ Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIn
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
-inline void Utf8StreamDecoder::KeepLastWord(std::string_view letters) {
+inline void Utf8StreamDecoder::KeepLastWord(std::string_view letters, bool command) {
   static_assert(std::all_of(kAbbreviations.begin(), kAbbreviations.end(),
                             [](std::string_view word) { return word.size() <= kLastWordKept; }),
                 "an abbreviation is longer than the last word is kept");
   lastWordSize_ = letters.size();
-  lastWordCommand_ = IsPoliteCommand(letters);
+  lastWordCommand_ = command;
   if (letters.size() <= kLastWordKept) {
     CopyBytes(lastWord_.data(), letters);
   }
@@ -349,14 +317,6 @@ inline void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uin
   if (!parts_.empty() || fate == Fate::Joined || fate == Fate::Open) {
     Hold(kind, fate, word, text, decoded);
     return;
-  }
-  if (menuHeld_ && menuItem_ == 0) [[unlikely]] {
-    menuItem_ = kNoPart;
-    menuOut_ = outSize_;
-  }
-  if (possessiveHeld_ && possessiveItem_ == 0) [[unlikely]] {
-    possessiveItem_ = kNoPart;
-    possessiveOut_ = outSize_ + decoded.size() - 1;
   }
   Write(fate == Fate::Decode ? decoded : text);
 }
@@ -553,6 +513,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (flip) {
     twin_ = decoded;
     twin_.letters.back() = static_cast<char>(twin_.letters.back() ^ 1);
+    MarkRoles(twin_);
   }
   // A word in capitals after a preposition or an adjective that takes the genitive gets
   // back the "А" of its genitive that vanished: "из ФАЙЛА", "этого СИГНАЛА".
@@ -562,6 +523,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (genitive) {
     twin_ = decoded;
     twin_.letters += "\xD0\xB0";
+    MarkRoles(twin_);
   }
   const DecodedWord& word = flip || genitive ? twin_ : decoded;
   if (possessiveHeld_) {
@@ -625,7 +587,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   }
   // A control's noun stays small inside a sentence, even where names stand, as in a menu
   // path ("Формат - Символы - вкладка Шрифт").
-  afterControl_ = NamesControl(word.letters);
+  afterControl_ = word.namesControl;
   DecodedWord::Spelling spelling = DecodedWord::kSmall;
   // A line indented to the column of the line before goes on with the sentence there, as an
   // option's description does, unless that line ended on punctuation; so does a term that
@@ -677,7 +639,11 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       (place.kind == WordPlace::kInSentence || place.kind == WordPlace::kAfterDash)) {
     menuHeld_ = true;
     menuStep_ = MenuStep::WordEnds;
-    menuItem_ = parts_.size();
+    // A Russian word that nothing before it waits for is written at once: it waits in the
+    // output instead.
+    const bool written = !word.latin && parts_.empty();
+    menuItem_ = written ? kNoPart : parts_.size();
+    menuOut_ = outSize_;
     menuAfterCommand_ = afterRussianWord_ && chunkEnd_ == U'a' && lastWordCommand_;
   }
   afterItemWord_ = spelling != DecodedWord::kSmall && place.kind != WordPlace::kSentenceStart &&
@@ -686,7 +652,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   wroteCapitals_ = spelling == DecodedWord::kCapitals && (word.letters.size() > 2 || afterCapitals);
   lastWordInCapitals_ = spelling == DecodedWord::kCapitals;
   lineHasProse_ = lineHasProse_ || (spelling != DecodedWord::kCapitals && !word.latin);
-  KeepLastWord(word.letters);
+  KeepLastWord(word.letters, word.politeCommand);
   lastWordCapital_ = spelling != DecodedWord::kSmall;
   lastWordStarts_ = place.kind == WordPlace::kSentenceStart;
   lastWordName_ = lastWordCapital_ && word.letters.size() > 2 &&
@@ -701,9 +667,12 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
                                        ? std::string_view(word.letters)
                                        : Spell(word, spelling);
 
-  if (!initial && IsPossessiveTwin(word.letters)) {
+  if (word.possessiveTwin) {
     possessiveHeld_ = true;
-    possessiveItem_ = parts_.size();
+    // So does a possessive, till the word after it shows which ending it takes.
+    const bool written = !word.latin && parts_.empty();
+    possessiveItem_ = written ? kNoPart : parts_.size();
+    possessiveOut_ = outSize_ + spelled.size() - 1;
   }
   if (!word.latin) {
     chunkRussian_ = true;
@@ -1091,7 +1060,7 @@ bool Utf8StreamDecoder::DecideInitials() {
   }
   if (stop != kNoPart && initials) {
     PutBackInitial(stop);
-    KeepLastWord(letters);
+    KeepLastWord(letters, false);
   } else if (stop != kNoPart) {
     pending_ = stop;
     pendingStop_ = true;
@@ -1318,7 +1287,7 @@ void Utf8StreamDecoder::AgreePossessive(const DecodedWord& next) {
   }
 }
 
-WordPlace Utf8StreamDecoder::PlaceOfWord() const {
+inline WordPlace Utf8StreamDecoder::PlaceOfWord() const {
   WordPlace place;
   if (chunkNumber_ && !chunkHasWord_ && ChunkTail() == "-") {
     // A number's ending or the rest of a compound ("2-я", "16-битный") is never capitalised,

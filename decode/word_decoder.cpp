@@ -273,6 +273,38 @@ bool Align(const WordIndex::Match& match, std::string_view token, const LookAlik
   return true;
 }
 
+// Words that name a control of a program's window, written small, before the control's
+// own name, which takes a capital: "вкладка Шрифт", "нажмите кнопку Отмена".
+bool NamesControl(std::string_view small) {
+  // Most words are told apart by their length in bytes or their first two letters.
+  static constexpr std::array<std::string_view, 6> kStarts = {"вк", "кн", "зн", "фл", "ко", "ин"};
+  if (small.size() < 12 || small.size() > 22 ||
+      std::find(kStarts.begin(), kStarts.end(), small.substr(0, 4)) == kStarts.end()) {
+    return false;
+  }
+  static constexpr std::array<std::string_view, 16> kNouns = {
+      "вкладка", "вкладку", "вкладке",    "вкладкой",   "кнопка", "кнопку",
+      "кнопкой", "значок",  "значка",     "значком",    "флажок", "флажка",
+      "флажком", "команду", "инструмент", "инструмента"};
+  return std::find(kNouns.begin(), kNouns.end(), small) != kNouns.end();
+}
+
+// A verb in the polite imperative, in small letters, as help tells the reader what to do:
+// "выберите", "откройте".
+bool IsPoliteCommand(std::string_view small) {
+  // Most words fail on their last byte, the second of "е".
+  return small.size() >= 10 && small.back() == '\xB5' &&
+         (small.ends_with("\u0438\u0442\u0435") || small.ends_with("\u0439\u0442\u0435"));
+}
+
+// "свой", "мой", "твой" and their plurals in "-и", in small letters.
+bool IsPossessiveTwin(std::string_view small) {
+  static constexpr std::array<std::string_view, 6> kWords = {"свой", "свои", "мой",
+                                                             "мои",  "твой", "твои"};
+  return (small.size() == 6 || small.size() == 8) &&
+         std::find(kWords.begin(), kWords.end(), small) != kWords.end();
+}
+
 }  // namespace
 
 void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out) {
@@ -302,6 +334,12 @@ void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std:
       out += letters.substr(at, 2);
     }
   }
+}
+
+void MarkRoles(DecodedWord& word) {
+  word.namesControl = NamesControl(word.letters);
+  word.politeCommand = IsPoliteCommand(word.letters);
+  word.possessiveTwin = IsPossessiveTwin(word.letters);
 }
 
 struct WordDecoder::Ranking {
@@ -402,7 +440,7 @@ bool WordDecoder::InCapitals(std::string_view token) const {
   return capitals >= 2 && sharedSmall;
 }
 
-void WordDecoder::Decode(std::string_view text, DecodedWord& word) const {
+void WordDecoder::Read(std::string_view text, DecodedWord& word) const {
   // One pass makes the copy the token is read from, with zeros after it so that its
   // look-alikes can be compared a word at a time up to its end, its folded look-alike and
   // that one's hash, and its count of characters: the bytes that start one.

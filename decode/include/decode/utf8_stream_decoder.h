@@ -108,7 +108,7 @@ class Utf8StreamDecoder {
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
   bool LongLineBefore() const;
-  void KeepLastWord(std::string_view letters);
+  void KeepLastWord(std::string_view letters, bool command);
   std::string_view LastWord() const;
   void AddToChunkTail(std::string_view bytes);
   void KeepChunkTailEnd(std::string_view bytes);

@@ -57,6 +57,14 @@ struct DecodedWord {
   bool finalATwin : 1 = false;
   // It asks for a genitive after it: "из", "для", or an adjective in "-ого" ("этого").
   bool asksGenitive : 1 = false;
+  // What the words around it ask of it, kept here as they ask on every token: it names a
+  // control of a program's window, before the control's own name, which takes a capital
+  // ("вкладка Шрифт", "нажмите кнопку Отмена"); it is a verb in the polite imperative, as
+  // help tells the reader what to do ("выберите", "откройте"); it is a possessive whose "й"
+  // and "и" look alike ("свой", "свои"), which the word after it shows.
+  bool namesControl : 1 = false;
+  bool politeCommand : 1 = false;
+  bool possessiveTwin : 1 = false;
   // Which of such twins a word asks for after it: "при версии", "нескольких версий"; a word
   // of quantity ("много") asks for "-ий" only of a noun that is counted ("много функций",
   // "много информации"). Unmarked is a word that asks for neither, so that a noun in "-ие"
@@ -96,6 +104,9 @@ struct DecodedWord {
 // Appends `word`'s letters to `out` spelled as `spelling` asks.
 void AppendSpelled(const DecodedWord& word, DecodedWord::Spelling spelling, std::string& out);
 
+// Sets the flags of what the words around `word` ask of it, by its letters.
+void MarkRoles(DecodedWord& word);
+
 // Reads one token. A token that spells known Russian words, written in any case, is the most
 // frequent of them, preferring one where no letter vanished, unless it is an English word
 // that Russian text seldom uses. One that spells none is read letter by letter by the fixed
@@ -112,7 +123,10 @@ class WordDecoder {
   ~WordDecoder();
 
   // Decodes into `word`, whose letters' buffer it reuses.
-  void Decode(std::string_view token, DecodedWord& word) const;
+  void Decode(std::string_view token, DecodedWord& word) const {
+    Read(token, word);
+    MarkRoles(word);
+  }
   DecodedWord Decode(std::string_view token) const {
     DecodedWord word;
     Decode(token, word);
@@ -151,6 +165,8 @@ class WordDecoder {
     }
   };
 
+  // Decode() but for the flags that MarkRoles() sets.
+  void Read(std::string_view token, DecodedWord& word) const;
   bool ChooseKnown(std::string_view token, const WordIndex::Key& folded, Choice& choice) const;
   bool ChooseCompound(std::string_view token, std::string_view folded, Choice& choice) const;
   // Whether the index holds `small`, a form in small letters, and how often it was counted.
