@@ -267,12 +267,12 @@ inline void CopyBytes(char* to, std::string_view bytes) {
 }  // namespace
 
 Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index)
-    : words_(table, index),
-      tokenizer_(words_.Replacements()),
-      cases_(std::make_unique<CaseModel>()),
-      previousContext_(TwinContexts::BuiltIn().NothingBefore()),
+    : previousContext_(TwinContexts::BuiltIn().NothingBefore()),
       nothingBefore_(previousContext_),
-      out_(2 * kFlushSize, '\0') {}
+      cases_(std::make_unique<CaseModel>()),
+      out_(2 * kFlushSize, '\0'),
+      words_(table, index),
+      tokenizer_(words_.Replacements()) {}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 

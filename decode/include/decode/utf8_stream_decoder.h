@@ -119,26 +119,50 @@ class Utf8StreamDecoder {
   void Write(std::string_view bytes);
   bool Flush();
 
-  WordDecoder words_;
-  DecodedWordCache cache_;
-  TextTokenizer tokenizer_;
-  Stage stage_{*this};
-  std::unique_ptr<CaseModel> cases_;
+  // What nearly every token reads or writes comes first, from the object's start, which is
+  // aligned to a cache line: so it fills few lines, and the first 128 bytes, which the most
+  // used members fill, take one-byte offsets, which keeps the hot code small. Colder members
+  // follow, so that changing them moves none of these.
 
-  // Text not yet written: the undecided run, then the chunk being gathered.
-  std::vector<Part> parts_;
-  std::string text_;
-  std::string decoded_;
-  std::size_t chunkStart_ = 0;  // the first part of the chunk
-  std::size_t open_ = 0;        // parts whose fate is joined or open
-  Neighbour before_ = Neighbour::None;
-  // Names and code ("Linux", "URL", "readdir()") tell nothing of the sentence's language:
-  // such chunks stood between before_ and the undecided run, or after the run, which then
-  // waits past them for a word of prose.
-  bool codeBefore_ = false;
-  bool codeAfter_ = false;
-  std::string spelled_;
-  DecodedWord twin_;  // a word with another ending than the cache's, kept for its buffer
+  // The layout of lines: the line being read, and the one before it.
+  alignas(64) bool lineHasText_ = false;
+  bool lineHasWord_ = false;
+  bool lineStartsWithDash_ = false;
+  bool chunkTerm_ = false;      // the line's first chunk is a word in Latin capitals alone so
+                                // far, or the chunk closes an aside after such a term
+  bool afterTerm_ = false;      // the chunk before was such a term
+  bool termAside_ = false;      // a bracket opened right after it has not closed yet
+  bool chunkAfterGap_ = false;  // the chunk follows a gap of three spaces or more in its line
+  int lineLength_ = 0;
+  int lineIndent_ = 0;
+  int lineChunks_ = 0;  // chunks so far in the line
+  int asideDepth_ = 0;  // brackets open in that aside
+  int lineRules_ = 0;   // a table's column rules so far in the line
+  int spaceRun_ = 0;    // spaces since the line's last text, a tab counting three
+  char32_t lineEnd_ = 0;
+  int previousLength_ = 0;
+  int previousIndent_ = 0;
+  char32_t previousEnd_ = 0;
+  // The case that the look-alikes of the line's first word showed, which the case model
+  // learns at the line's end: 1 capitalised, 0 small, -1 (CaseModel::kUnshown) none.
+  int lineFirstCase_ = -1;
+  float recentLongest_ = 0;
+  int blankLines_ = 0;
+  // Where the line's first text after a wide gap starts, and the column of the line before;
+  // -1 for none.
+  int lineColumn_ = -1;
+  int previousColumn_ = -1;
+  // Options' descriptions: the line opens with a command's option ("-a, --all") and holds
+  // no word of prose, small or capitalised, so far; so did the line before, whose
+  // description the lines indented under it are; a description has started since the last
+  // option.
+  bool lineOpensWithOption_ = false;
+  bool lineHasProse_ = false;
+  bool previousNamesOption_ = false;
+  bool descriptionOpen_ = false;
+  // The line's first chunk is a term in Latin capitals that goes on with the sentence of the
+  // line before, not one that its description follows.
+  bool termInSentence_ = false;
 
   // The chunk being gathered: text between two spaces.
   bool chunkHasPart_ = false;
@@ -169,16 +193,16 @@ class Utf8StreamDecoder {
   bool previousWasDash_ = false;     // the previous chunk was a dash alone
   bool wroteCapitals_ = false;       // the previous word was written in capitals
   bool lastWordInCapitals_ = false;  // so was the last word, across sentences too
-  // What the word just before asks of a word whose last letter may be "и" or "й", the
-  // letters of one that asks IfAdjective or IfNoun, and whether it asks for the genitive.
+  // What the word just before asks of a word whose last letter may be "и" or "й", and whether
+  // it asks for the genitive; the letters of one that asks IfAdjective or IfNoun are in
+  // previousLetters_ below.
   DecodedWord::Asks previousAsks_ = DecodedWord::Asks::Nothing;
-  std::string previousLetters_;
   bool previousGenitive_ = false;
+  bool afterTitleWord_ = false;  // the word just before was Latin with a capital, as "Intent"
   // What the word just before says of such a word by the counts of text: a TwinContexts
   // context, and the one for no word right before.
   std::uint16_t previousContext_;
   std::uint16_t nothingBefore_;
-  bool afterTitleWord_ = false;  // the word just before was Latin with a capital, as "Intent"
   // The chunk's last word, if Russian, in small letters: its length in bytes, and its letters
   // while it is no longer than an abbreviation may be, which is all that is asked of them.
   std::array<char, kLastWordKept> lastWord_{};
@@ -199,76 +223,63 @@ class Utf8StreamDecoder {
   bool chunkStartsWithName_ = false;  // its first word is a name: a proper noun, or a word
                                       // whose look-alikes show a capital first
   // A letter with a full stop that is an initial if one follows ("Н. В."), not yet written;
-  // kNoPart when there is none.
+  // kNoPart when there is none. Its letter is in pendingLetter_ below.
   static constexpr std::size_t kNoPart = static_cast<std::size_t>(-1);
   std::size_t pending_ = kNoPart;
-  bool pendingStop_ = false;  // it is a full stop alone
-  std::string pendingLetter_;
   // A word written small that may be the first item of a menu path, and what it waits for:
-  // its chunk's end, a dash alone, the first word after the dash. It is a part while its
-  // run is undecided (kNoPart once written), and then its place in out_, not yet handed on.
+  // its chunk's end, a dash alone, the first word after the dash. Where it stands is in
+  // menuItem_ below.
   enum class MenuStep : std::uint8_t { WordEnds, DashEnds, NextItem };
   bool menuHeld_ = false;
   MenuStep menuStep_ = MenuStep::WordEnds;
-  std::size_t menuItem_ = kNoPart;
-  std::size_t menuOut_ = 0;
   bool menuAfterCommand_ = false;  // the held word follows a command ("Выберите")
   bool lastWordCommand_ = false;   // the last word kept is one
   bool menuPath_ = false;          // the sentence holds a menu path, whose items go on
   // A possessive whose "й" and "и" look alike ("свой", "свои") waits for the word after it,
-  // whose ending shows the number: its part while undecided, then its last byte in out_.
+  // whose ending shows the number; where it stands is in possessiveItem_ below.
   bool possessiveHeld_ = false;
-  std::size_t possessiveItem_ = kNoPart;
-  std::size_t possessiveOut_ = 0;
   bool afterItemWord_ = false;  // the word before was capitalised inside a sentence
   bool afterControl_ = false;   // the word before names a control ("кнопку")
 
-  // The layout of lines: the line being read, and the one before it.
-  bool lineHasText_ = false;
-  bool lineHasWord_ = false;
-  bool lineStartsWithDash_ = false;
-  int lineLength_ = 0;
-  int lineIndent_ = 0;
-  int lineChunks_ = 0;          // chunks so far in the line
-  bool chunkTerm_ = false;      // the line's first chunk is a word in Latin capitals alone so
-                                // far, or the chunk closes an aside after such a term
-  bool afterTerm_ = false;      // the chunk before was such a term
-  bool termAside_ = false;      // a bracket opened right after it has not closed yet
-  int asideDepth_ = 0;          // brackets open in that aside
-  int lineRules_ = 0;           // a table's column rules so far in the line
-  int spaceRun_ = 0;            // spaces since the line's last text, a tab counting three
-  bool chunkAfterGap_ = false;  // the chunk follows a gap of three spaces or more in its line
-  char32_t lineEnd_ = 0;
-  int previousLength_ = 0;
-  int previousIndent_ = 0;
-  char32_t previousEnd_ = 0;
-  // The case that the look-alikes of the line's first word showed, which the case model
-  // learns at the line's end: 1 capitalised, 0 small, -1 (CaseModel::kUnshown) none.
-  int lineFirstCase_ = -1;
-  float recentLongest_ = 0;
-  int blankLines_ = 0;
-
-  // Options' descriptions: the line opens with a command's option ("-a, --all") and holds
-  // no word of prose, small or capitalised, so far; so did the line before, whose
-  // description the lines indented under it are; a description has started since the last
-  // option.
-  bool lineOpensWithOption_ = false;
-  bool lineHasProse_ = false;
-  bool previousNamesOption_ = false;
-  bool descriptionOpen_ = false;
-  // Where the line's first text after a wide gap starts, and the column of the line before;
-  // -1 for none.
-  int lineColumn_ = -1;
-  int previousColumn_ = -1;
-  // The line's first chunk is a term in Latin capitals that goes on with the sentence of the
-  // line before, not one that its description follows.
-  bool termInSentence_ = false;
-
+  Stage stage_{*this};
+  std::unique_ptr<CaseModel> cases_;
   // Output not yet handed to the sink: the first outSize_ bytes of out_.
   std::string out_;
   std::size_t outSize_ = 0;
+
+  // Text not yet written: the undecided run, then the chunk being gathered; the run's bytes
+  // are in text_ and decoded_ below.
+  std::vector<Part> parts_;
+  std::size_t chunkStart_ = 0;  // the first part of the chunk
+  std::size_t open_ = 0;        // parts whose fate is joined or open
+  Neighbour before_ = Neighbour::None;
+  // Names and code ("Linux", "URL", "readdir()") tell nothing of the sentence's language:
+  // such chunks stood between before_ and the undecided run, or after the run, which then
+  // waits past them for a word of prose.
+  bool codeBefore_ = false;
+  bool codeAfter_ = false;
+
+  // Colder state: read by some words only, or when something held is let go.
+  std::string text_;
+  std::string decoded_;
+  std::string spelled_;
+  DecodedWord twin_;  // a word with another ending than the cache's, kept for its buffer
+  std::string previousLetters_;
+  bool pendingStop_ = false;  // the pending letter is a full stop alone
+  std::string pendingLetter_;
+  // The held menu item is a part while its run is undecided (kNoPart once written), and then
+  // its place in out_, not yet handed on; the held possessive likewise, its last byte in out_.
+  std::size_t menuItem_ = kNoPart;
+  std::size_t menuOut_ = 0;
+  std::size_t possessiveItem_ = kNoPart;
+  std::size_t possessiveOut_ = 0;
   ByteSink* sink_ = nullptr;
   bool failed_ = false;
+
+  // The word cache, looked up once a word, on cache lines of its own.
+  alignas(64) DecodedWordCache cache_;
+  WordDecoder words_;
+  TextTokenizer tokenizer_;
 };
 
 }  // namespace lettermorph
