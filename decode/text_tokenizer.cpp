@@ -5,6 +5,7 @@
 #include <bitset>
 
 #include "recode/slot_letters.h"
+#include "text/utf8.h"
 #include "text_tokenizer_feed.h"
 
 namespace lettermorph {
@@ -68,6 +69,16 @@ TextTokenizer::TextTokenizer(std::span<const std::u16string> replacements)
   for (const std::u16string& replacement : replacements) {
     if (replacement.empty()) {
       continue;
+    }
+    if (std::any_of(replacement.begin(), replacement.end(), [](char16_t unit) {
+          return unit < 0x80 && !IsAsciiLetter(static_cast<char>(unit)) &&
+                 !IsAsciiDigit(static_cast<char>(unit)) && !IsSpace(unit);
+        })) {
+      std::string bytes;
+      AppendUtf8(replacement, bytes);
+      if (std::find(punctuated_.begin(), punctuated_.end(), bytes) == punctuated_.end()) {
+        punctuated_.push_back(std::move(bytes));
+      }
     }
     // A space in a replacement still separates words.
     for (const char16_t unit : replacement) {
@@ -386,6 +397,20 @@ bool TextTokenizer::IsPlainWord(std::string_view run, bool plain) const {
          (!(last & kPunctuation) || (last & kEnds));
 }
 
+// How many bytes from `at` on, where `run` holds punctuation, belong to a replacement that
+// stands whole around it; 0 when none does.
+std::size_t TextTokenizer::ReplacementFrom(std::string_view run, std::size_t at) const {
+  for (const std::string& replacement : punctuated_) {
+    for (std::size_t in = replacement.find(run[at]); in != replacement.npos;
+         in = replacement.find(run[at], in + 1)) {
+      if (in <= at && run.substr(at - in).starts_with(replacement)) {
+        return replacement.size() - in;
+      }
+    }
+  }
+  return 0;
+}
+
 // A run of word characters and digits: characters that cannot start (end) a look-alike are
 // punctuation at its start (end), digits no replacement uses stand apart as numbers, and
 // what is left is a word, or verbatim when it is too long for one.
@@ -446,9 +471,31 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain
           end = digits;
           continue;
         }
+        // Punctuation that no replacement around it explains parts words: "|" in
+        // "|NAME|ucnoJIb3oBaTb", where only "}|{" holds it.
+        const auto byte = static_cast<unsigned char>(run[end]);
+        if (byte < 0x80 && (ascii_[byte] & kPunctuation)) {
+          const std::size_t covered = ReplacementFrom(run.substr(0, to), end);
+          if (covered == 0) {
+            break;
+          }
+          end += covered;
+          continue;
+        }
         std::uint8_t type = 0;
         end += ClassAt(run.substr(end, to - end), type);
       }
+    }
+    if (end == start) {
+      // Punctuation that parts words, with any more of it after it.
+      do {
+        ++end;
+      } while (end < to && static_cast<unsigned char>(run[end]) < 0x80 &&
+               (ascii_[static_cast<unsigned char>(run[end])] & kPunctuation) &&
+               ReplacementFrom(run.substr(0, to), end) == 0);
+      receiver.Take(Kind::Punctuation, run.substr(start, end - start));
+      start = end;
+      continue;
     }
     const std::string_view part = run.substr(start, end - start);
     receiver.Take(number                   ? Kind::Number

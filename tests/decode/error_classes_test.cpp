@@ -85,6 +85,9 @@ INSTANTIATE_TEST_SUITE_P(
         // Nor does a word in angle brackets, which stands for what is to be filled in.
         Case{"placeholder_in_angle_brackets", u"um9I:\n<um9I FаuJIа>\nTun: «<Bepcu9I»",
              u"Имя:\n<имя файла>\nТип: «<версия»"},
+        // Nor does a word beside "|", "{" or "}" where no "}|{" stands.
+        Case{"word_beside_replacement_characters", u"|FILE|BbIBecTu {BbIBecTu}cJIoBo",
+             u"|FILE|вывести {вывести}слово"},
         // An opening bracket and an abbreviation's full stop start no sentence.
         Case{"after_a_bracket", u"6ygeT (6ygeT)", u"Будет (будет)"},
         Case{"after_an_abbreviation", u"u T. g. 6ygeT", u"И т. д. будет"},

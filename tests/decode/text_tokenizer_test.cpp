@@ -102,6 +102,12 @@ INSTANTIATE_TEST_SUITE_P(
              {u">I<"},
              "<>I<yk >I<yk>",
              "P[<]W[>I<yk]S[ ]W[>I<yk]P[>]"},
+        // Inside a word that shows such a character, one that no replacement standing whole
+        // around it explains parts words.
+        Case{"replacement_characters_no_replacement_explains",
+             {u"}|{"},
+             "|FILE|ucno {BbIkJI}Bk |}|{|yk|}|{",
+             "P[|]W[FILE]P[|]W[ucno]S[ ]P[{]W[BbIkJI]P[}]W[Bk]S[ ]P[|]W[}|{]P[|]W[yk]P[|]W[}|{]"},
         Case{"punctuation_and_spaces", {}, "Kpau,  mou!\r\n", "W[Kpau]P[,]S[  ]W[mou]P[!]S[\r\n]"},
         Case{"accented_greek_and_cyrillic", {}, "café αβ Жж", "W[café]S[ ]W[αβ]S[ ]W[Жж]"},
         Case{"digits_beside_letters_beyond_ascii", {}, "Жж5ж 5Жж", "W[Жж]N[5]W[ж]S[ ]N[5]W[Жж]"},

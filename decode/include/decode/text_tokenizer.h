@@ -19,7 +19,9 @@ struct ByteMasks;
 // look-alike word arrives whole even when a piece boundary or a multi-byte character cuts it;
 // digits that no replacement uses stand apart ("naKeT" and "1" in "naKeT1"), and a character
 // of a replacement that cannot start (end) one is punctuation at a word's start (end), as "<"
-// and ">" around "<ucnoJIb3oBaTb>" where only ">I<" uses them. Slashes, underscores, "=",
+// and ">" around "<ucnoJIb3oBaTb>" where only ">I<" uses them; in such a word, so is every
+// character of a replacement that no replacement standing whole around it explains, as "|" in
+// "|NAME|ucnoJIb3oBaTb" where only "}|{" uses it. Slashes, underscores, "=",
 // "@" and backslashes separate words like any punctuation.
 //
 // Text between two spaces that looks like an address ("https://...", "example.com") is handed
@@ -105,6 +107,7 @@ class TextTokenizer {
   void TakeScanned(std::string_view text, std::size_t index, Receiver& receiver);
   void Split(std::string_view chunk, Receiver& receiver, bool last);
   void TakeRun(std::string_view run, Receiver& receiver, bool plain);
+  std::size_t ReplacementFrom(std::string_view run, std::size_t at) const;
   bool IsPlainWord(std::string_view run, bool plain) const;
 
   // Reads the masks of 64 bytes, with the widest vector instructions that the processor has.
@@ -122,7 +125,10 @@ class TextTokenizer {
   // The classes of the characters of two bytes in UTF-8 (Latin letters with accents, Greek,
   // Cyrillic, « and »), worked out once, as such text is full of them.
   std::array<std::uint8_t, 0x800 - 0x80> twoBytes_{};
-  std::vector<std::string> capitals_;   // the replacements of capitals that are ASCII
+  std::vector<std::string> capitals_;  // the replacements of capitals that are ASCII
+  // The replacements, in UTF-8, that hold ASCII punctuation ("}|{"): such a character is part
+  // of a word only where one of them stands whole around it.
+  std::vector<std::string> punctuated_;
   std::array<bool, 128> inCapitals_{};  // the characters of those
   std::u32string wordCharacters_;       // beyond ASCII, sorted, with their classes below
   std::u32string startCharacters_;
