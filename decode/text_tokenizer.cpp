@@ -453,6 +453,10 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain
     }
     return at;
   };
+  const auto punctuation = [this](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte < 0x80 && (ascii_[byte] & kPunctuation);
+  };
   const auto holdsPlainDigit = [&](std::size_t at, std::size_t end) {
     return std::any_of(run.begin() + at, run.begin() + end,
                        [this](char c) { return ascii_[static_cast<unsigned char>(c)] == kDigit; });
@@ -473,8 +477,7 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain
         }
         // Punctuation that no replacement around it explains parts words: "|" in
         // "|NAME|ucnoJIb3oBaTb", where only "}|{" holds it.
-        const auto byte = static_cast<unsigned char>(run[end]);
-        if (byte < 0x80 && (ascii_[byte] & kPunctuation)) {
+        if (punctuation(run[end])) {
           const std::size_t covered = ReplacementFrom(run.substr(0, to), end);
           if (covered == 0) {
             break;
@@ -490,9 +493,7 @@ void TextTokenizer::TakeRun(std::string_view run, Receiver& receiver, bool plain
       // Punctuation that parts words, with any more of it after it.
       do {
         ++end;
-      } while (end < to && static_cast<unsigned char>(run[end]) < 0x80 &&
-               (ascii_[static_cast<unsigned char>(run[end])] & kPunctuation) &&
-               ReplacementFrom(run.substr(0, to), end) == 0);
+      } while (end < to && punctuation(run[end]) && ReplacementFrom(run.substr(0, to), end) == 0);
       receiver.Take(Kind::Punctuation, run.substr(start, end - start));
       start = end;
       continue;

@@ -639,10 +639,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
       (place.kind == WordPlace::kInSentence || place.kind == WordPlace::kAfterDash)) {
     menuHeld_ = true;
     menuStep_ = MenuStep::WordEnds;
-    // A Russian word that nothing before it waits for is written at once: it waits in the
-    // output instead.
-    const bool written = !word.latin && parts_.empty();
-    menuItem_ = written ? kNoPart : parts_.size();
+    menuItem_ = HeldPart(word);
     menuOut_ = outSize_;
     menuAfterCommand_ = afterRussianWord_ && chunkEnd_ == U'a' && lastWordCommand_;
   }
@@ -670,8 +667,7 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
   if (word.possessiveTwin) {
     possessiveHeld_ = true;
     // So does a possessive, till the word after it shows which ending it takes.
-    const bool written = !word.latin && parts_.empty();
-    possessiveItem_ = written ? kNoPart : parts_.size();
+    possessiveItem_ = HeldPart(word);
     possessiveOut_ = outSize_ + spelled.size() - 1;
   }
   if (!word.latin) {
@@ -692,6 +688,12 @@ void Utf8StreamDecoder::TakeWord(std::string_view token) {
           (word.characters == 1 || IsAcronym(token) ? kCodeShaped : 0) |
           (hyphenBefore && !firstWord ? kAfterHyphen : 0),
       token, spelled);
+}
+
+// The part that a word held till the words after it decide holds, or kNoPart: a Russian word
+// that nothing before it waits for is written at once, and waits in the output instead.
+inline std::size_t Utf8StreamDecoder::HeldPart(const DecodedWord& word) const {
+  return !word.latin && parts_.empty() ? kNoPart : parts_.size();
 }
 
 // The letters of `word` spelled as `spelling` asks, which is not small letters.

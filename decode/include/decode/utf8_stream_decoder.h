@@ -107,6 +107,7 @@ class Utf8StreamDecoder {
   void Settle(Neighbour after);
   void WriteThrough(std::size_t parts);
   WordPlace PlaceOfWord() const;
+  std::size_t HeldPart(const DecodedWord& word) const;
   bool LongLineBefore() const;
   void KeepLastWord(std::string_view letters, bool command);
   std::string_view LastWord() const;
