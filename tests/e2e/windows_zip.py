@@ -68,7 +68,7 @@ def main():
             # Without the dictionary beside it, the way back would say that it decodes less
             # accurately.
             decoded = subprocess.run(
-                [WINE, "lettermorph-cli.exe", "--preset", "design", "--decode", "перекодировано.txt"],
+                [*WINE, "lettermorph-cli.exe", "--preset", "design", "--decode", "перекодировано.txt"],
                 cwd=folder, env=wine.environment(), capture_output=True, text=True,
                 timeout=DEADLINE_SECONDS)
             if decoded.stderr or decoded.stdout != "Жук и еж\n":

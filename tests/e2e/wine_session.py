@@ -7,12 +7,26 @@ web browser is a script that writes down each address it is asked to open.
 """
 
 import os
+import platform
 import shutil
 import subprocess
 
 from x_session import DEADLINE_SECONDS, fail, output, wait_for
 
-WINE = "/usr/lib/wine/wine64"
+
+def _wine_command():
+    """Wine, with address space layout randomisation off where the system lets us turn it off:
+    Debian's Wine has no preloader to reserve the addresses Windows programs expect, and a
+    randomised mapping now and then takes one of them, so that Wine cannot start the program."""
+    wine = "/usr/lib/wine/wine64"
+    no_randomising = ["setarch", platform.machine(), "-R"]
+    if shutil.which("setarch") and subprocess.run(
+            [*no_randomising, "true"], stderr=subprocess.DEVNULL).returncode == 0:
+        return [*no_randomising, wine]
+    return [wine]
+
+
+WINE = _wine_command()
 WINESERVER = "/usr/lib/wine/wineserver"
 WINE_FONTS = "/usr/share/wine/fonts"
 FONT_FILES = ("tahoma.ttf", "tahomabd.ttf", "sserife.fon", "ms_sans_serif.ttf")
@@ -37,7 +51,7 @@ class WinePrefix:
         # program's output open. So the desktop is started on the display the tests use.
         os.makedirs(self.variables["WINEPREFIX"])
         subprocess.run([WINESERVER, "-p"], env=self.environment(), check=True)
-        subprocess.run([WINE, "wineboot", "--init"], env=self.environment(), check=True,
+        subprocess.run([*WINE, "wineboot", "--init"], env=self.environment(), check=True,
                        stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
         fonts = os.path.join(self.variables["WINEPREFIX"], "drive_c", "windows", "Fonts")
@@ -55,17 +69,17 @@ class WinePrefix:
         return dict(os.environ, **self.variables)
 
     def registry(self, key, name, kind, value):
-        subprocess.run([WINE, "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"],
+        subprocess.run([*WINE, "reg", "add", key, "/v", name, "/t", kind, "/d", value, "/f"],
                        env=self.environment(), check=True, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL)
 
     def run(self, *command, cwd=None):
         """Runs a Windows console program to its end; returns its output."""
-        return subprocess.run([WINE, *command], cwd=cwd, env=self.environment(),
+        return subprocess.run([*WINE, *command], cwd=cwd, env=self.environment(),
                               capture_output=True, text=True, timeout=DEADLINE_SECONDS).stdout
 
     def start(self, program, cwd):
-        return subprocess.Popen([WINE, program], cwd=cwd, env=self.environment(),
+        return subprocess.Popen([*WINE, program], cwd=cwd, env=self.environment(),
                                 stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                                 stderr=subprocess.DEVNULL)
 
