@@ -7,26 +7,15 @@ web browser is a script that writes down each address it is asked to open.
 """
 
 import os
-import platform
 import shutil
 import subprocess
 
 from x_session import DEADLINE_SECONDS, fail, output, wait_for
 
 
-def _wine_command():
-    """Wine, with address space layout randomisation off where the system lets us turn it off:
-    Debian's Wine has no preloader to reserve the addresses Windows programs expect, and a
-    randomised mapping now and then takes one of them, so that Wine cannot start the program."""
-    wine = "/usr/lib/wine/wine64"
-    no_randomising = ["setarch", platform.machine(), "-R"]
-    if shutil.which("setarch") and subprocess.run(
-            [*no_randomising, "true"], stderr=subprocess.DEVNULL).returncode == 0:
-        return [*no_randomising, wine]
-    return [wine]
-
-
-WINE = _wine_command()
+# Through a script that turns address space layout randomisation off, which Wine needs here.
+WINE = [os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "cmake",
+                     "without-aslr"), "/usr/lib/wine/wine64"]
 WINESERVER = "/usr/lib/wine/wineserver"
 WINE_FONTS = "/usr/share/wine/fonts"
 FONT_FILES = ("tahoma.ttf", "tahomabd.ttf", "sserife.fon", "ms_sans_serif.ttf")
