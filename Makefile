@@ -29,10 +29,15 @@ bench: bootstrap build
 	@scripts/install-packages time
 	@scripts/bench build
 
+# Everything under AddressSanitizer and UndefinedBehaviorSanitizer, and the decoder, the one part
+# with a second thread, under ThreadSanitizer.
 test-sanitize: bootstrap
 	cmake --preset sanitize
 	cmake --build --preset sanitize -j $(JOBS)
 	ctest --preset sanitize -j $(JOBS)
+	cmake --preset sanitize-threads
+	cmake --build --preset sanitize-threads -j $(JOBS) --target decode_tests
+	cmake/without-aslr ctest --preset sanitize-threads -j $(JOBS) -R '^WordReadAhead\.'
 
 # Everything cross-built for Windows, the windows included, with a static Qt built once per
 # machine (scripts/build-windows-qt), and tested under Wine at code pages 1251 and 1252.
@@ -77,5 +82,5 @@ format:
 
 # Never across into another file system, such as one mounted in a test's Debian root.
 clean:
-	rm -rf --one-file-system build build-sanitize build-package build-fuzz $(FRESH) build-windows \
+	rm -rf --one-file-system build build-sanitize build-sanitize-threads build-package build-fuzz $(FRESH) build-windows \
 	  build-windows-package build-ci

@@ -9,10 +9,7 @@ DecodedWordCache::DecodedWordCache(std::size_t generationSize)
 
 const DecodedWord& DecodedWordCache::DecodeMissing(std::string_view token, std::uint64_t hash,
                                                    const WordDecoder& decoder) {
-  if (current_.Full()) {
-    std::swap(current_, previous_);
-    current_.Clear();
-  }
+  MakeRoom();
   if (const DecodedWord* old = previous_.Find(token, hash)) {
     return current_.Insert(token, hash, *old);
   }
@@ -20,6 +17,20 @@ const DecodedWord& DecodedWordCache::DecodeMissing(std::string_view token, std::
   DecodedWord& word = current_.Add(token, hash);
   decoder.Decode(token, word);
   return word;
+}
+
+void DecodedWordCache::Offer(std::string_view token, std::uint64_t hash, DecodedWord&& word) {
+  if (current_.Find(token, hash) == nullptr) {
+    MakeRoom();
+    current_.Add(token, hash) = std::move(word);
+  }
+}
+
+void DecodedWordCache::MakeRoom() {
+  if (current_.Full()) {
+    std::swap(current_, previous_);
+    current_.Clear();
+  }
 }
 
 }  // namespace lettermorph

@@ -4,11 +4,14 @@
 #include <array>
 #include <cstring>
 #include <optional>
+#include <thread>
+#include <utility>
 
 #include "case_model.h"
 #include "text/utf8.h"
 #include "text_tokenizer_feed.h"
 #include "twin_contexts.h"
+#include "word_read_ahead.h"
 
 namespace lettermorph {
 namespace {
@@ -272,7 +275,11 @@ Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIn
       cases_(std::make_unique<CaseModel>()),
       out_(2 * kFlushSize, '\0'),
       words_(table, index),
-      tokenizer_(words_.Replacements()) {}
+      tokenizer_(words_.Replacements()),
+      // A second processor decodes words ahead; one alone would only do more work.
+      readAhead_(std::thread::hardware_concurrency() > 1
+                     ? std::make_unique<WordReadAhead>(table, index)
+                     : nullptr) {}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
@@ -323,8 +330,36 @@ inline void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uin
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
-  tokenizer_.Feed(input, stage_);
+  if (readAhead_ && input.size() >= 2 * kReadAheadPiece) {
+    ReadAhead(input);
+  } else {
+    tokenizer_.Feed(input, stage_);
+  }
   return Flush();
+}
+
+// The pieces after the first are read ahead, each while the one before it is decoded.
+void Utf8StreamDecoder::ReadAhead(std::string_view input) {
+  std::vector<std::string_view> ahead;
+  for (std::size_t at = kReadAheadPiece; at < input.size(); at += kReadAheadPiece) {
+    ahead.push_back(input.substr(at, kReadAheadPiece));
+  }
+  if (!readAhead_->Start(ahead)) {
+    tokenizer_.Feed(input, stage_);
+    return;
+  }
+  // The input is the caller's only until this returns, however it returns.
+  struct StopReading {
+    WordReadAhead& readAhead;
+    ~StopReading() { readAhead.Stop(); }
+  } stop{*readAhead_};
+  tokenizer_.Feed(input.substr(0, kReadAheadPiece), stage_);
+  for (const std::string_view piece : ahead) {
+    for (WordReadAhead::Word& word : readAhead_->Next()) {
+      cache_.Offer(word.token, word.hash, std::move(word.decoded));
+    }
+    tokenizer_.Feed(piece, stage_);
+  }
 }
 
 bool Utf8StreamDecoder::Finish(ByteSink& sink) {

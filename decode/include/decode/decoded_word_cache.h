@@ -26,9 +26,14 @@ class DecodedWordCache {
     return DecodeMissing(token, hash, decoder);
   }
 
+  // Keeps `word`, decoded elsewhere, for `token`, unless the cache holds the token already.
+  void Offer(std::string_view token, std::uint64_t hash, DecodedWord&& word);
+
  private:
   const DecodedWord& DecodeMissing(std::string_view token, std::uint64_t hash,
                                    const WordDecoder& decoder);
+  // Makes room in the current generation, dropping the older one when it is full.
+  void MakeRoom();
 
   DecodedWordTable current_;
   DecodedWordTable previous_;

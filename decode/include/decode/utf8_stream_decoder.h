@@ -18,6 +18,7 @@
 namespace lettermorph {
 
 class CaseModel;
+class WordReadAhead;
 struct WordPlace;
 
 // Turns look-alike UTF-8 text, arriving in pieces of any size, back into Russian in bounded
@@ -45,6 +46,10 @@ class Utf8StreamDecoder {
   bool Finish(ByteSink& sink);
 
  private:
+  // Input is shared with the thread that decodes words ahead in pieces of this size: small
+  // enough that the piece decoded without help is a small part of a read, large enough that
+  // handing pieces over costs little.
+  static constexpr std::size_t kReadAheadPiece = 16 * 1024;
   // The longest word, in bytes, that a full stop after it may shorten ("напр.").
   static constexpr std::size_t kLastWordKept = 8;
   // What becomes of a piece: copied, written decoded, or either once the rest of its chunk
@@ -119,6 +124,8 @@ class Utf8StreamDecoder {
   void MakeRoom(std::size_t size);
   void Write(std::string_view bytes);
   bool Flush();
+  // Feeds `input` to the tokenizer while another thread decodes the words of its pieces ahead.
+  void ReadAhead(std::string_view input);
 
   // What nearly every token reads or writes comes first, from the object's start, which is
   // aligned to a cache line: so it fills few lines, and the first 128 bytes, which the most
@@ -281,6 +288,7 @@ class Utf8StreamDecoder {
   alignas(64) DecodedWordCache cache_;
   WordDecoder words_;
   TextTokenizer tokenizer_;
+  std::unique_ptr<WordReadAhead> readAhead_;  // null on a machine with one processor
 };
 
 }  // namespace lettermorph
