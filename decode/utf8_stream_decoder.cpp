@@ -355,8 +355,10 @@ void Utf8StreamDecoder::ReadAhead(std::string_view input) {
   } stop{*readAhead_};
   tokenizer_.Feed(input.substr(0, kReadAheadPiece), stage_);
   for (const std::string_view piece : ahead) {
-    for (WordReadAhead::Word& word : readAhead_->Next()) {
-      cache_.Offer(word.token, word.hash, std::move(word.decoded));
+    for (std::vector<WordReadAhead::Word>& words : readAhead_->TakeRead()) {
+      for (WordReadAhead::Word& word : words) {
+        cache_.Offer(word.token, word.hash, std::move(word.decoded));
+      }
     }
     tokenizer_.Feed(piece, stage_);
   }

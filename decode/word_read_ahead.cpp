@@ -73,12 +73,11 @@ bool WordReadAhead::Start(const std::vector<std::string_view>& pieces) {
   return true;
 }
 
-std::vector<WordReadAhead::Word> WordReadAhead::Next() {
-  std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !read_.empty(); });
-  std::vector<Word> words = std::move(read_.front());
-  read_.pop_front();
-  return words;
+std::deque<std::vector<WordReadAhead::Word>> WordReadAhead::TakeRead() {
+  std::deque<std::vector<Word>> read;
+  const std::lock_guard lock(mutex_);
+  read.swap(read_);
+  return read;
 }
 
 void WordReadAhead::Stop() {

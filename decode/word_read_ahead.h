@@ -36,12 +36,14 @@ class WordReadAhead {
 
   // Reads `pieces` in order, or returns false when the system has no thread to spare. The
   // first may start inside a word that the decoder has begun, and is read from a clean
-  // start: a word cut at its beginning is decoded in vain. Each piece must stay valid until
-  // Next() has returned its words, or Stop() has returned.
+  // start: a word cut at its beginning is decoded in vain. The pieces must stay valid until
+  // Stop() has returned.
   [[nodiscard]] bool Start(const std::vector<std::string_view>& pieces);
-  // The words first met in the next piece started, once they are decoded; none once memory
-  // ran out on the thread, whose pieces are then left to the decoder.
-  std::vector<Word> Next();
+  // The words first met in the pieces read since the last call, piece by piece. It does not
+  // wait for the piece being read: the decoder goes on with its own work instead, and decodes
+  // that piece's words itself where it gets there first. Once memory ran out on the thread,
+  // the pieces give no words, and are left to the decoder.
+  std::deque<std::vector<Word>> TakeRead();
   // Drops the pieces not yet read and waits for the one being read.
   void Stop();
 
@@ -64,7 +66,7 @@ class WordReadAhead {
     bool restart;  // the first of those Start() was given
   };
   std::deque<Piece> pieces_;            // waiting to be read
-  std::deque<std::vector<Word>> read_;  // read, waiting for Next()
+  std::deque<std::vector<Word>> read_;  // read, waiting for TakeRead()
   bool reading_ = false;                // a piece is out of pieces_ and not yet in read_
   bool stopping_ = false;
   bool failed_ = false;  // memory ran out on the thread
