@@ -354,13 +354,13 @@ void Utf8StreamDecoder::ReadAhead(std::string_view input) {
     ~StopReading() { readAhead.Stop(); }
   } stop{*readAhead_};
   tokenizer_.Feed(input.substr(0, kReadAheadPiece), stage_);
-  for (const std::string_view piece : ahead) {
-    for (std::vector<WordReadAhead::Word>& words : readAhead_->TakeRead()) {
+  for (std::size_t piece = 0; piece < ahead.size(); ++piece) {
+    for (std::vector<WordReadAhead::Word>& words : readAhead_->Reach(piece)) {
       for (WordReadAhead::Word& word : words) {
         cache_.Offer(word.token, word.hash, std::move(word.decoded));
       }
     }
-    tokenizer_.Feed(piece, stage_);
+    tokenizer_.Feed(ahead[piece], stage_);
   }
 }
 

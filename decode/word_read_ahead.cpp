@@ -66,16 +66,20 @@ bool WordReadAhead::Start(const std::vector<std::string_view>& pieces) {
   {
     const std::lock_guard lock(mutex_);
     for (std::size_t i = 0; i < pieces.size(); ++i) {
-      pieces_.push_back({pieces[i], i == 0});
+      pieces_.push_back({pieces[i], i});
     }
+    decoderAt_ = 0;
+    lastRead_ = kNone;
   }
   changed_.notify_all();
   return true;
 }
 
-std::deque<std::vector<WordReadAhead::Word>> WordReadAhead::TakeRead() {
+std::deque<std::vector<WordReadAhead::Word>> WordReadAhead::Reach(std::size_t piece) {
+  std::unique_lock lock(mutex_);
+  decoderAt_ = piece + 1;
+  changed_.wait(lock, [this, piece] { return !reading_ || readingPiece_ != piece; });
   std::deque<std::vector<Word>> read;
-  const std::lock_guard lock(mutex_);
   read.swap(read_);
   return read;
 }
@@ -96,12 +100,19 @@ void WordReadAhead::Run() {
     }
     const Piece piece = pieces_.front();
     pieces_.pop_front();
+    // A piece the decoder has reached is left to it.
+    if (piece.index < decoderAt_) {
+      continue;
+    }
+    const bool restart = lastRead_ == kNone || piece.index != lastRead_ + 1;
+    lastRead_ = piece.index;
+    readingPiece_ = piece.index;
     reading_ = true;
     lock.unlock();
     std::vector<Word> words;
     if (!failed_) {
       try {
-        Read(piece.bytes, piece.restart, words);
+        Read(piece.bytes, restart, words);
       } catch (const std::bad_alloc&) {
         words = {};
         failed_ = true;

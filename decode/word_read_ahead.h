@@ -39,11 +39,13 @@ class WordReadAhead {
   // start: a word cut at its beginning is decoded in vain. The pieces must stay valid until
   // Stop() has returned.
   [[nodiscard]] bool Start(const std::vector<std::string_view>& pieces);
-  // The words first met in the pieces read since the last call, piece by piece. It does not
-  // wait for the piece being read: the decoder goes on with its own work instead, and decodes
-  // that piece's words itself where it gets there first. Once memory ran out on the thread,
-  // the pieces give no words, and are left to the decoder.
-  std::deque<std::vector<Word>> TakeRead();
+  // Tells that the decoder is about to decode pieces[piece], and returns the words first met
+  // in the pieces read since the last call, piece by piece. It waits for that piece if it is
+  // being read, which takes less time than decoding it again, but not for one that was not
+  // begun: the thread is behind, and the decoder decodes the piece's words itself while the
+  // thread skips to the pieces after it. Once memory ran out on the thread, the pieces give
+  // no words, and are left to the decoder.
+  std::deque<std::vector<Word>> Reach(std::size_t piece);
   // Drops the pieces not yet read and waits for the one being read.
   void Stop();
 
@@ -63,11 +65,15 @@ class WordReadAhead {
   std::condition_variable changed_;
   struct Piece {
     std::string_view bytes;
-    bool restart;  // the first of those Start() was given
+    std::size_t index;  // in what Start() was given
   };
+  static constexpr std::size_t kNone = -1;
   std::deque<Piece> pieces_;            // waiting to be read
-  std::deque<std::vector<Word>> read_;  // read, waiting for TakeRead()
+  std::deque<std::vector<Word>> read_;  // read, waiting for Reach()
+  std::size_t decoderAt_ = 0;           // pieces before this one the decoder has begun
   bool reading_ = false;                // a piece is out of pieces_ and not yet in read_
+  std::size_t readingPiece_ = kNone;    // and its index
+  std::size_t lastRead_ = kNone;        // read last; the tokenizer goes on from its end
   bool stopping_ = false;
   bool failed_ = false;  // memory ran out on the thread
   std::thread thread_;
