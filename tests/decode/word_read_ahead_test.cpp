@@ -1,12 +1,19 @@
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/resource.h>
+#endif
+
+#include <array>
 #include <cstdint>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "../support/unprivileged.h"
 #include "decode/utf8_stream_decoder.h"
 #include "decode/word_index.h"
 #include "decode/word_index_builder.h"
@@ -82,37 +89,76 @@ std::string FirstDifference(const std::string& actual, const std::string& expect
          expected.substr(from, 80) + "\"";
 }
 
+// Real text for each table, and an index of its words.
+class WordReadAhead : public ::testing::Test {
+ protected:
+  struct Set {
+    ReplacementTable table;
+    std::string image;
+    std::optional<WordIndex> index;
+    std::string lookAlike;
+  };
+
+  void SetUp() override {
+    const std::vector<std::string> forms = ListedForms();
+    ASSERT_GT(forms.size(), 10000u);
+    WordIndexBuilder builder;
+    for (const std::string& form : forms) {
+      builder.AddListedForm(form, 1);
+    }
+    const std::string russian = RussianText(forms);
+    sets_[1].table.ApplyResetDefaults();
+    for (Set& set : sets_) {
+      set.image = builder.Build(set.table, "test");
+      set.index = WordIndex::Open(std::as_bytes(std::span(set.image)), set.table, "test");
+      ASSERT_TRUE(set.index);
+      set.lookAlike = Utf8(RecodeText(Utf16FromUtf8(russian), set.table));
+    }
+  }
+
+  std::string Decoded(const Set& set, std::size_t pieceSize) const {
+    return lettermorph::Decoded(set.lookAlike, set.table, &*set.index, pieceSize);
+  }
+
+  std::array<Set, 2> sets_;  // design, reset
+};
+
 // Words decoded ahead on a second thread, for a long piece, are the words the decoder itself
 // gives in pieces too short to share, wherever the long piece cuts a word: under both tables,
 // and for a second text that the decoder starts after Finish().
-TEST(WordReadAhead, DecodesAsPiecesTooShortToShare) {
+TEST_F(WordReadAhead, DecodesAsPiecesTooShortToShare) {
   if (std::thread::hardware_concurrency() < 2) {
     GTEST_SKIP() << "words are decoded ahead only with a second processor";
   }
-  const std::vector<std::string> forms = ListedForms();
-  ASSERT_GT(forms.size(), 10000u);
-  WordIndexBuilder builder;
-  for (const std::string& form : forms) {
-    builder.AddListedForm(form, 1);
-  }
-  const std::string russian = RussianText(forms);
-  for (const bool reset : {false, true}) {
-    ReplacementTable table;
-    if (reset) {
-      table.ApplyResetDefaults();
-    }
-    const std::string image = builder.Build(table, "test");
-    const auto index = WordIndex::Open(std::as_bytes(std::span(image)), table, "test");
-    ASSERT_TRUE(index);
-    const std::string lookAlike = Utf8(RecodeText(Utf16FromUtf8(russian), table));
-    const std::string expected = Decoded(lookAlike, table, &*index, 1000);
-    for (const std::size_t size : {lookAlike.size(), std::size_t{100'003}, std::size_t{40'000}}) {
-      const std::string decoded = Decoded(lookAlike, table, &*index, size);
-      EXPECT_TRUE(decoded == expected) << (reset ? "reset" : "design") << ", pieces of " << size
-                                       << " bytes, " << FirstDifference(decoded, expected);
+  for (const Set& set : sets_) {
+    const std::string expected = Decoded(set, 1000);
+    for (const std::size_t size :
+         {set.lookAlike.size(), std::size_t{100'003}, std::size_t{40'000}}) {
+      const std::string decoded = Decoded(set, size);
+      EXPECT_TRUE(decoded == expected) << (&set == &sets_[1] ? "reset" : "design") << ", pieces of "
+                                       << size << " bytes, " << FirstDifference(decoded, expected);
     }
   }
 }
+
+#ifndef _WIN32
+// Where the system gives no second thread, as under a limit on a user's processes, the decoder
+// decodes a long piece alone, and the same.
+TEST_F(WordReadAhead, DecodesAloneWhereNoThreadIsGiven) {
+  const Set& set = sets_[0];
+  const std::string expected = Decoded(set, 1000);
+  const std::optional<int> status = RunUnprivileged([&] {
+    rlimit before{};
+    getrlimit(RLIMIT_NPROC, &before);
+    const rlimit none{0, before.rlim_max};
+    setrlimit(RLIMIT_NPROC, &none);
+    const bool same = Decoded(set, set.lookAlike.size()) == expected;
+    setrlimit(RLIMIT_NPROC, &before);
+    return same ? 0 : 1;
+  });
+  EXPECT_EQ(status, 0);
+}
+#endif
 
 }  // namespace
 }  // namespace lettermorph
