@@ -276,10 +276,7 @@ Utf8StreamDecoder::Utf8StreamDecoder(const ReplacementTable& table, const WordIn
       out_(2 * kFlushSize, '\0'),
       words_(table, index),
       tokenizer_(words_.Replacements()),
-      // A second processor decodes words ahead; one alone would only do more work.
-      readAhead_(std::thread::hardware_concurrency() > 1
-                     ? std::make_unique<WordReadAhead>(table, index)
-                     : nullptr) {}
+      index_(index) {}
 
 Utf8StreamDecoder::~Utf8StreamDecoder() = default;
 
@@ -330,7 +327,9 @@ inline void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uin
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
-  if (readAhead_ && input.size() >= 2 * kReadAheadPiece) {
+  // A second processor decodes words ahead; one alone would only do more work.
+  static const bool secondProcessor = std::thread::hardware_concurrency() > 1;
+  if (secondProcessor && input.size() >= 2 * kReadAheadPiece) {
     ReadAhead(input);
   } else {
     tokenizer_.Feed(input, stage_);
@@ -343,6 +342,15 @@ void Utf8StreamDecoder::ReadAhead(std::string_view input) {
   std::vector<std::string_view> ahead;
   for (std::size_t at = kReadAheadPiece; at < input.size(); at += kReadAheadPiece) {
     ahead.push_back(input.substr(at, kReadAheadPiece));
+  }
+  if (!readAhead_) {
+    // Made for the first long piece, so that a decoder of short texts costs no more.
+    ReplacementTable table;
+    const std::span<const std::u16string> replacements = words_.Replacements();
+    for (int slot = 0; slot < kSlotCount; ++slot) {
+      [[maybe_unused]] const bool set = table.SetReplacement(slot, replacements[slot]);
+    }
+    readAhead_ = std::make_unique<WordReadAhead>(table, index_);
   }
   if (!readAhead_->Start(ahead)) {
     tokenizer_.Feed(input, stage_);

@@ -42,8 +42,19 @@ std::vector<std::string> ListedForms() {
   return forms;
 }
 
-// Sentences of listed words in an order that repeats none of its steps for long, in lines of
-// a few sentences: about 200 KiB, most words met once or twice.
+// Capitals for the small Russian letters of `word`, all of them or the first.
+std::string Capitalised(const std::string& word, bool all) {
+  std::u16string wide = Utf16FromUtf8(word);
+  for (std::size_t i = 0; i < (all ? wide.size() : 1); ++i) {
+    char16_t& c = wide[i];
+    c = c >= u'а' && c <= u'я' ? c - 32 : c == u'ё' ? u'Ё' : c;
+  }
+  return Utf8(wide);
+}
+
+// Sentences of listed words in an order that repeats none of its steps for long, some of them
+// cut short, in capitals, quoted, or followed by a comma or a number, in lines of a few
+// sentences: about 200 KiB, most words met once or twice.
 std::string RussianText(const std::vector<std::string>& forms) {
   std::string text;
   std::uint32_t state = 12345;
@@ -51,11 +62,19 @@ std::string RussianText(const std::vector<std::string>& forms) {
     const int words = 4 + sentence % 9;
     for (int i = 0; i < words; ++i) {
       state = state * 1664525u + 1013904223u;
-      std::string word = forms[(state >> 8) % forms.size()];
-      if (i == 0) {
-        std::u16string wide = Utf16FromUtf8(word);
-        wide[0] = wide[0] >= u'а' && wide[0] <= u'я' ? wide[0] - 32 : wide[0];
-        word = Utf8(wide);
+      const std::uint32_t pick = state >> 8;
+      std::string word = forms[pick % forms.size()];
+      // Cut short, as abbreviations are, a word no index knows is read letter by letter.
+      if (pick % 19 == 0) {
+        word = Utf8(Utf16FromUtf8(word).substr(0, 4));
+      }
+      if (i == 0 || pick % 11 == 0) {
+        word = Capitalised(word, pick % 11 == 0);
+      }
+      if (pick % 13 == 0) {
+        word = "«" + word + "»";
+      } else if (pick % 7 == 0) {
+        word += pick % 2 ? "," : " " + std::to_string(pick % 100);
       }
       text += (i == 0 ? "" : " ") + word;
     }

@@ -288,7 +288,8 @@ class Utf8StreamDecoder {
   alignas(64) DecodedWordCache cache_;
   WordDecoder words_;
   TextTokenizer tokenizer_;
-  std::unique_ptr<WordReadAhead> readAhead_;  // null on a machine with one processor
+  const WordIndex* index_;
+  std::unique_ptr<WordReadAhead> readAhead_;
 };
 
 }  // namespace lettermorph
