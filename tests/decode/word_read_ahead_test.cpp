@@ -74,7 +74,7 @@ std::string RussianText(const std::vector<std::string>& forms) {
       if (pick % 13 == 0) {
         word = "«" + word + "»";
       } else if (pick % 7 == 0) {
-        word += pick % 2 ? "," : " " + std::to_string(pick % 100);
+        word += pick % 2 ? std::string(",") : std::string(" ").append(std::to_string(pick % 100));
       }
       text += (i == 0 ? "" : " ") + word;
     }
