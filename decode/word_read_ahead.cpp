@@ -78,7 +78,7 @@ bool WordReadAhead::Start(const std::vector<std::string_view>& pieces) {
 std::deque<std::vector<WordReadAhead::Word>> WordReadAhead::Reach(std::size_t piece) {
   std::unique_lock lock(mutex_);
   decoderAt_ = piece + 1;
-  changed_.wait(lock, [this, piece] { return !reading_ || readingPiece_ != piece; });
+  changed_.wait(lock, [this, piece] { return readingPiece_ != piece; });
   std::deque<std::vector<Word>> read;
   read.swap(read_);
   return read;
@@ -87,7 +87,7 @@ std::deque<std::vector<WordReadAhead::Word>> WordReadAhead::Reach(std::size_t pi
 void WordReadAhead::Stop() {
   std::unique_lock lock(mutex_);
   pieces_.clear();
-  changed_.wait(lock, [this] { return !reading_; });
+  changed_.wait(lock, [this] { return readingPiece_ == kNone; });
   read_.clear();
 }
 
@@ -107,7 +107,6 @@ void WordReadAhead::Run() {
     const bool restart = lastRead_ == kNone || piece.index != lastRead_ + 1;
     lastRead_ = piece.index;
     readingPiece_ = piece.index;
-    reading_ = true;
     lock.unlock();
     std::vector<Word> words;
     if (!failed_) {
@@ -119,7 +118,7 @@ void WordReadAhead::Run() {
       }
     }
     lock.lock();
-    reading_ = false;
+    readingPiece_ = kNone;
     read_.push_back(std::move(words));
     changed_.notify_all();
   }

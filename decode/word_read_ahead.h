@@ -71,8 +71,7 @@ class WordReadAhead {
   std::deque<Piece> pieces_;            // waiting to be read
   std::deque<std::vector<Word>> read_;  // read, waiting for Reach()
   std::size_t decoderAt_ = 0;           // pieces before this one the decoder has begun
-  bool reading_ = false;                // a piece is out of pieces_ and not yet in read_
-  std::size_t readingPiece_ = kNone;    // and its index
+  std::size_t readingPiece_ = kNone;    // out of pieces_ and not yet in read_
   std::size_t lastRead_ = kNone;        // read last; the tokenizer goes on from its end
   bool stopping_ = false;
   bool failed_ = false;  // memory ran out on the thread
