@@ -56,7 +56,6 @@ WordReadAhead::~WordReadAhead() {
 
 bool WordReadAhead::Start(const std::vector<std::string_view>& pieces) {
   if (!thread_.joinable()) {
-    seen_.assign(2 * kSeenWords, 0);
     try {
       thread_ = std::thread([this] { Run(); });
     } catch (const std::system_error&) {
@@ -92,6 +91,12 @@ void WordReadAhead::Stop() {
 }
 
 void WordReadAhead::Run() {
+  // Made here, not by the decoder, which has the text to decode meanwhile.
+  try {
+    seen_.assign(2 * kSeenWords, 0);
+  } catch (const std::bad_alloc&) {
+    failed_ = true;
+  }
   std::unique_lock lock(mutex_);
   for (;;) {
     changed_.wait(lock, [this] { return stopping_ || !pieces_.empty(); });
