@@ -1,6 +1,7 @@
 #include "decode/decoded_word_table.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace lettermorph {
@@ -59,7 +60,13 @@ void DecodedWordTable::Place(std::uint64_t hash, std::size_t entry) {
 }
 
 void DecodedWordTable::Grow() {
-  slots_.assign(slots_.empty() ? kFirstSlots : 2 * slots_.size(), 0);
+  // A table an eighth full is a long text's: it goes straight to the slots it will end with,
+  // rather than write three more tables of slots on fresh pages and place its words in each.
+  const std::size_t full = std::bit_ceil(2 * std::size_t{capacity_});
+  const std::size_t size = slots_.empty()            ? kFirstSlots
+                           : 8 * count_ >= capacity_ ? full
+                                                     : 2 * slots_.size();
+  slots_.assign(size, 0);
   for (std::size_t i = 0; i < count_; ++i) {
     // Hashed again from the token: the entry has no room for its hash.
     Place(Hash(entries_[i].Token(tokens_)), i);

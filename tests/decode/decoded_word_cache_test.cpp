@@ -84,9 +84,9 @@ TEST(DecodedWordCache, DecodesEachNewTokenAfresh) {
   }
 }
 
-// The table under the cache starts with few slots and doubles them as words come: every word,
-// short or long, stays findable through each doubling and none is found after Clear(), when the
-// same slots take new words.
+// The table under the cache starts with few slots and doubles them as words come, until, an
+// eighth full, it takes the slots it will end with: every word, short or long, stays findable
+// through each growth and none is found after Clear(), when the same slots take new words.
 TEST(DecodedWordTable, FindsEveryWordThroughGrowthAndClearing) {
   DecodedWordTable table(300);
   const auto token = [](int i) { return std::to_string(i) + std::string(i % 40, 'w'); };

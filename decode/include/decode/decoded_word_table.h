@@ -27,7 +27,7 @@ inline constexpr std::uint8_t kLongToken = 0xFF;
 // words: short tokens lie in their entries, longer ones side by side in one string, and the
 // slots are indexes into the entries, so a lookup allocates nothing and a cleared table keeps its
 // memory for the next words. The slots start few and double as words come, so a short text costs
-// little.
+// little, until the table is an eighth full and takes the slots it will end with.
 class DecodedWordTable {
  public:
   // Room for `capacity` words, or decoded_word_table::kMaxWords if that is fewer.
