@@ -10,6 +10,8 @@ whole process takes by the wall clock, index opened and checked, as the user wai
 decoder decodes words ahead on a second processor); its processor time, all threads together,
 and the time of a run on empty input, which opens and checks the index too, are given beside it. Peak memory is the largest of the decoding
 runs, each measured on its own, so that building the index does not count in it.
+The decoding alone is timed as well, in-process by bench/decode_bench beside lettermorph-cli:
+each run decodes the text once with a new decoder, the index open already.
 """
 import glob
 import os
@@ -72,6 +74,12 @@ def main() -> None:
                   f"{len(recoded) / 1e3 / ms:7.1f} {statistics.median(processor) * 1e3:7.1f} "
                   f"{statistics.median(empty) * 1e3:8.1f} "
                   f"{peak:8.0f}   {'':23} {build_seconds:5.2f} {build_peak:8.0f}")
+        decode_bench = os.path.join(os.path.dirname(os.path.abspath(cli)), "bench", "decode_bench")
+        if os.path.exists(decode_bench):
+            with tempfile.NamedTemporaryFile(suffix=".txt") as original:
+                original.write(text)
+                original.flush()
+                subprocess.run([decode_bench, str(runs), original.name], env=env, check=True)
 
 
 if __name__ == "__main__":
