@@ -142,9 +142,11 @@ bool WordReadAhead::Seen(std::uint64_t hash) {
     std::fill(seen_.begin(), seen_.end(), 0);
     seenCount_ = 0;
   }
-  // Zero marks a free slot; a word whose hash is zero shares the slot of one, and at worst
-  // the decoder decodes it itself.
-  const std::uint64_t held = hash | 1;
+  // A slot holds the top half of the hash, whose bottom half chose it, with its last bit set,
+  // so that zero marks a free slot: half the pages to write that whole hashes would take. A
+  // word taken for another whose slot and top half it shares (about one in a billion) is left
+  // to the decoder, which decodes it itself.
+  const std::uint32_t held = static_cast<std::uint32_t>(hash >> 32) | 1;
   const std::size_t mask = seen_.size() - 1;
   for (std::size_t slot = hash & mask;; slot = (slot + 1) & mask) {
     if (seen_[slot] == held) {

@@ -57,7 +57,7 @@ class WordReadAhead {
   bool Seen(std::uint64_t hash);
 
   WordDecoder decoder_;
-  std::vector<std::uint64_t> seen_;  // hashes of the words decoded, open addressing
+  std::vector<std::uint32_t> seen_;  // the words decoded, open addressing, as Seen() keeps them
   std::size_t seenCount_ = 0;
   TextTokenizer tokenizer_;
 
