@@ -161,7 +161,10 @@ TwinContexts::TwinContexts(std::string_view table) {
     std::array<std::array<std::uint32_t, 2>, kKinds> seen{};  // before -ии, before -ий
     std::array<bool, kKinds> has{};
   };
+  // A context a line at most: room for all at once, rather than copies on fresh pages as the
+  // vector would double.
   std::vector<Counted> counted;
+  counted.reserve(std::min(lines, std::size_t{kUnseen}));
   Counted all;
   while (!table.empty()) {
     const std::size_t end = std::min(table.find('\n'), table.size());
