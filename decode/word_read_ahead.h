@@ -43,8 +43,9 @@ class WordReadAhead {
   // in the pieces read since the last call, piece by piece. It waits for that piece if it is
   // being read, which takes less time than decoding it again, but not for one that was not
   // begun: the thread is behind, and the decoder decodes the piece's words itself while the
-  // thread skips to the pieces after it. Once memory ran out on the thread, the pieces give
-  // no words, and are left to the decoder.
+  // thread skips to the pieces after the next one, which it has the time of a whole piece to
+  // read. Once memory ran out on the thread, the pieces give no words, and are left to the
+  // decoder.
   std::deque<std::vector<Word>> Reach(std::size_t piece);
   // Drops the pieces not yet read and waits for the one being read.
   void Stop();
