@@ -1,5 +1,6 @@
 #include "cli/program.h"
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -40,6 +41,8 @@ struct TextPass {
   // Whether the pass may read a file straight from its mapping, which a fault in the file ends
   // without running destructors: the recoder holds nothing that needs them, the decoder does.
   bool mapFiles;
+  // The size of the pieces read into a buffer.
+  std::size_t readSize;
 };
 
 // Passes one input through to its end. False when the output failed, which ends the whole
@@ -82,7 +85,7 @@ int OutputFailed(const OutputFile& output) {
 }
 
 int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile& output) {
-  MappedInput reader(pass.mapFiles);
+  MappedInput reader(pass.mapFiles, pass.readSize);
   const std::vector<std::string> standardInput{"-"};
   bool inputFailed = false;
   for (const std::string& name : commandLine.inputs.empty() ? standardInput : commandLine.inputs) {
@@ -103,10 +106,11 @@ int PassInputs(const CommandLine& commandLine, const TextPass& pass, OutputFile&
 
 int Recode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table) {
   Utf8StreamRecoder recoder(table);
-  return PassInputs(commandLine,
-                    {[&](std::string_view in, ByteSink& sink) { return recoder.Recode(in, sink); },
-                     [&](ByteSink& sink) { return recoder.Finish(sink); }, true},
-                    output);
+  return PassInputs(
+      commandLine,
+      {[&](std::string_view in, ByteSink& sink) { return recoder.Recode(in, sink); },
+       [&](ByteSink& sink) { return recoder.Finish(sink); }, true, MappedInput::kReadSize},
+      output);
 }
 
 int Decode(const CommandLine& commandLine, OutputFile& output, const ReplacementTable& table,
@@ -133,7 +137,8 @@ int Decode(const CommandLine& commandLine, OutputFile& output, const Replacement
   const int status =
       PassInputs(commandLine,
                  {[&](std::string_view in, ByteSink& sink) { return decoder->Decode(in, sink); },
-                  [&](ByteSink& sink) { return decoder->Finish(sink); }, false},
+                  [&](ByteSink& sink) { return decoder->Finish(sink); }, false,
+                  Utf8StreamDecoder::kPreferredPiece},
                  output);
   if (afterRun == AfterRun::Exit) {
     // Held where it stays reachable, so that a leak check sees memory left to the system, not

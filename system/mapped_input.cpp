@@ -3,12 +3,10 @@
 #include <string>
 
 #include "mapped_file.h"
+#include "system/table_memory.h"
 
 namespace lettermorph {
 namespace {
-
-// Large enough that system calls cost little, small enough to stay in the processor's cache.
-constexpr std::size_t kReadSize = 256 * 1024;
 
 class ReadCategory final : public std::error_category {
  public:
@@ -23,8 +21,13 @@ std::error_code FileShrankWhileRead() {
   return {1, category};
 }
 
-MappedInput::MappedInput(bool mapFiles) : mapFiles_(mapFiles) {}
+MappedInput::MappedInput(bool mapFiles, std::size_t readSize)
+    : mapFiles_(mapFiles), readSize_(readSize), buffer_(nullptr, FreeBuffer{readSize}) {}
 MappedInput::~MappedInput() = default;
+
+void MappedInput::FreeBuffer::operator()(char* buffer) const {
+  TableMemory().deallocate(buffer, size);
+}
 
 std::error_code MappedInput::ReadAll(FileHandle& input, const Consumer& consume) {
   bool stopped = false;
@@ -36,11 +39,11 @@ std::error_code MappedInput::ReadAll(FileHandle& input, const Consumer& consume)
   // Left unfilled, so that the pages cost nothing until a read fills them: after a mapped
   // file, the read that finds nothing more is the usual case.
   if (!buffer_) {
-    buffer_ = std::make_unique_for_overwrite<char[]>(kReadSize);
+    buffer_.reset(static_cast<char*>(TableMemory().allocate(readSize_)));
   }
   std::error_code error;
   for (;;) {
-    const auto got = input.Read(std::span<char>(buffer_.get(), kReadSize), error);
+    const auto got = input.Read(std::span<char>(buffer_.get(), readSize_), error);
     if (!got || *got == 0 || !consume(std::string_view(buffer_.get(), *got))) {
       return error;
     }

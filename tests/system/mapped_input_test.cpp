@@ -28,9 +28,9 @@ struct Collected {
   std::error_code error;
 };
 
-Collected ReadAll(FileHandle& input, const std::function<void(std::string_view)>& also = {}) {
+Collected ReadAll(FileHandle& input, const std::function<void(std::string_view)>& also = {},
+                  MappedInput&& reader = MappedInput()) {
   Collected collected;
-  MappedInput reader;
   collected.error = reader.ReadAll(input, [&](std::string_view piece) {
     collected.bytes.append(piece);
     collected.largest = std::max(collected.largest, piece.size());
@@ -70,6 +70,23 @@ TEST(MappedInput, ReadsAFileFromItsPositionToItsEnd) {
     EXPECT_TRUE(ReadAll(input).bytes.empty());
   }
   close(appender);
+}
+
+// Where files are not to be mapped, a file is read into the buffer in pieces of the size asked,
+// which may be larger than the default, whole and in order.
+TEST(MappedInput, ReadsIntoABufferOfTheSizeAsked) {
+  ScratchDirectory scratch;
+  const std::string contents = Contents();
+  ScratchDirectory::Write("in", contents);
+  for (const std::size_t size : {std::size_t{4096}, std::size_t{1} << 20}) {
+    std::error_code error;
+    FileHandle input = FileHandle::OpenForReading("in", error);
+    ASSERT_FALSE(error);
+    const Collected collected = ReadAll(input, {}, MappedInput(false, size));
+    EXPECT_FALSE(collected.error);
+    EXPECT_TRUE(collected.bytes == contents) << "not the same bytes, pieces of " << size;
+    EXPECT_EQ(collected.largest, size);
+  }
 }
 
 // A file cut short while a window of it is in use is a failure to read that says so, not a

@@ -37,6 +37,10 @@ class Utf8StreamDecoder {
   Utf8StreamDecoder(const ReplacementTable& table, const WordIndex* index);
   ~Utf8StreamDecoder();
 
+  // Text given in pieces this long or longer keeps the thread that decodes words ahead at
+  // work: each piece sets it to work anew, and its start is decoded without the thread.
+  static constexpr std::size_t kPreferredPiece = std::size_t{1} << 20;
+
   // Decodes the next piece and writes what it can to `sink`; the end of a word and the words
   // whose neighbours are not yet known are held back. False once the sink has failed.
   bool Decode(std::string_view input, ByteSink& sink);

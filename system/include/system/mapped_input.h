@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string_view>
@@ -18,9 +19,12 @@ class MappedInput {
  public:
   using Consumer = std::function<bool(std::string_view piece)>;
 
+  // Large enough that system calls cost little, small enough to stay in the processor's cache.
+  static constexpr std::size_t kReadSize = 256 * 1024;
+
   // Without `mapFiles` every input is read into the buffer, for a consumer that cannot meet
-  // the condition below.
-  explicit MappedInput(bool mapFiles = true);
+  // the condition below. What is read goes to the consumer in pieces of up to `readSize`.
+  explicit MappedInput(bool mapFiles = true, std::size_t readSize = kReadSize);
   ~MappedInput();
   MappedInput(const MappedInput&) = delete;
   MappedInput& operator=(const MappedInput&) = delete;
@@ -33,8 +37,16 @@ class MappedInput {
   std::error_code ReadAll(FileHandle& input, const Consumer& consume);
 
  private:
+  // The buffer comes from TableMemory(): a large one is then in large pages, which the first
+  // read fills with a fault or two rather than one for every page.
+  struct FreeBuffer {
+    std::size_t size;
+    void operator()(char* buffer) const;
+  };
+
   bool mapFiles_;
-  std::unique_ptr<char[]> buffer_;  // made on the first read that needs it
+  std::size_t readSize_;
+  std::unique_ptr<char[], FreeBuffer> buffer_;  // made on the first read that needs it
 };
 
 // The failure of a mapped file that lost part of itself while it was read.
