@@ -128,7 +128,7 @@ class NullSink final : public ByteSink {
 // wall clock: the decoder decodes words ahead on a second processor, which processor time, all
 // threads together, would count against it.
 double DecodeRate(const std::string& text, const ReplacementTable& table, const WordIndex* index) {
-  constexpr std::size_t kPiece = 256 * 1024;
+  constexpr std::size_t kPiece = Utf8StreamDecoder::kPreferredPiece;
 #ifdef __GLIBC__
   // The memory of the runs before goes back to the system, so that the decoder's own memory
   // comes to it fresh, as in a new lettermorph-cli.

@@ -51,9 +51,10 @@ class Utf8StreamDecoder {
 
  private:
   // Input is shared with the thread that decodes words ahead in pieces of this size: small
-  // enough that the piece decoded without help is a small part of a read, large enough that
-  // handing pieces over costs little.
-  static constexpr std::size_t kReadAheadPiece = 16 * 1024;
+  // enough that the pieces decoded without help, the first of each read and any the thread
+  // leaves to the decoder, are a small part of the text, large enough that handing pieces
+  // over costs little.
+  static constexpr std::size_t kReadAheadPiece = 8 * 1024;
   // The longest word, in bytes, that a full stop after it may shorten ("напр.").
   static constexpr std::size_t kLastWordKept = 8;
   // What becomes of a piece: copied, written decoded, or either once the rest of its chunk
