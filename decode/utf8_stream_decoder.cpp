@@ -327,9 +327,11 @@ inline void Utf8StreamDecoder::Add(TextTokenizer::Kind kind, Fate fate, std::uin
 
 bool Utf8StreamDecoder::Decode(std::string_view input, ByteSink& sink) {
   sink_ = &sink;
-  // A second processor decodes words ahead; one alone would only do more work.
+  // A second processor decodes words ahead; one alone would only do more work. It is of use
+  // from the third piece on: the decoder reads the first itself, and the thread leaves it the
+  // second.
   static const bool secondProcessor = std::thread::hardware_concurrency() > 1;
-  if (secondProcessor && input.size() >= 2 * kReadAheadPiece) {
+  if (secondProcessor && input.size() >= 3 * kReadAheadPiece) {
     ReadAhead(input);
   } else {
     tokenizer_.Feed(input, stage_);

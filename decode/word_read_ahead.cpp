@@ -107,7 +107,7 @@ void WordReadAhead::Run() {
     pieces_.pop_front();
     // A piece the decoder has reached is left to it, and so is the one it is to reach next:
     // begun now, that one would seldom be read before the decoder came to it and waited.
-    if (piece.index < decoderAt_ + 1) {
+    if (piece.index <= decoderAt_) {
       continue;
     }
     const bool restart = lastRead_ == kNone || piece.index != lastRead_ + 1;
